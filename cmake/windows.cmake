@@ -1,0 +1,29 @@
+# The 32-bit Windows build: the library, the capture program, and the tests run under Wine.
+
+add_library(torvex STATIC
+    ${TVX_PORTABLE_SOURCES}
+    runtime/helpers.cpp
+    runtime/mailbox.cpp
+    runtime/main_window.cpp
+    runtime/startup.cpp
+    runtime/unbuilt.cpp
+    runtime/worker.cpp
+)
+target_include_directories(torvex PUBLIC include PRIVATE runtime)
+target_compile_options(torvex PRIVATE ${TVX_WARNINGS})
+target_compile_definitions(torvex PUBLIC UNICODE _UNICODE NOMINMAX)
+target_link_libraries(torvex PUBLIC gdiplus shell32 gdi32 user32 kernel32)
+
+# The process entry lives apart so that test programs with their own main can link the library.
+add_library(torvex_entry OBJECT runtime/winmain.cpp)
+target_link_libraries(torvex_entry PRIVATE torvex)
+target_include_directories(torvex_entry PRIVATE runtime)
+
+add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
+target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
+target_link_libraries(stereocap PRIVATE torvex)
+
+# Keeps Wine's helper processes up, detached from any test's output pipe.
+add_executable(wine_keepalive WIN32 tests/tools/keepalive.c)
+
+add_subdirectory(tests)

@@ -1,0 +1,137 @@
+// helpers.cpp - the small helpers shared by every module: clock, status line, menu items, texts.
+#include <cstdio>
+
+#include "rules.h"
+#include "runtime.h"
+
+double MillisecondsPerTick = 1.0;
+
+int NowMilliseconds(void)
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return CounterToMilliseconds(counter.QuadPart, MillisecondsPerTick);
+}
+
+int AnsiToWide(const char *text, wchar_t *out, int units)
+{
+    if (units <= 0)
+        return 0;
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
+    if (n <= 0) {
+        out[0] = L'\0';
+        return 0;
+    }
+    if (n <= units) {
+        MultiByteToWideChar(CP_ACP, 0, text, -1, out, units);
+        return n - 1;
+    }
+    // Too long for the caller: convert whole, then keep what fits.
+    wchar_t *all = (wchar_t *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)n * sizeof(wchar_t));
+    if (all == NULL) {
+        out[0] = L'\0';
+        return 0;
+    }
+    MultiByteToWideChar(CP_ACP, 0, text, -1, all, n);
+    lstrcpynW(out, all, units);
+    HeapFree(GetProcessHeap(), 0, all);
+    return units - 1;
+}
+
+static int IsSystemLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) ? 1 : 0;
+}
+
+int WideToAnsi(const wchar_t *text, char *out, int bytes)
+{
+    if (bytes <= 0)
+        return 0;
+    int n = WideCharToMultiByte(CP_ACP, 0, text, -1, NULL, 0, NULL, NULL);
+    if (n <= 0) {
+        out[0] = '\0';
+        return 0;
+    }
+    if (n <= bytes) {
+        WideCharToMultiByte(CP_ACP, 0, text, -1, out, bytes, NULL, NULL);
+        return n - 1;
+    }
+    // Too long for the caller: convert whole, then cut at a character boundary.
+    char *all = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)n);
+    if (all == NULL) {
+        out[0] = '\0';
+        return 0;
+    }
+    WideCharToMultiByte(CP_ACP, 0, text, -1, all, n, NULL, NULL);
+    int copied = (int)CopyAnsiCut(out, (size_t)bytes, all, IsSystemLeadByte);
+    HeapFree(GetProcessHeap(), 0, all);
+    return copied;
+}
+
+void SetStatusText(const char *text)
+{
+    char line[kStatusBufferBytes];
+    CentreStatusText(text, line);
+    wchar_t wide[kStatusBufferBytes];
+    AnsiToWide(line, wide, kStatusBufferBytes);
+    SetWindowTextW(StatusLine, wide);
+}
+
+void ShowColorDepthStatus(void)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%d-bit color", ScreenBits);
+    SetStatusText(text);
+}
+
+void InsertMenuText(HMENU menu, UINT position, UINT state, UINT id, const char *text)
+{
+    wchar_t wide[256];
+    AnsiToWide(text, wide, 256);
+    InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING | state, id, wide);
+}
+
+void InsertMenuSeparator(HMENU menu, UINT position)
+{
+    InsertMenuW(menu, position, MF_BYPOSITION | MF_SEPARATOR, 0, NULL);
+}
+
+void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text)
+{
+    wchar_t wide[256];
+    AnsiToWide(text, wide, 256);
+    InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING | MF_POPUP, (UINT_PTR)submenu, wide);
+}
+
+int GetWindowTextAnsi(HWND window, char *buffer, int max)
+{
+    wchar_t wide[256];
+    if (GetWindowTextW(window, wide, 256) == 0)
+        wide[0] = L'\0';
+    return WideToAnsi(wide, buffer, max);
+}
+
+void SetWindowTextAnsi(HWND window, const char *text)
+{
+    wchar_t wide[256];
+    AnsiToWide(text, wide, 256);
+    SetWindowTextW(window, wide);
+}
+
+void ReadFullScreenSize(int *width, int *height)
+{
+    *width = GetSystemMetrics(SM_CXFULLSCREEN);
+    *height = GetSystemMetrics(SM_CYFULLSCREEN);
+    // Windows reports the work area less the caption; Wine reports the maximized size less the
+    // minimum window height, which can reach past the bottom of the screen. Never go below the
+    // work area, so that the main window rests on the screen on both.
+    RECT work;
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+        int workWidth = work.right - work.left;
+        int workHeight = work.bottom - work.top - GetSystemMetrics(SM_CYCAPTION);
+        if (*width > workWidth)
+            *width = workWidth;
+        if (*height > workHeight)
+            *height = workHeight;
+    }
+}

@@ -1,0 +1,102 @@
+// runtime.h - the runtime frame inside the library: start-up, main window, worker thread, mailbox.
+#ifndef TVX_RUNTIME_H
+#define TVX_RUNTIME_H
+
+#include <windows.h>
+#include <shellapi.h>   // drag and drop of files
+
+#include <atomic>
+
+#include "torvex.h"
+
+// ----- Process-wide state of start-up and the main window -----------------------------------
+extern HINSTANCE InstanceHandle;
+extern HWND MainWindow;
+extern HWND StatusLine;
+extern HMENU MainMenuBar;
+extern HANDLE WorkerThreadHandle;
+extern DWORD WorkerThreadId;
+extern int ScreenBits;
+extern double MillisecondsPerTick;
+extern wchar_t StartupDirectoryW[2][MAX_PATH];   // the file dialogs' remembered folders
+extern char StartupDirectoryA[2][MAX_PATH];
+extern char LogDirectory[MAX_PATH];              // ends in a backslash
+extern HFONT DefaultImageFont;
+extern int FullScreenWidth;
+extern int FullScreenHeight;
+
+enum {
+    kMainWindowWidth = 240,
+    kMainWindowExtraHeight = 58,   // added to the caption height
+    kStatusLineId = 2001,
+};
+
+// Runs the whole program on the calling thread (which becomes the main thread): start-up, the
+// message loop until the main window is destroyed, and the clean-up. Returns the exit code.
+int TVX_RunProgram(HINSTANCE instance);
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The popup menu with the items greyed as the current state asks; the caller destroys it.
+HMENU BuildMainPopupMenu(void);
+
+// ----- Small shared helpers -----------------------------------------------------------------
+int NowMilliseconds(void);
+void SetStatusText(const char *text);
+void ShowColorDepthStatus(void);   // "%d-bit color" with ScreenBits
+void InsertMenuText(HMENU menu, UINT position, UINT state, UINT id, const char *text);
+void InsertMenuSeparator(HMENU menu, UINT position);
+void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text);
+int GetWindowTextAnsi(HWND window, char *buffer, int max);
+void SetWindowTextAnsi(HWND window, const char *text);
+int AnsiToWide(const char *text, wchar_t *out, int units);   // cut to fit, always terminated
+int WideToAnsi(const wchar_t *text, char *out, int bytes);   // cut at a character boundary
+// The client area of a full-screen window: width and height of the work area above the caption.
+void ReadFullScreenSize(int *width, int *height);
+
+// ----- Worker thread and shared flags --------------------------------------------------------
+extern std::atomic<int> StartRequest;
+extern std::atomic<int> AppRunning;
+extern std::atomic<int> QuitState;
+
+DWORD WINAPI WorkerThreadMain(void *argument);
+void RequestStart(void);
+void RequestStop(void);
+void RunExitSequence(void);
+int PumpMainMessages(void);
+
+// ----- Request mailbox ------------------------------------------------------------------------
+enum {
+    kRequestCreateImage = 9001,
+    kRequestRedrawImage = 9002,
+    kRequestLoadImageFile = 9003,
+    kRequestPasteBitmap = 9004,
+    kRequestOpenTextWindow = 9005,
+    kRequestOpenInputBox = 9006,
+    kRequestOpenButtonBox = 9007,
+};
+
+struct RequestMailboxRecord {
+    std::atomic<int> code;   // written last by the sender (release), read by the worker (acquire)
+    std::atomic<int> done;   // written by the worker before it clears code
+    int index;
+    const char *name;
+    int x, y;
+    int width, height;
+    int zoom;
+    int bits;
+    const char *path;
+    HBITMAP bitmap;
+    int result;
+};
+extern RequestMailboxRecord RequestMailbox;
+
+int RequestCreateImage(int index, const char *name, int width, int height, int bits);
+void RequestRedrawImage(int index);
+int RequestLoadImageFile(int index, const char *path);
+void RequestPasteBitmap(HBITMAP bitmap);
+void RequestOpenTextWindow(int n);
+void RequestOpenInputBox(int count);
+void RequestOpenButtonBox(int nx, int ny);
+void ServeRequest(void);
+
+#endif

@@ -1,0 +1,135 @@
+// startup.cpp - process start-up: library tables, window classes, the main window and the main
+// thread's message loop, and the clean-up after it.
+#include <cstdio>
+#include <cstring>
+
+#include <windows.h>
+
+#include <gdiplus.h>
+#include "runtime.h"
+#include "unbuilt.h"
+
+HINSTANCE InstanceHandle = NULL;
+HMENU MainMenuBar = NULL;
+wchar_t StartupDirectoryW[2][MAX_PATH];
+char StartupDirectoryA[2][MAX_PATH];
+char LogDirectory[MAX_PATH];
+HFONT DefaultImageFont = NULL;
+int FullScreenWidth = 0;
+int FullScreenHeight = 0;
+
+struct WindowClassRow {
+    const wchar_t *name;
+    WNDPROC procedure;
+    UINT style;
+    HBRUSH background;   // NULL: the system button-face colour
+};
+
+static int RegisterWindowClasses(void)
+{
+    const WindowClassRow rows[5] = {
+        {L"tvx_mw", MainWindowProc, CS_CLASSDC, NULL},
+        {L"tvx_iw", ImageWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
+        {L"tvx_twi", TextWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
+        {L"tvx_ib", InputBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
+        {L"tvx_bb", ButtonBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
+    };
+    for (const WindowClassRow &row : rows) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.style = row.style;
+        wc.lpfnWndProc = row.procedure;
+        wc.hInstance = InstanceHandle;
+        wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+        wc.hbrBackground = row.background ? row.background : (HBRUSH)(COLOR_BTNFACE + 1);
+        wc.lpszClassName = row.name;
+        if (RegisterClassExW(&wc) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+static void ReadStartupDirectories(void)
+{
+    for (int i = 0; i < 2; i++) {
+        if (GetCurrentDirectoryW(MAX_PATH, StartupDirectoryW[i]) == 0)
+            StartupDirectoryW[i][0] = L'\0';
+        WideToAnsi(StartupDirectoryW[i], StartupDirectoryA[i], MAX_PATH);
+    }
+    wchar_t logDirectory[MAX_PATH];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH - 1, logDirectory);
+    if (length == 0 || length >= MAX_PATH - 1)
+        length = 0;
+    if (length == 0 || logDirectory[length - 1] != L'\\') {
+        logDirectory[length] = L'\\';
+        logDirectory[length + 1] = L'\0';
+    }
+    WideToAnsi(logDirectory, LogDirectory, MAX_PATH);
+}
+
+static HMENU CreateMainMenuBar(void)
+{
+    HMENU bar = CreateMenu();
+    InsertMenuText(bar, 0, 0, 1001, "Start(&S)");
+    InsertMenuText(bar, 1, 0, 1003, "Stop(&C)");
+    InsertMenuText(bar, 2, 0, 1002, "Exit(&X)");
+    return bar;
+}
+
+int TVX_RunProgram(HINSTANCE instance)
+{
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartupInput gdiplusInput;   // version 1, no callbacks
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, NULL);
+
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    MillisecondsPerTick = 1000.0 / (double)frequency.QuadPart;
+
+    InitImageTable();
+    InitTextWindowTable();
+    InstanceHandle = instance;
+    ReadStartupDirectories();
+    ResetCustomColors();
+    ClearLastInputLine();
+
+    if (RegisterWindowClasses() != 0) {
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+        return 1;
+    }
+
+    ReadFullScreenSize(&FullScreenWidth, &FullScreenHeight);
+    MainMenuBar = CreateMainMenuBar();
+    // Created 55 pixels high so that the drop animation brings it to rest at the bottom.
+    int height = GetSystemMetrics(SM_CYCAPTION) + kMainWindowExtraHeight;
+    CreateWindowExW(0, L"tvx_mw", L"TORVEX", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                    (FullScreenWidth - kMainWindowWidth) / 2, FullScreenHeight - 113,
+                    kMainWindowWidth, height, NULL, MainMenuBar, InstanceHandle, NULL);
+
+    ShowColorDepthStatus();
+    DragAcceptFiles(MainWindow, TRUE);
+    UpdateWindow(MainWindow);
+
+    DefaultImageFont = CreateFontW(16, 8, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH, L"ＭＳ ゴシック");
+    tvx_tttc = 0xFFFFFF;
+    TextCursor.x = 0;
+    TextCursor.y = 0;
+    TextCursor.left = 0;
+
+    MSG message;
+    while (GetMessageW(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    DeleteObject(DefaultImageFont);
+    DefaultImageFont = NULL;
+    // The bar went with the main window when it was destroyed; this covers a window never made.
+    if (IsMenu(MainMenuBar))
+        DestroyMenu(MainMenuBar);
+    MainMenuBar = NULL;
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    return 0;
+}

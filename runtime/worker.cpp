@@ -1,0 +1,114 @@
+// worker.cpp - the worker thread that runs the application hooks, the shared flags, message
+// pumping, and the Exit sequence.
+#include "rules.h"
+#include "runtime.h"
+#include "unbuilt.h"
+
+std::atomic<int> StartRequest{0};
+std::atomic<int> StopRequest{0};
+std::atomic<int> AppRunning{0};
+std::atomic<int> QuitState{0};
+
+enum { kExitWaitMilliseconds = 2000 };
+
+// Dispatches what is pending. A quit message is put back and ends the pump, so that a nested
+// pump (a mailbox wait, a line input) cannot swallow the quit that ends the main loop.
+static int PumpQueue(bool routeInputBox)
+{
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage((int)message.wParam);
+            break;
+        }
+        if (routeInputBox) {
+            HWND box = InputBoxWindow();
+            if (box != NULL && IsDialogMessageW(box, &message))
+                continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int TVX_PumpMessages(void)
+{
+    return PumpQueue(true);
+}
+
+int PumpMainMessages(void)
+{
+    return PumpQueue(false);
+}
+
+DWORD WINAPI WorkerThreadMain(void *)
+{
+    TVX_AppInit();
+    UpdateSnapRects();
+    while (QuitState.load() == 0) {
+        Sleep(1);
+        TVX_PumpMessages();
+        if (RequestMailbox.code.load(std::memory_order_acquire) != 0)
+            ServeRequest();
+        if (StartRequest.load() == 1 && AppRunning.load() == 0) {
+            DragAcceptFiles(MainWindow, FALSE);
+            AppRunning.store(1);
+            StartRequest.store(0);
+            StopRequest.store(0);
+            TVX_AppMain();
+            if (QuitState.load() != 0)
+                break;
+            AppRunning.store(0);
+            StopRequest.store(0);
+            DragAcceptFiles(MainWindow, TRUE);
+        }
+    }
+    TVX_AppExit();
+    QuitState.store(2);
+    TVX_PumpMessages();
+    return 0;
+}
+
+void RequestStart(void)
+{
+    if (AppRunning.load() == 0)
+        StartRequest.store(1);
+}
+
+void RequestStop(void)
+{
+    StopRequest.store(1);
+}
+
+void RunExitSequence(void)
+{
+    // Exit is taken once; a second X or Escape queued behind the first finds it done.
+    if (QuitState.load() != 0)
+        return;
+    InputWindow.store(0);
+    StopRequest.store(1);
+    QuitState.store(1);
+    TVX_CloseLogs();
+
+    int start = NowMilliseconds();
+    for (;;) {
+        DWORD status = 0;
+        if (!GetExitCodeThread(WorkerThreadHandle, &status) || status != STILL_ACTIVE)
+            break;
+        if (ElapsedMilliseconds(NowMilliseconds(), start) > kExitWaitMilliseconds)
+            break;
+        Sleep(0);
+    }
+    DWORD status = 0;
+    if (GetExitCodeThread(WorkerThreadHandle, &status) && status == STILL_ACTIVE)
+        TerminateThread(WorkerThreadHandle, 1);
+    if (QuitState.load() == 1) {
+        // The worker never reached its own exit: release what the application holds here.
+        TVX_AppExit();
+        QuitState.store(2);
+    }
+    CloseHandle(WorkerThreadHandle);
+    WorkerThreadHandle = NULL;
+    DestroyWindow(MainWindow);
+}

@@ -1,0 +1,172 @@
+// Rules of the runtime frame that need no window: status centring, clock, keys, popup, prompts,
+// drop slots, character-boundary cuts.
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "rules.h"
+
+TEST(StatusLine, CentresOnThirtySixColumns)
+{
+    struct Row {
+        const char *text;
+        int spaces;
+    };
+    const Row rows[] = {
+        {"16-bit color", 12},   // 12 characters: position 18 - 6
+        {"32-bit color", 12},
+        {"Ready", 16},          // 18 - 2
+        {"Input text", 13},
+        {"", 18},
+        {"x", 18},
+        {"0123456789012345678901234567890123456", 0},   // 37 characters: 18 - 18
+        {"0123456789012345678901234567890123456789", 0},   // would be negative
+    };
+    for (const Row &row : rows) {
+        char out[kStatusBufferBytes];
+        CentreStatusText(row.text, out);
+        EXPECT_EQ(std::string(row.spaces, ' ') + row.text, std::string(out)) << row.text;
+    }
+}
+
+TEST(StatusLine, OverlongTextIsCutInsideTheBuffer)
+{
+    std::string text(100, 'a');
+    char out[kStatusBufferBytes + 8];
+    memset(out, 'Z', sizeof out);
+    CentreStatusText(text.c_str(), out);
+    EXPECT_EQ(std::string(63, 'a'), std::string(out));
+    EXPECT_EQ('Z', out[kStatusBufferBytes]);   // nothing written past the 64 bytes
+}
+
+TEST(Clock, RoundsDownAndWrapsAt32Bits)
+{
+    EXPECT_EQ(0, CounterToMilliseconds(9999, 0.0001));     // 0.9999 ms
+    EXPECT_EQ(1, CounterToMilliseconds(10000, 0.0001));
+    EXPECT_EQ(123456, CounterToMilliseconds(1234567890, 0.0001));
+    // Beyond 2^31 ms the value wraps, but differences across the wrap stay right.
+    int64_t ticks = (int64_t)2147483000 * 10000;   // 10 MHz counter
+    int32_t before = CounterToMilliseconds(ticks, 0.0001);
+    int32_t after = CounterToMilliseconds(ticks + 20000000, 0.0001);   // 2000 ms later
+    EXPECT_EQ(2000, ElapsedMilliseconds(after, before));
+    EXPECT_LT(after, before);
+    int32_t far = CounterToMilliseconds((int64_t)5000000000LL * 10000, 0.0001);
+    int32_t farLater = CounterToMilliseconds((int64_t)5000000000LL * 10000 + 500 * 10000, 0.0001);
+    EXPECT_EQ(500, ElapsedMilliseconds(farLater, far));
+}
+
+TEST(MainKeys, ActWithAndWithoutCtrl)
+{
+    EXPECT_EQ(kMainKeyPostPaste, MainKeyAction('V', true));
+    EXPECT_EQ(kMainKeyNothing, MainKeyAction('V', false));
+    EXPECT_EQ(kMainKeyPostWindowInfo, MainKeyAction('W', true));
+    EXPECT_EQ(kMainKeyNothing, MainKeyAction('W', false));
+    EXPECT_EQ(kMainKeyStart, MainKeyAction('S', false));
+    EXPECT_EQ(kMainKeyNothing, MainKeyAction('S', true));
+    EXPECT_EQ(kMainKeyStop, MainKeyAction('C', false));
+    EXPECT_EQ(kMainKeyNothing, MainKeyAction('C', true));
+    EXPECT_EQ(kMainKeyExit, MainKeyAction('X', false));
+    EXPECT_EQ(kMainKeyExit, MainKeyAction(kVirtualKeyEscape, false));
+    EXPECT_EQ(kMainKeyNothing, MainKeyAction(kVirtualKeyEscape, true));
+    EXPECT_EQ(kMainKeyNothing, MainKeyAction('Q', false));
+}
+
+TEST(MainPopup, GreysAllButStopAndExitWhileBusy)
+{
+    int ids[kMainPopupItemCount];
+    for (int i = 0; i < kMainPopupItemCount; i++)
+        ids[i] = kMainPopup[i].id;
+    const int expected[kMainPopupItemCount] = {1026, 0, 1001, 1003, 1002, 0,
+                                               1027, 1028, 1044, 1051, 0, 1045};
+    for (int i = 0; i < kMainPopupItemCount; i++)
+        EXPECT_EQ(expected[i], ids[i]) << "position " << i;
+    for (const MainPopupItem &item : kMainPopup) {
+        if (item.id == 0)
+            continue;
+        bool alwaysOn = item.id == kCmdStop || item.id == kCmdExit;
+        EXPECT_EQ(0, MainPopupItemState(item, 0, 0)) << item.text;
+        EXPECT_EQ(alwaysOn ? 0 : 3, MainPopupItemState(item, 1, 0)) << item.text;
+        EXPECT_EQ(alwaysOn ? 0 : 3, MainPopupItemState(item, 0, 4)) << item.text;
+    }
+}
+
+TEST(Prompts, ReadTheLeadingInteger)
+{
+    EXPECT_EQ(640, LeadingInteger("640"));
+    EXPECT_EQ(32, LeadingInteger("  32bits"));
+    EXPECT_EQ(-8, LeadingInteger("-8"));
+    EXPECT_EQ(0, LeadingInteger(""));
+    EXPECT_EQ(0, LeadingInteger("abc"));
+    EXPECT_EQ(INT_MAX, LeadingInteger("99999999999999999999"));
+    EXPECT_EQ(INT_MIN, LeadingInteger("-99999999999999999999"));
+}
+
+struct SlotTable {
+    int inUse[256];
+    int refuse;   // a slot that refuses with 2 (cannot fit), or -1
+    int calls;
+};
+
+static int CreateInTable(int slot, void *context)
+{
+    SlotTable *t = (SlotTable *)context;
+    t->calls++;
+    if (slot == t->refuse)
+        return 2;
+    if (t->inUse[slot])
+        return 1;
+    t->inUse[slot] = 1;
+    return 0;
+}
+
+TEST(DropSlots, OneCursorServesAllFilesOfADrop)
+{
+    SlotTable table = {};
+    table.refuse = -1;
+    table.inUse[0] = table.inUse[2] = 1;
+    int cursor = 0;
+    EXPECT_EQ(1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(3, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(4, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(5, cursor);
+}
+
+TEST(DropSlots, GivesUpOnRefusalAndAtTheEnd)
+{
+    SlotTable table = {};
+    table.refuse = 1;
+    int cursor = 0;
+    table.inUse[0] = 1;
+    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // slot 1 cannot fit
+    EXPECT_EQ(2, cursor);
+    EXPECT_EQ(2, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // next file goes on
+    for (int i = 0; i < 256; i++)
+        table.inUse[i] = 1;
+    table.calls = 0;
+    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(256, cursor);
+    EXPECT_EQ(253, table.calls);
+    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // no slot 256
+    EXPECT_EQ(253, table.calls);
+}
+
+TEST(AnsiCut, NeverSplitsADoubleByteCharacter)
+{
+    // "あいう" in code page 932, then ASCII.
+    const char text[] = "\x82\xa0\x82\xa2\x82\xa4" "ab";
+    char out[16];
+    memset(out, 'Z', sizeof out);
+    EXPECT_EQ(4u, CopyAnsiCut(out, 6, text, IsLeadByte932));   // 5 bytes of room: two characters
+    EXPECT_EQ(std::string("\x82\xa0\x82\xa2"), std::string(out));
+    EXPECT_EQ(6u, CopyAnsiCut(out, 7, text, IsLeadByte932));
+    EXPECT_EQ(8u, CopyAnsiCut(out, 16, text, IsLeadByte932));
+    EXPECT_EQ(std::string(text), std::string(out));
+    EXPECT_EQ(0u, CopyAnsiCut(out, 1, text, IsLeadByte932));
+    EXPECT_EQ('\0', out[0]);
+    // Half-width katakana (0xA1-0xDF) are single bytes; a lone lead byte at the end is copied.
+    const char kana[] = "\xb1\xb2\x82";
+    EXPECT_EQ(3u, CopyAnsiCut(out, 16, kana, IsLeadByte932));
+    EXPECT_EQ(2u, CopyAnsiCut(out, 3, kana, IsLeadByte932));
+}

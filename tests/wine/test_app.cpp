@@ -1,0 +1,122 @@
+// test_app.cpp - hooks, driver thread and main-thread runner of the in-process tests.
+#include "test_app.h"
+
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "runtime.h"
+
+HookRecord InitHook, MainHook, ExitHook;
+std::function<void()> OnAppInit, OnAppMain, OnAppExit;
+
+static void Enter(HookRecord &hook, const std::function<void()> &body)
+{
+    hook.calls++;
+    hook.lastThread = GetCurrentThreadId();
+    if (body)
+        body();
+    hook.lastEnd = NowMilliseconds();
+}
+
+void TVX_AppInit(void) { Enter(InitHook, OnAppInit); }
+void TVX_AppMain(void) { Enter(MainHook, OnAppMain); }
+void TVX_AppExit(void) { Enter(ExitHook, OnAppExit); }
+
+static HWND RunnerWindow = NULL;
+static const UINT kRunMessage = WM_APP + 1;
+
+static LRESULT CALLBACK RunnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kRunMessage) {
+        auto *work = (std::function<void()> *)lParam;
+        (*work)();
+        delete work;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunWithDriver(const std::function<void()> &driver)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RunnerProc;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.lpszClassName = L"tvx_test_runner";
+    RegisterClassW(&wc);
+    // A message-only window of the main thread: the library's own loop dispatches its messages.
+    RunnerWindow = CreateWindowW(L"tvx_test_runner", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                                 wc.hInstance, NULL);
+    std::thread thread(driver);
+    int code = TVX_RunProgram(GetModuleHandleW(NULL));
+    thread.join();
+    return code;
+}
+
+int Now()
+{
+    return NowMilliseconds();
+}
+
+bool WaitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if ((int)(GetTickCount() - start) > timeoutMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+void WaitForIdleWorker()
+{
+    ASSERT_TRUE(WaitUntil([] { return InitHook.lastEnd.load() != 0; }, 10000));
+    // The status line is set after the window's creation returned: start-up is complete.
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            wchar_t text[64] = L"";
+            InternalGetWindowText(StatusLine, text, 64);
+            return wcsstr(text, L"bit color") != NULL;
+        },
+        10000));
+    Sleep(20);
+}
+
+void PostMainKey(UINT key)
+{
+    PostMessageW(MainWindow, WM_KEYDOWN, key, 0);
+}
+
+void PostMainCommand(int id)
+{
+    PostMessageW(MainWindow, WM_COMMAND, (WPARAM)id, 0);
+}
+
+void RunOnMainThread(std::function<void()> work)
+{
+    PostMessageW(RunnerWindow, kRunMessage, 0, (LPARAM) new std::function<void()>(std::move(work)));
+}
+
+void CallOnMainThread(std::function<void()> work)
+{
+    auto finished = std::make_shared<std::atomic<int>>(0);
+    RunOnMainThread([finished, work] {
+        work();
+        *finished = 1;
+    });
+    ASSERT_TRUE(WaitUntil([finished] { return finished->load() != 0; }, 10000));
+}
+
+void StopUntilIdle()
+{
+    PostMainKey('C');
+    ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 0; }, 5000));
+}
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

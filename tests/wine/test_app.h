@@ -1,0 +1,38 @@
+// test_app.h - a test application for in-process tests: hooks that each test fills in, and a
+// driver thread that works the real main window from outside while the library runs.
+#ifndef TVX_TEST_APP_H
+#define TVX_TEST_APP_H
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+
+struct HookRecord {
+    std::atomic<int> calls{0};
+    std::atomic<DWORD> lastThread{0};
+    std::atomic<int> lastEnd{0};   // NowMilliseconds when the hook last returned
+};
+extern HookRecord InitHook, MainHook, ExitHook;
+
+// What the hooks do besides counting; set before RunWithDriver.
+extern std::function<void()> OnAppInit, OnAppMain, OnAppExit;
+
+// Runs the library on this thread (the main thread) and the driver on a second thread; returns
+// the program's exit code once both have finished. The library runs once per process: every
+// test is its own process (CTest runs each with its own filter).
+int RunWithDriver(const std::function<void()> &driver);
+
+// Driver helpers.
+bool WaitUntil(const std::function<bool()> &condition, int timeoutMs);
+void WaitForIdleWorker();   // main window made, TVX_AppInit returned, worker idle
+void PostMainKey(UINT key);
+void PostMainCommand(int id);
+// Runs work on the main thread from its message loop; returns without waiting.
+void RunOnMainThread(std::function<void()> work);
+// The same, waiting until the work has finished.
+void CallOnMainThread(std::function<void()> work);
+void StopUntilIdle();   // Stop, then wait for the run to end
+int Now();
+
+#endif

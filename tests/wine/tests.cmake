@@ -1,0 +1,10 @@
+# In-process tests: a test application with its own hooks runs the real library under Wine.
+add_executable(runtime_tests
+    wine/test_app.cpp
+    wine/runtime_test.cpp
+)
+target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
+target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime)
+target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
+gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
+set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
