@@ -2,7 +2,7 @@
 # Sourced; every process started here is recorded and ended by tvx_env_stop.
 
 TVX_ROOT=${TVX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
-TVX_BUILD=${TVX_BUILD:-$TVX_ROOT/build}
+export TVX_BUILD=${TVX_BUILD:-$TVX_ROOT/build}
 
 export WINEPREFIX="$TVX_BUILD/wineprefix"
 export WINEARCH=win32

@@ -1,0 +1,125 @@
+# Drives the program's windows on an X display with xdotool, xwininfo and ImageMagick: start
+# it under Wine, find its windows, look at them, press its keys. Sourced by scripts/run and the
+# end-to-end tests; XD_DIR is the folder the program runs in and pictures go to.
+
+PROGRAM_PID=""
+now_ms() { date +%s%3N; }
+
+# Ends the program when it is still running (the trap of every caller).
+end_program() {
+    if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then
+        kill "$PROGRAM_PID" 2>/dev/null
+        wait "$PROGRAM_PID" 2>/dev/null
+    fi
+    return 0
+}
+
+# Starts the program in the test's output folder; sets PROGRAM_PID and MAIN_WIN.
+start_program() {
+    local exe="$1"
+    (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 wine "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
+    PROGRAM_PID=$!
+    MAIN_WIN=""
+    for _ in $(seq 400); do
+        MAIN_WIN=$(xdotool search --onlyvisible --name '^TORVEX$' 2>/dev/null | head -n 1)
+        [ -n "$MAIN_WIN" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# The status line as drawn, below the menu bar of the mapped window.
+status_picture() {
+    import -window "$MAIN_WIN" -crop 234x20+0+25 +repage "$1" 2>/dev/null
+}
+
+# Waits until start-up has finished: the window at rest and its status line changed from the
+# "Ready" it shows while falling. Call it as soon as the window is found. Returns 1 when the
+# status line did not change within 3 s.
+wait_ready() {
+    sleep 0.1
+    status_picture "$XD_DIR/status-ready.png"
+    wait_at_rest "$MAIN_WIN" >/dev/null
+    for _ in $(seq 60); do
+        status_picture "$XD_DIR/status-now.png"
+        same_picture "$XD_DIR/status-ready.png" "$XD_DIR/status-now.png" || return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# x y width height of a window's drawable area on the screen.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+                             /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
+}
+
+# Waits until a window has kept its place for 300 ms; prints its geometry.
+wait_at_rest() {
+    local last="" same=0 g i
+    for i in $(seq 200); do
+        g=$(geometry "$1")
+        if [ "$g" = "$last" ]; then same=$((same + 1)); else same=0; last="$g"; fi
+        [ $same -ge 3 ] && break
+        sleep 0.05
+    done
+    echo "$last"
+}
+
+activate() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+    sleep 0.1
+}
+
+# The program's popup menu, when one is shown: an unnamed override-redirect window of the program.
+find_popup() {
+    xwininfo -root -children | awk '/\(has no name\): \("stereocap.exe"/ && $NF != "+0+0" {print $1}' |
+        while read -r id; do
+            xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; break; }
+        done
+}
+
+# Right-clicks the main window and saves a picture of the popup menu; POPUP is its window.
+open_popup() {
+    local picture="$1" i
+    POPUP=""
+    for i in 1 2 3; do
+        xdotool mousemove --window "$MAIN_WIN" 100 40 click 3
+        for _ in $(seq 40); do
+            POPUP=$(find_popup)
+            [ -n "$POPUP" ] && break 2
+            sleep 0.05
+        done
+    done
+    [ -n "$POPUP" ] || return 1
+    sleep 0.2
+    import -window "$POPUP" "$picture"
+}
+
+close_popup() {
+    [ -n "$POPUP" ] || return 0
+    xdotool key Escape
+    for _ in $(seq 40); do
+        [ -z "$(find_popup)" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
+different_picture() { ! same_picture "$1" "$2"; }
+
+# Waits for the program to end; prints the milliseconds it took from $1 (now_ms), or "running".
+wait_for_exit() {
+    local since="$1" i
+    for i in $(seq 200); do
+        if ! kill -0 "$PROGRAM_PID" 2>/dev/null; then
+            wait "$PROGRAM_PID" 2>/dev/null
+            echo $(($(now_ms) - since))
+            return 0
+        fi
+        sleep 0.025
+    done
+    echo "running"
+    return 1
+}
