@@ -288,6 +288,20 @@ TEST(Exit, DuringAMailboxWaitStillEndsTheMainLoopAndNoWaitBeginsAfterIt)
     EXPECT_EQ(1, ExitHook.calls.load());
 }
 
+TEST(Exit, ClosingTheMainWindowRunsTheExitSequence)
+{
+    OnAppMain = PollingRun;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainKey('S');
+        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
+        PostMessageW(MainWindow, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, ExitHook.calls.load());   // without the Exit sequence the hook never ran
+    EXPECT_EQ(2, QuitState.load());
+}
+
 static UINT StateAt(HMENU menu, int position)
 {
     return GetMenuState(menu, (UINT)position, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED);
