@@ -1,6 +1,7 @@
 // mailbox.cpp - the one-slot request mailbox by which the main thread has the worker create and
 // change the worker's windows.
 #include "runtime.h"
+#include "text_window.h"
 #include "unbuilt.h"
 
 RequestMailboxRecord RequestMailbox = {{0}, {1}, 0, NULL, 0, 0, 0, 0, 0, 0, NULL, NULL, 0};

@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 #include "rules.h"
 #include "runtime.h"
+#include "text_window.h"
 #include "unbuilt.h"
 
 HWND MainWindow = NULL;

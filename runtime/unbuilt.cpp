@@ -3,20 +3,12 @@
 // and runs; none pretends to do its module's work.
 #include "unbuilt.h"
 
-int CurrentTextWindow = 0;
-std::atomic<int> InputWindow{0};
 TextCursorRecord TextCursor = {0, 0, 0};
 unsigned int tvx_tttc = 0xFFFFFF;
+unsigned int DrawColor = 0xFFFFFF;
+unsigned int tvx_tc = 0;
 
-void InitTextWindowTable(void) {}
-void ClearLastInputLine(void) {}
-int IsTextWindowOpen(int) { return 0; }
-HWND TextWindowHandle(int) { return NULL; }
-int FirstFreeTextWindow(void) { return 0; }
-int TVX_OpenTextWindow(int, int, int, int, int) { return 1; }
-void TVX_Print(const char *, ...) {}
-void TVX_InputText(char *buffer) { buffer[0] = '\0'; }
-void TVX_CloseLogs(void) {}
+void PrintWindowInfo(void) {}
 
 void InitImageTable(void) {}
 void ResetCustomColors(void) {}
@@ -39,10 +31,6 @@ void DestroyButtonBox(void) {}
 void UpdateSnapRects(void) {}
 void SnapMovingRect(RECT *, HWND) {}
 
-LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(window, message, wParam, lParam);

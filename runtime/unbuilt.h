@@ -8,19 +8,12 @@
 
 #include <atomic>
 
-// Text windows, printing, line input, logs.
-extern int CurrentTextWindow;
-extern std::atomic<int> InputWindow;   // 0, or the text window of the active line input plus 1
-void InitTextWindowTable(void);
-void ClearLastInputLine(void);
-int IsTextWindowOpen(int index);
-HWND TextWindowHandle(int index);      // NULL when the slot is not open
-int FirstFreeTextWindow(void);         // -1 when all 256 are open
-int TVX_OpenTextWindow(int index, int x, int y, int width, int height);
-void TVX_Print(const char *format, ...);
-void TVX_InputText(char *buffer);
-void TVX_CloseLogs(void);
-LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The layout listing of the open windows ("Window Info.").
+void PrintWindowInfo(void);
+
+// The shared drawing colours of the image operations (0xRRGGBB).
+extern unsigned int DrawColor;
+extern unsigned int tvx_tc;
 
 // Images, image files, the clipboard picture, click waits.
 struct TextCursorRecord {

@@ -2,6 +2,7 @@
 // pumping, and the Exit sequence.
 #include "rules.h"
 #include "runtime.h"
+#include "text_window.h"
 #include "unbuilt.h"
 
 std::atomic<int> StartRequest{0};

@@ -6,6 +6,7 @@
 
 #include "runtime.h"
 #include "test_app.h"
+#include "text_window.h"
 #include "unbuilt.h"
 
 static std::wstring TextOf(HWND window)

@@ -4,7 +4,7 @@ add_executable(runtime_tests
     wine/runtime_test.cpp
 )
 target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
-target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime)
+target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text)
 target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)

@@ -1,0 +1,439 @@
+// text_window.cpp - text windows: the slot table, opening and closing, the back buffer with its
+// scrolling, the window procedure with its keys and popup menu.
+#include <cstdio>
+
+#include "runtime.h"
+#include "text_window.h"
+#include "unbuilt.h"
+
+TextWindowRecord TextWindow[kTextWindowSlots];
+int CurrentTextWindow = 0;
+std::recursive_mutex TextDrawLock;
+
+static bool IsOpen(int index)
+{
+    return (unsigned)index < kTextWindowSlots && TextWindow[index].in_use;
+}
+
+void InitTextWindowTable(void)
+{
+    for (TextWindowRecord &record : TextWindow)
+        record = TextWindowRecord();
+    CurrentTextWindow = 0;
+}
+
+int IsTextWindowOpen(int index) { return IsOpen(index) ? 1 : 0; }
+
+HWND TextWindowHandle(int index) { return IsOpen(index) ? TextWindow[index].window : NULL; }
+
+int FirstFreeTextWindow(void)
+{
+    for (int i = 0; i < kTextWindowSlots; i++)
+        if (!TextWindow[i].in_use)
+            return i;
+    return -1;
+}
+
+int TextWindowIndexOf(HWND window)
+{
+    for (int i = 0; i < kTextWindowSlots; i++)
+        if (TextWindow[i].in_use && TextWindow[i].window == window)
+            return i;
+    return -1;
+}
+
+static COLORREF SystemColor(uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+void ApplyTextColors(TextWindowRecord *record)
+{
+    SetTextColor(record->mem_dc, SystemColor(record->text_color));
+    SetBkColor(record->mem_dc, SystemColor(record->back_color));
+}
+
+TextCursorState CursorOf(const TextWindowRecord &record)
+{
+    TextCursorState cursor = {record.cursor_x, record.cursor_y, record.width,
+                              record.height,   record.char_width, record.line_height};
+    return cursor;
+}
+
+void StoreCursor(TextWindowRecord *record, const TextCursorState &cursor)
+{
+    record->cursor_x = cursor.x;
+    record->cursor_y = cursor.y;
+}
+
+// Makes the back buffer of a record: memory DC, bitmap, black brush and the console font.
+static bool CreateBackBuffer(TextWindowRecord *record)
+{
+    record->window_dc = GetDC(record->window);
+    record->mem_dc = CreateCompatibleDC(record->window_dc);
+    record->back_bitmap = CreateCompatibleBitmap(record->window_dc, record->width, record->height);
+    if (record->window_dc == NULL || record->mem_dc == NULL || record->back_bitmap == NULL)
+        return false;
+    SelectObject(record->mem_dc, GetStockObject(BLACK_BRUSH));
+    SelectObject(record->mem_dc, GetStockObject(OEM_FIXED_FONT));
+    record->old_bitmap = (HBITMAP)SelectObject(record->mem_dc, record->back_bitmap);
+    PatBlt(record->mem_dc, 0, 0, record->width, record->height, PATCOPY);
+    return true;
+}
+
+static void ReleaseBackBuffer(TextWindowRecord *record)
+{
+    if (record->mem_dc != NULL) {
+        if (record->old_bitmap != NULL)
+            SelectObject(record->mem_dc, record->old_bitmap);
+        DeleteDC(record->mem_dc);
+    }
+    if (record->back_bitmap != NULL)
+        DeleteObject(record->back_bitmap);
+    if (record->window_dc != NULL)
+        ReleaseDC(record->window, record->window_dc);
+    record->mem_dc = NULL;
+    record->back_bitmap = NULL;
+    record->old_bitmap = NULL;
+    record->window_dc = NULL;
+}
+
+static void BringToFront(HWND window)
+{
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+}
+
+int TVX_OpenTextWindow(int index, int x, int y, int width, int height)
+{
+    if ((unsigned)index >= kTextWindowSlots)
+        return 1;
+    TextWindowRecord &record = TextWindow[index];
+    if (record.in_use) {
+        BringToFront(record.window);
+        CurrentTextWindow = index;
+        return 1;
+    }
+    if (width < 0)
+        width = 400;
+    if (height < 0)
+        height = 300;
+    // The slot is not open until the end, so no other thread draws into it meanwhile; the lock
+    // is not held across window creation, which may wait for the main thread.
+    record = TextWindowRecord();
+    record.width = width;
+    record.height = height;
+    CurrentTextWindow = index;
+    record.text_color = 0xFFFFFF;
+    record.back_color = 0;
+
+    wchar_t title[32];
+    swprintf(title, 32, L"TextWindow %d", index);
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
+    RECT outer = {0, 0, width, height};
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    record.window = CreateWindowExW(0, L"tvx_twi", title, style, x < 0 ? CW_USEDEFAULT : x,
+                                    y < 0 ? CW_USEDEFAULT : y, outer.right - outer.left,
+                                    outer.bottom - outer.top, MainWindow, NULL, InstanceHandle,
+                                    NULL);
+    if (record.window == NULL || !CreateBackBuffer(&record)) {
+        ReleaseBackBuffer(&record);
+        if (record.window != NULL)
+            DestroyWindow(record.window);
+        record = TextWindowRecord();
+        return 4;
+    }
+    ApplyTextColors(&record);
+    TEXTMETRICW metrics;
+    GetTextMetricsW(record.mem_dc, &metrics);
+    record.char_width = metrics.tmAveCharWidth;
+    record.line_height = metrics.tmHeight;
+    FillColorStack(&record.stacks, record.text_color, record.back_color);
+    {
+        std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+        record.in_use = 1;
+    }
+    UpdateSnapRects();
+    InvalidateRect(record.window, NULL, FALSE);
+    UpdateWindow(record.window);
+    BringToFront(record.window);
+    return 0;
+}
+
+int TVX_CloseTextWindow(int index)
+{
+    if (!IsOpen(index))
+        return 1;
+    TextWindowRecord &record = TextWindow[index];
+    HWND window;
+    {
+        std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+        record.in_use = 0;
+        if (index == CurrentTextWindow) {
+            for (int i = 0; i < kTextWindowSlots; i++) {
+                if (TextWindow[i].in_use) {
+                    CurrentTextWindow = i;
+                    break;
+                }
+            }
+        }
+        if (InputWindow.load() == index + 1)
+            InputWindow.store(0);
+        ReleaseBackBuffer(&record);
+        window = record.window;
+        record.window = NULL;
+    }
+    DestroyWindow(window);
+    return 0;
+}
+
+int TVX_SelectTextWindow(int index)
+{
+    if (!IsOpen(index))
+        return 1;
+    CurrentTextWindow = index;
+    return 0;
+}
+
+void EnsureTextWindow(void)
+{
+    if (IsOpen(CurrentTextWindow)) {
+        BringToFront(TextWindow[CurrentTextWindow].window);
+        return;
+    }
+    TVX_OpenTextWindow(0, FullScreenWidth / 2 - 200, FullScreenHeight / 2 - 150, 400, 300);
+}
+
+// Scrolls the buffer of record by one line when cursor (its cursor, or a copy being moved) has
+// run past the bottom. Returns 1 when it scrolled; the caller invalidates the window.
+static int ScrollBuffer(TextWindowRecord *record, TextCursorState *cursor)
+{
+    int band = 0;
+    if (!ScrollStep(cursor, &band))
+        return 0;
+    BitBlt(record->mem_dc, 0, 0, record->width, band, record->mem_dc, 0, record->line_height,
+           SRCCOPY);
+    RECT clear = {0, cursor->y, record->width, cursor->y + cursor->y + record->line_height};
+    FillRect(record->mem_dc, &clear, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    return 1;
+}
+
+int ScrollIfNeeded(int index)
+{
+    std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+    if (!IsOpen(index))
+        return 0;
+    TextWindowRecord &record = TextWindow[index];
+    TextCursorState cursor = CursorOf(record);
+    int scrolled = ScrollBuffer(&record, &cursor);
+    StoreCursor(&record, cursor);
+    return scrolled;
+}
+
+static void DrawCellIn(int index, wchar_t unit, int x, int y, int cells)
+{
+    std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+    if (!IsOpen(index))
+        return;
+    TextWindowRecord &record = TextWindow[index];
+    TextOutW(record.mem_dc, x, y, &unit, 1);
+    RECT cell = {x, y, x + cells * record.char_width, y + record.line_height};
+    InvalidateRect(record.window, &cell, FALSE);
+}
+
+void DrawCell(wchar_t unit, int x, int y, int cells)
+{
+    DrawCellIn(CurrentTextWindow, unit, x, y, cells);
+}
+
+static void SurfaceDrawRun(void *context, const uint16_t *units, int count, int x, int y)
+{
+    int index = *(int *)context;
+    if (IsOpen(index))
+        TextOutW(TextWindow[index].mem_dc, x, y, (const wchar_t *)units, count);
+}
+
+static void SurfaceDrawCell(void *context, uint16_t unit, int x, int y, int cells)
+{
+    DrawCellIn(*(int *)context, (wchar_t)unit, x, y, cells);
+}
+
+static int SurfaceScroll(void *context, TextCursorState *cursor)
+{
+    int index = *(int *)context;
+    if (!IsOpen(index))
+        return 0;
+    int scrolled = ScrollBuffer(&TextWindow[index], cursor);
+    if (scrolled)
+        InvalidateRect(TextWindow[index].window, NULL, FALSE);
+    return scrolled;
+}
+
+TextSurface SurfaceOf(int *index)
+{
+    TextSurface surface = {index, SurfaceDrawRun, SurfaceDrawCell, SurfaceScroll};
+    return surface;
+}
+
+static void OnPaint(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    {
+        std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+        int index = TextWindowIndexOf(window);
+        if (index >= 0) {
+            const RECT &r = paint.rcPaint;
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, TextWindow[index].mem_dc,
+                   r.left, r.top, SRCCOPY);
+        }
+    }
+    EndPaint(window, &paint);
+}
+
+static void OnSize(HWND window, LPARAM lParam)
+{
+    {
+        std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+        int index = TextWindowIndexOf(window);
+        if (index < 0)
+            return;   // still being created
+        TextWindowRecord &record = TextWindow[index];
+        ReleaseBackBuffer(&record);
+        record.width = LOWORD(lParam);
+        record.height = HIWORD(lParam);
+        CreateBackBuffer(&record);
+        record.cursor_x = 0;
+        record.cursor_y = 0;
+        ApplyTextColors(&record);
+    }
+    UpdateSnapRects();
+    InvalidateRect(window, NULL, FALSE);
+}
+
+static void OnKeyDown(HWND window, int index, WPARAM key)
+{
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (InputWindow.load() != 0) {
+        // During a line input only recall and paste have a key-down meaning.
+        if (KeyAction.load() == 0) {
+            if (key == VK_UP)
+                KeyAction.store(1);
+            else if (key == 'V' && ctrl)
+                KeyAction.store(2);
+        }
+        return;
+    }
+    switch (key) {
+    case 'A': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextAbout, 0); break;
+    case 'C':
+        if (ctrl)
+            PostMessageW(window, WM_COMMAND, kCmdTextCopyLog, 0);
+        else
+            PostMessageW(MainWindow, WM_KEYDOWN, 'C', 0);
+        break;
+    case 'Q': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextDestroy, 0); break;
+    case 'S':
+        if (ctrl)
+            PostMessageW(window, WM_COMMAND, kCmdTextSelect, 0);
+        else
+            PostMessageW(MainWindow, WM_KEYDOWN, 'S', 0);
+        break;
+    case 'W': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextWindowInfo, 0); break;
+    case 'X':
+    case VK_ESCAPE:
+        if (!ctrl)
+            PostMessageW(MainWindow, WM_KEYDOWN, key, 0);
+        break;
+    case VK_SPACE:
+        if (!ctrl) {
+            TVX_SelectTextWindow(index);
+            TVX_Command();
+        }
+        break;
+    default: break;
+    }
+}
+
+static void PrintAbout(void)
+{
+    TVX_PushTextColor(0x50FF50, 0x505050);
+    TVX_Print("TORVEX GUI and image library, version 0.3\n");
+    TVX_PopTextColor();
+}
+
+static void OnCommand(int index, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case kCmdTextSelect: TVX_SelectTextWindow(index); break;
+    case kCmdTextWindowInfo: PrintWindowInfo(); break;
+    case kCmdTextCommand: TVX_Command(); break;
+    case kCmdTextStartLog: TVX_StartLog(index); break;
+    case kCmdTextStopLog: TVX_StopLog(index); break;
+    case kCmdTextCopyLog: TVX_CopyLog(index); break;
+    case kCmdTextAbout: PrintAbout(); break;
+    case kCmdTextDestroy: TVX_CloseTextWindow(index); break;
+    default: break;
+    }
+}
+
+HMENU BuildTextWindowMenu(int index)
+{
+    HMENU menu = CreatePopupMenu();
+    char copy[64];
+    snprintf(copy, sizeof copy, "&Copy TORVEX%d.LOG\tCtrl+C", index);
+    int log = LogState[index].load();
+    InsertMenuText(menu, 0, index == CurrentTextWindow ? MF_CHECKED : 0, kCmdTextSelect,
+                   "&Select\tCtrl+S");
+    InsertMenuText(menu, 1, 0, kCmdTextWindowInfo, "&Window Info.\tCtrl+W");
+    InsertMenuText(menu, 2, 0, kCmdTextCommand, "Command");
+    InsertMenuSeparator(menu, 3);
+    InsertMenuText(menu, 4, log == 1 ? MF_CHECKED : 0, kCmdTextStartLog, "Start Log");
+    InsertMenuText(menu, 5, log == 2 ? MF_CHECKED : 0, kCmdTextStopLog, "Stop Log");
+    InsertMenuText(menu, 6, 0, kCmdTextCopyLog, copy);
+    InsertMenuSeparator(menu, 7);
+    InsertMenuText(menu, 8, 0, kCmdTextAbout, "&About TORVEX\tCtrl+A");
+    InsertMenuSeparator(menu, 9);
+    InsertMenuText(menu, 10, 0, kCmdTextDestroy, "&Destroy\tCtrl+Q");
+    return menu;
+}
+
+static void OnRightButton(HWND window, int index)
+{
+    if (InputWindow.load() != 0 || IsClickWaitActive())
+        return;
+    HMENU menu = BuildTextWindowMenu(index);
+    POINT at;
+    GetCursorPos(&at);
+    SetForegroundWindow(window);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, NULL);
+    PostMessageW(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    int index = TextWindowIndexOf(window);
+    switch (message) {
+    case WM_CREATE:
+    case WM_DESTROY: return 0;
+    case WM_MOVE: UpdateSnapRects(); return 0;
+    case WM_SIZE: OnSize(window, lParam); return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
+    default: break;
+    }
+    if (index < 0)
+        return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_KEYDOWN: OnKeyDown(window, index, wParam); return 0;
+    case WM_CHAR:
+        if (InputWindow.load() != 0 && GetKeyState(VK_CONTROL) >= 0)
+            KeyRingPut(&KeyRing, (uint16_t)wParam);
+        return 0;
+    case WM_COMMAND: OnCommand(index, wParam); return 0;
+    case WM_CLOSE: TVX_CloseTextWindow(index); return 0;
+    case WM_RBUTTONDOWN: OnRightButton(window, index); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,76 @@
+// text_window.h - the text windows inside the library: the 256-slot table, the current window,
+// drawing into a window's back buffer, the line input's shared state and the log files.
+#ifndef TVX_TEXT_WINDOW_H
+#define TVX_TEXT_WINDOW_H
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+#include "text_rules.h"
+#include "torvex.h"
+
+struct TextWindowRecord {
+    int in_use;
+    int width, height;
+    int cursor_x, cursor_y;
+    int char_width, line_height;
+    uint32_t text_color, back_color;   // 0xRRGGBB
+    ColorStack stacks;                 // text_stack and back_stack
+    HWND window;
+    HDC mem_dc;
+    HDC window_dc;
+    HBITMAP back_bitmap;
+    HBITMAP old_bitmap;
+};
+enum { kTextWindowSlots = 256 };
+extern TextWindowRecord TextWindow[kTextWindowSlots];
+extern int CurrentTextWindow;
+
+// Serialises drawing into back buffers and moving cursors: the main window's prompts print and
+// read from the main thread while the worker owns and paints the windows. Never held while
+// messages are pumped.
+extern std::recursive_mutex TextDrawLock;
+
+void InitTextWindowTable(void);
+int IsTextWindowOpen(int index);
+HWND TextWindowHandle(int index);   // NULL when the slot is not open
+int FirstFreeTextWindow(void);      // -1 when all 256 are open
+int TextWindowIndexOf(HWND window); // -1 when none
+void EnsureTextWindow(void);
+int ScrollIfNeeded(int index);
+void DrawCell(wchar_t unit, int x, int y, int cells);
+TextCursorState CursorOf(const TextWindowRecord &record);
+void StoreCursor(TextWindowRecord *record, const TextCursorState &cursor);
+// A surface that draws into window index's back buffer.
+TextSurface SurfaceOf(int *index);
+void ApplyTextColors(TextWindowRecord *record);
+HMENU BuildTextWindowMenu(int index);   // the popup menu with its check marks
+LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Line input.
+extern std::atomic<int> InputWindow;   // 0, or the text window of the active line input plus 1
+extern std::atomic<int> KeyAction;     // 0 none, 1 recall the last line, 2 paste
+extern KeyRingState KeyRing;
+void ClearLastInputLine(void);
+void PasteClipboardKeys(void);
+
+// Log files.
+extern std::atomic<int> LogState[kTextWindowSlots];   // 0 none, 1 logging, 2 paused
+void WriteLog(int index, const char *text, size_t length);
+
+// Commands of text windows.
+enum {
+    kCmdTextSelect = 1069,
+    kCmdTextWindowInfo = 1045,
+    kCmdTextCommand = 1029,
+    kCmdTextStartLog = 1024,
+    kCmdTextStopLog = 1025,
+    kCmdTextCopyLog = 1030,
+    kCmdTextAbout = 1020,
+    kCmdTextDestroy = 1006,
+};
+
+#endif
