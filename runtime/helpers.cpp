@@ -74,7 +74,17 @@ void SetStatusText(const char *text)
     CentreStatusText(text, line);
     wchar_t wide[kStatusBufferBytes];
     AnsiToWide(line, wide, kStatusBufferBytes);
-    SetWindowTextW(StatusLine, wide);
+    if (GetWindowThreadProcessId(StatusLine, NULL) == GetCurrentThreadId()) {
+        SetWindowTextW(StatusLine, wide);
+        return;
+    }
+    // From the worker the text goes through the main thread, which does not answer while Exit
+    // waits for the worker: after Exit, or when it takes too long, the status line is left
+    // alone so that the worker can still end by itself.
+    if (QuitState.load() != 0)
+        return;
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(StatusLine, WM_SETTEXT, 0, (LPARAM)wide, SMTO_NORMAL, 200, &ignored);
 }
 
 void ShowColorDepthStatus(void)

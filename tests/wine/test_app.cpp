@@ -1,7 +1,9 @@
 // test_app.cpp - hooks, driver thread and main-thread runner of the in-process tests.
 #include "test_app.h"
 
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -21,7 +23,30 @@ static void Enter(HookRecord &hook, const std::function<void()> &body)
 }
 
 void TVX_AppInit(void) { Enter(InitHook, OnAppInit); }
-void TVX_AppMain(void) { Enter(MainHook, OnAppMain); }
+static std::mutex WorkerCallsLock;
+static std::deque<std::function<void()>> WorkerCalls;
+
+// Without a body of its own a run serves CallOnWorker until Stop.
+static void ServeWorkerCalls()
+{
+    while (StopRequest.load() == 0) {
+        TVX_PumpMessages();
+        std::function<void()> work;
+        {
+            std::lock_guard<std::mutex> hold(WorkerCallsLock);
+            if (!WorkerCalls.empty()) {
+                work = std::move(WorkerCalls.front());
+                WorkerCalls.pop_front();
+            }
+        }
+        if (work)
+            work();
+        else
+            Sleep(1);
+    }
+}
+
+void TVX_AppMain(void) { Enter(MainHook, OnAppMain ? OnAppMain : ServeWorkerCalls); }
 void TVX_AppExit(void) { Enter(ExitHook, OnAppExit); }
 
 static HWND RunnerWindow = NULL;
@@ -113,6 +138,26 @@ void StopUntilIdle()
 {
     PostMainKey('C');
     ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 0; }, 5000));
+}
+
+void StartWorkerCalls()
+{
+    WaitForIdleWorker();
+    PostMainKey('S');
+    ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
+}
+
+void CallOnWorker(std::function<void()> work)
+{
+    auto finished = std::make_shared<std::atomic<int>>(0);
+    {
+        std::lock_guard<std::mutex> hold(WorkerCallsLock);
+        WorkerCalls.push_back([finished, work] {
+            work();
+            *finished = 1;
+        });
+    }
+    ASSERT_TRUE(WaitUntil([finished] { return finished->load() != 0; }, 15000));
 }
 
 int main(int argc, char **argv)

@@ -32,7 +32,11 @@ void PostMainCommand(int id);
 void RunOnMainThread(std::function<void()> work);
 // The same, waiting until the work has finished.
 void CallOnMainThread(std::function<void()> work);
-void StopUntilIdle();   // Stop, then wait for the run to end
+void StopUntilIdle();
+// Runs work on the worker thread inside a run of the default TVX_AppMain (which serves such
+// calls until Stop) and waits until it has finished. Start the run first (StartWorkerCalls).
+void CallOnWorker(std::function<void()> work);
+void StartWorkerCalls();   // Stop, then wait for the run to end
 int Now();
 
 #endif

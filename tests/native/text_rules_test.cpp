@@ -1,0 +1,198 @@
+// Text layout, colour stack, key ring and line editing, against a recording surface.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "text_rules.h"
+
+struct Recorder {
+    struct Op {
+        char kind;   // 'r' run, 'c' cell, 's' scroll
+        std::u16string text;
+        int x, y, cells;
+    };
+    std::vector<Op> ops;
+    TextSurface surface{this, DrawRun, DrawCell, Scroll};
+
+    static void DrawRun(void *c, const uint16_t *u, int n, int x, int y)
+    {
+        ((Recorder *)c)->ops.push_back({'r', std::u16string((const char16_t *)u, (size_t)n), x, y, 0});
+    }
+    static void DrawCell(void *c, uint16_t u, int x, int y, int cells)
+    {
+        ((Recorder *)c)->ops.push_back({'c', std::u16string(1, (char16_t)u), x, y, cells});
+    }
+    static int Scroll(void *c, TextCursorState *cursor)
+    {
+        int band;
+        if (!ScrollStep(cursor, &band))
+            return 0;
+        ((Recorder *)c)->ops.push_back({'s', u"", 0, cursor->y, 0});
+        return 1;
+    }
+};
+
+static int Print(const std::u16string &text, TextCursorState *cursor, Recorder *r)
+{
+    return LayoutPrint((const uint16_t *)text.data(), (int)text.size(), cursor, r->surface);
+}
+
+TEST(PrintLayout, LineFeedsStartNewLinesAndDrawNoGlyph)
+{
+    Recorder r;
+    TextCursorState c = {0, 0, 400, 300, 8, 16};
+    Print(u"abc\n", &c, &r);
+    Print(u"de", &c, &r);
+    ASSERT_EQ(2u, r.ops.size());
+    EXPECT_EQ(u"abc", r.ops[0].text);
+    EXPECT_EQ(0, r.ops[0].y);
+    EXPECT_EQ(u"de", r.ops[1].text);
+    EXPECT_EQ(0, r.ops[1].x);
+    EXPECT_EQ(16, r.ops[1].y);
+    EXPECT_EQ(16, c.x);   // 2 x char_width
+
+    Recorder r2;
+    TextCursorState c2 = {0, 0, 400, 300, 8, 16};
+    Print(u"\n\nxyz", &c2, &r2);
+    ASSERT_EQ(1u, r2.ops.size());
+    EXPECT_EQ(u"xyz", r2.ops[0].text);
+    EXPECT_EQ(32, r2.ops[0].y);
+    EXPECT_EQ(0, r2.ops[0].x);
+}
+
+TEST(PrintLayout, WrapsAtTheRightEdgeAndMovesTwoCellCharactersWhole)
+{
+    Recorder r;
+    TextCursorState c = {0, 0, 80, 300, 8, 16};
+    Print(u"abcdefghijkl", &c, &r);   // 12 characters in a 10-cell window
+    ASSERT_EQ(2u, r.ops.size());
+    EXPECT_EQ(u"abcdefghij", r.ops[0].text);
+    EXPECT_EQ(u"kl", r.ops[1].text);
+    EXPECT_EQ(16, r.ops[1].y);
+    EXPECT_EQ(16, c.x);
+
+    Recorder r2;
+    TextCursorState c2 = {0, 0, 80, 300, 8, 16};
+    Print(u"abcdefghi\u3042", &c2, &r2);   // 9 cells used, the two-cell character needs 2
+    ASSERT_EQ(2u, r2.ops.size());
+    EXPECT_EQ(u"abcdefghi", r2.ops[0].text);
+    EXPECT_EQ(u"\u3042", r2.ops[1].text);
+    EXPECT_EQ(0, r2.ops[1].x);
+    EXPECT_EQ(16, r2.ops[1].y);
+    EXPECT_EQ(16, c2.x);
+}
+
+TEST(PrintLayout, ScrollsOneLineHeightPerLineFeedAtTheBottom)
+{
+    Recorder r;
+    TextCursorState c = {0, 0, 80, 64, 8, 16};   // four lines
+    // A line fits while its top plus the line height stays below the height: lines 0, 16, 32.
+    int scrolls = Print(u"1\n2\n3\n4\n5\n", &c, &r);
+    EXPECT_EQ(3, scrolls);
+    EXPECT_EQ(32, c.y);
+    int band = -1;
+    TextCursorState bottom = {0, 48, 80, 64, 8, 16};
+    ASSERT_EQ(1, ScrollStep(&bottom, &band));
+    EXPECT_EQ(32, band);
+    EXPECT_EQ(32, bottom.y);
+    TextCursorState fits = {0, 32, 80, 64, 8, 16};
+    EXPECT_EQ(0, ScrollStep(&fits, &band));
+}
+
+TEST(ColorStack, NinePushesAndNinePopsEndAtTheFirstPush)
+{
+    ColorStack stack;
+    uint32_t text = 0xFFFFFF, back = 0;
+    FillColorStack(&stack, text, back);
+    PushColors(&stack, &text, &back, 0xFFFF00, 0x000000);   // yellow on black
+    PopColors(&stack, &text, &back);
+    EXPECT_EQ(0xFFFFFFu, text);
+    EXPECT_EQ(0u, back);
+    for (uint32_t i = 1; i <= 9; i++)
+        PushColors(&stack, &text, &back, i, 100 + i);
+    for (int i = 0; i < 9; i++)
+        PopColors(&stack, &text, &back);
+    // Eight entries: the window's own colours fell off; the first push's colours remain.
+    EXPECT_EQ(1u, text);
+    EXPECT_EQ(101u, back);
+}
+
+TEST(KeyRing, HoldsTwoHundredFiftySixUnitsInOrder)
+{
+    KeyRingState ring;
+    EXPECT_EQ(0, KeyRingTake(&ring));
+    for (int i = 0; i < 256; i++)
+        EXPECT_TRUE(KeyRingPut(&ring, (uint16_t)(i + 1)));
+    EXPECT_FALSE(KeyRingPut(&ring, 999));   // full: dropped
+    for (int i = 0; i < 256; i++)
+        EXPECT_EQ(i + 1, KeyRingTake(&ring));
+    EXPECT_EQ(0, KeyRingTake(&ring));
+    // Around the end of the buffer.
+    for (int round = 0; round < 3; round++) {
+        for (int i = 0; i < 200; i++)
+            KeyRingPut(&ring, (uint16_t)(i + 7));
+        for (int i = 0; i < 200; i++)
+            ASSERT_EQ(i + 7, KeyRingTake(&ring));
+    }
+    EXPECT_EQ(0, KeyRingTake(&ring));
+}
+
+TEST(InputLine, WrapsAfterTheTenthCellAndBackspaceReturnsOntoIt)
+{
+    Recorder r;
+    InputLine line;
+    InputLineClear(&line);
+    TextCursorState c = {0, 0, 80, 300, 8, 16};   // exactly 10 cells
+    for (char16_t ch : std::u16string(u"0123456789"))
+        InputLineInsert(&line, ch, &c, r.surface);
+    EXPECT_EQ(0, c.x);
+    EXPECT_EQ(16, c.y);
+    EXPECT_EQ(72, r.ops.back().x);   // the 10th on the first line
+    ASSERT_TRUE(InputLineBackspace(&line, &c, r.surface));
+    EXPECT_EQ(72, c.x);
+    EXPECT_EQ(0, c.y);
+    InputLineInsert(&line, 'x', &c, r.surface);
+    EXPECT_EQ(u"x", r.ops.back().text);
+    EXPECT_EQ(72, r.ops.back().x);
+    EXPECT_EQ(0, r.ops.back().y);
+    EXPECT_EQ(10, line.length);
+}
+
+TEST(InputLine, ATwoCellCharacterAtTheLineEndMovesDownAndBackspacesBack)
+{
+    Recorder r;
+    InputLine line;
+    InputLineClear(&line);
+    TextCursorState c = {0, 0, 80, 300, 8, 16};
+    for (char16_t ch : std::u16string(u"abcdefghi"))   // one cell left
+        InputLineInsert(&line, ch, &c, r.surface);
+    EXPECT_EQ(72, c.x);
+    InputLineInsert(&line, u'\u3042', &c, r.surface);
+    EXPECT_EQ(u"\u3042", r.ops.back().text);
+    EXPECT_EQ(0, r.ops.back().x);
+    EXPECT_EQ(16, r.ops.back().y);
+    EXPECT_EQ(16, c.x);
+    ASSERT_TRUE(InputLineBackspace(&line, &c, r.surface));
+    EXPECT_EQ(72, c.x);   // back to the end of the line above, where it did not fit
+    EXPECT_EQ(0, c.y);
+    EXPECT_EQ(u"\u3000", r.ops.back().text);   // erased with an ideographic space
+    ASSERT_TRUE(InputLineBackspace(&line, &c, r.surface));
+    EXPECT_EQ(64, c.x);   // then the 'i'
+    EXPECT_EQ(0, c.y);
+}
+
+TEST(InputLine, IgnoresCharactersBeyondTwoHundredFiftyFiveAndEmptyBackspace)
+{
+    Recorder r;
+    InputLine line;
+    InputLineClear(&line);
+    TextCursorState c = {0, 0, 4000, 300, 8, 16};
+    EXPECT_FALSE(InputLineBackspace(&line, &c, r.surface));
+    for (int i = 0; i < 255; i++)
+        ASSERT_TRUE(InputLineInsert(&line, 'a', &c, r.surface));
+    size_t drawn = r.ops.size();
+    EXPECT_FALSE(InputLineInsert(&line, 'b', &c, r.surface));
+    EXPECT_EQ(drawn, r.ops.size());   // no echo
+    EXPECT_EQ(255, line.length);
+}

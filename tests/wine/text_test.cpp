@@ -1,0 +1,272 @@
+// Text windows under Wine: real windows, their back buffers, printing, input fed through the
+// window procedure, and the log files on disk.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "runtime.h"
+#include "test_app.h"
+#include "text_window.h"
+
+static std::wstring TitleOf(HWND window)
+{
+    wchar_t text[256] = L"";
+    InternalGetWindowText(window, text, 256);
+    return text;
+}
+
+// Counts the pixels of the back buffer within a rectangle that are not black.
+static int LitPixels(int index, int left, int top, int right, int bottom)
+{
+    std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+    int lit = 0;
+    for (int y = top; y < bottom; y++)
+        for (int x = left; x < right; x++)
+            if ((GetPixel(TextWindow[index].mem_dc, x, y) & 0xFFFFFF) != 0)
+                lit++;
+    return lit;
+}
+
+static std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+static std::string LogPath(int index)
+{
+    return std::string(LogDirectory) + "TORVEX" + std::to_string(index) + ".LOG";
+}
+
+// Puts keys into a window as typed characters; they wait in the queue until the input pumps.
+static void Type(int index, const std::wstring &keys)
+{
+    for (wchar_t c : keys)
+        PostMessageW(TextWindow[index].window, WM_CHAR, c, 0);
+}
+
+TEST(TextWindows, OpenSelectAndCloseFollowTheSlots)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));
+            HWND window = TextWindow[3].window;
+            EXPECT_EQ(L"TextWindow 3", TitleOf(window));
+            RECT client;
+            GetClientRect(window, &client);
+            EXPECT_EQ(400, client.right);
+            EXPECT_EQ(300, client.bottom);
+            EXPECT_EQ(3, CurrentTextWindow);
+            EXPECT_GT(TextWindow[3].char_width, 0);
+            EXPECT_GT(TextWindow[3].line_height, 0);
+            TVX_Print("x");
+            EXPECT_EQ(0, TVX_OpenTextWindow(1, 10, 10, 200, 100));
+            EXPECT_EQ(0, TVX_OpenTextWindow(5, 30, 30, 200, 100));
+            EXPECT_EQ(1, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // raised, current, not cleared
+            EXPECT_EQ(3, CurrentTextWindow);
+            EXPECT_EQ(TextWindow[3].char_width, TextWindow[3].cursor_x);
+            EXPECT_EQ(0, TVX_CloseTextWindow(3));
+            EXPECT_EQ(1, CurrentTextWindow);   // the lowest open slot
+            EXPECT_EQ(1, TVX_CloseTextWindow(3));
+            EXPECT_EQ(1, TVX_SelectTextWindow(3));
+            EXPECT_EQ(1, TVX_OpenTextWindow(256, -1, -1, -1, -1));
+            EXPECT_EQ(1, TVX_SelectTextWindow(-1));
+            EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // reopened fresh
+            EXPECT_EQ(0, TextWindow[3].cursor_x);
+            EXPECT_EQ(0, LitPixels(3, 0, 0, 400, 300));
+        });
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(TextWindows, PrintWrapsAtTheMeasuredWidthAndScrollsOneLinePerLineFeed)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, 0, 0, 400, 300));
+            int cw = TextWindow[0].char_width, lh = TextWindow[0].line_height;
+            TVX_CloseTextWindow(0);
+            // Ten cells wide, five lines high (the fifth only ever triggers a scroll).
+            ASSERT_EQ(0, TVX_OpenTextWindow(1, 0, 0, 10 * cw, 5 * lh));
+            TextWindowRecord &w = TextWindow[1];
+            TVX_Print("ABCDEFGHIJKL");
+            EXPECT_EQ(2 * cw, w.cursor_x);
+            EXPECT_EQ(lh, w.cursor_y);
+            EXPECT_GT(LitPixels(1, 9 * cw, 0, 10 * cw, lh), 0);     // J ends line one
+            EXPECT_GT(LitPixels(1, 0, lh, 2 * cw, 2 * lh), 0);      // K L begin line two
+            EXPECT_EQ(0, LitPixels(1, 2 * cw, lh, 10 * cw, 2 * lh));
+            TVX_Print("\nABCDEFGHI\x82\xa0");   // a two-cell character with one cell left
+            EXPECT_EQ(2 * cw, w.cursor_x);
+            EXPECT_EQ(3 * lh, w.cursor_y);
+            EXPECT_EQ(0, LitPixels(1, 9 * cw, 2 * lh, 10 * cw, 3 * lh));   // not split
+            EXPECT_GT(LitPixels(1, 0, 3 * lh, 2 * cw, 4 * lh), 0);
+
+            // One line feed at the bottom moves everything up by exactly one line height.
+            COLORREF before[3][64];
+            for (int y = 0; y < 3 * lh && y < 64; y++)
+                for (int x = 0; x < 3; x++)
+                    before[x][y] = GetPixel(w.mem_dc, x * cw / 2, y + lh);
+            TVX_PushTextColor(0xFFFFFF, 0xFF0000);   // red cells, the scrolled-in lines stay black
+            TVX_Print("\n");
+            for (int y = 0; y < 3 * lh && y < 64; y++)
+                for (int x = 0; x < 3; x++)
+                    ASSERT_EQ(before[x][y], GetPixel(w.mem_dc, x * cw / 2, y)) << y;
+            EXPECT_EQ(3 * lh, w.cursor_y);
+            EXPECT_EQ(0, LitPixels(1, 0, 3 * lh, 10 * cw, 5 * lh));
+            TVX_Print("a");
+            EXPECT_EQ(RGB(255, 0, 0), GetPixel(w.mem_dc, 0, 4 * lh - 1) & 0xFFFFFF);
+            TVX_PopTextColor();
+            EXPECT_EQ(0xFFFFFFu, w.text_color);
+            EXPECT_EQ(0u, w.back_color);
+
+            // Resizing clears the buffer and starts again at the top left.
+            RECT outer = {0, 0, 40 * cw, 10 * lh};
+            AdjustWindowRectEx(&outer, GetWindowLongW(w.window, GWL_STYLE), FALSE, 0);
+            SetWindowPos(w.window, NULL, 0, 0, outer.right - outer.left,
+                         outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+            EXPECT_EQ(40 * cw, w.width);
+            EXPECT_EQ(0, w.cursor_x);
+            EXPECT_EQ(0, w.cursor_y);
+            EXPECT_EQ(0, LitPixels(1, 0, 0, w.width, w.height));
+        });
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(TextWindows, NinePushesAndNinePopsEndWithTheFirstPush)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            TVX_PushTextColor(1, 1);   // no window: nothing happens
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+            for (unsigned i = 1; i <= 9; i++)
+                TVX_PushTextColor(0x100000 * i, i);
+            for (int i = 0; i < 9; i++)
+                TVX_PopTextColor();
+            EXPECT_EQ(0x100000u, TextWindow[0].text_color);
+            EXPECT_EQ(1u, TextWindow[0].back_color);
+        });
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
+{
+    std::string file, clipboard, afterCopy;
+    int starts[3] = {-1, -1, -1};
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([&] {
+            remove(LogPath(0).c_str());
+            TVX_Print("nothing is open\n");   // no window, no log
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+            EXPECT_EQ(1, TVX_StopLog(0));   // no log yet
+            starts[0] = TVX_StartLog(0);
+            starts[1] = TVX_StartLog(0);
+            TVX_Print("first %d\n", 1);
+            EXPECT_EQ(0, TVX_StopLog(0));
+            TVX_Print("second\n");
+            starts[2] = TVX_StartLog(0);
+            TVX_Print("third\n");
+            TVX_Print("Cmd>");
+            Type(0, L"abc\bd\r");
+            char line[256];
+            TVX_InputText(line);
+            EXPECT_STREQ("abd", line);
+            EXPECT_EQ(0, TVX_CopyLog(0));
+            if (OpenClipboard(NULL)) {
+                HANDLE data = GetClipboardData(CF_TEXT);
+                if (data != NULL) {
+                    clipboard = (const char *)GlobalLock(data);
+                    GlobalUnlock(data);
+                }
+                CloseClipboard();
+            }
+            TVX_Print("after copy\n");
+            std::string big(5000, 'z');
+            TVX_Print("%s", big.c_str());   // cut to 4095 bytes
+            EXPECT_EQ(3, TVX_StartLog(7));
+            EXPECT_EQ(4, TVX_CopyLog(300));
+        });
+        PostMainKey('X');   // Exit closes the logs
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, starts[0]);
+    EXPECT_EQ(1, starts[1]);
+    EXPECT_EQ(0, starts[2]);
+    EXPECT_EQ(0, LogState[0].load());
+    file = ReadFile(LogPath(0));
+    std::string logged = "first 1\r\nthird\r\nCmd>abd\r\n";
+    EXPECT_EQ(logged, clipboard);
+    EXPECT_EQ(logged + "after copy\r\n" + std::string(4095, 'z'), file);
+    remove(LogPath(0).c_str());
+}
+
+// Types keys from the driver while the worker waits in TVX_InputText; a key-down of Up is
+// written as '^'. Each key waits a little so that the input takes them one by one, as typed.
+static void TypeSlowly(int index, const std::wstring &keys)
+{
+    for (wchar_t c : keys) {
+        Sleep(30);
+        if (c == L'^')
+            PostMessageW(TextWindow[index].window, WM_KEYDOWN, VK_UP, 0);
+        else
+            PostMessageW(TextWindow[index].window, WM_CHAR, c, 0);
+    }
+}
+
+TEST(LineInput, RecallTabBackspaceAndCancelByExit)
+{
+    const wchar_t *typed[4] = {L"\r", L"a\tb\b\bc\r", L"^\r", L"x^\r"};
+    std::string lines[4];
+    int cursorAfter = -1;
+    std::atomic<int> cancelled{0};
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([&] { ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1)); });
+        for (int i = 0; i < 4; i++) {
+            std::thread typist([&, i] {
+                ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+                TypeSlowly(0, typed[i]);
+            });
+            CallOnWorker([&, i] {
+                char line[256];
+                TVX_InputText(line);
+                lines[i] = line;
+                cursorAfter = TextWindow[0].cursor_x;
+            });
+            typist.join();
+        }
+        // Exit while a line waits: the input ends with the empty string.
+        std::thread exiter([] {
+            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+            TypeSlowly(0, L"abc");
+            PostMainKey('X');
+        });
+        CallOnWorker([&] {
+            char line[256] = "junk";
+            TVX_InputText(line);
+            cancelled = line[0] == '\0' && QuitState.load() != 0;
+        });
+        exiter.join();
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ("", lines[0]);
+    EXPECT_EQ("ac", lines[1]);   // the tab became a space, then two backspaces
+    EXPECT_EQ("ac", lines[2]);   // recalled
+    EXPECT_EQ("xac", lines[3]);  // recalled after what was typed
+    EXPECT_EQ(0, cursorAfter);   // the next output starts on a new line
+    EXPECT_EQ(1, cancelled.load());
+}
