@@ -5,6 +5,10 @@
 PROGRAM_PID=""
 now_ms() { date +%s%3N; }
 
+# Every X client call is bounded: a grab or a lost window must fail a check, not hang the run.
+xdo() { timeout 10 xdotool "$@"; }
+shot() { timeout 10 import "$@"; }
+
 # Ends the program when it is still running (the trap of every caller).
 end_program() {
     if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then
@@ -16,12 +20,13 @@ end_program() {
 
 # Starts the program in the test's output folder; sets PROGRAM_PID and MAIN_WIN.
 start_program() {
-    local exe="$1"
+    local exe
+    exe=$(realpath "$1")
     (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 wine "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
     PROGRAM_PID=$!
     MAIN_WIN=""
     for _ in $(seq 400); do
-        MAIN_WIN=$(xdotool search --onlyvisible --name '^TORVEX$' 2>/dev/null | head -n 1)
+        MAIN_WIN=$(xdo search --onlyvisible --name '^TORVEX$' 2>/dev/null | head -n 1)
         [ -n "$MAIN_WIN" ] && return 0
         sleep 0.05
     done
@@ -30,7 +35,8 @@ start_program() {
 
 # The status line as drawn, below the menu bar of the mapped window.
 status_picture() {
-    import -window "$MAIN_WIN" -crop 234x20+0+25 +repage "$1" 2>/dev/null
+    [ -n "$MAIN_WIN" ] || return 1   # import without a window would wait for a click
+    shot -window "$MAIN_WIN" -crop 234x20+0+25 +repage "$1" 2>/dev/null
 }
 
 # Waits until start-up has finished: the window at rest and its status line changed from the
@@ -50,7 +56,7 @@ wait_ready() {
 
 # x y width height of a window's drawable area on the screen.
 geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    timeout 10 xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
                              /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
 }
 
@@ -67,24 +73,26 @@ wait_at_rest() {
 }
 
 activate() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+    xdo windowactivate --sync "$1" >/dev/null 2>&1 || xdo windowfocus --sync "$1"
     sleep 0.1
 }
 
 # The program's popup menu, when one is shown: an unnamed override-redirect window of the program.
 find_popup() {
-    xwininfo -root -children | awk '/\(has no name\): \("stereocap.exe"/ && $NF != "+0+0" {print $1}' |
+    timeout 10 xwininfo -root -children | awk '/\(has no name\): \("stereocap.exe"/ && $NF != "+0+0" {print $1}' |
         while read -r id; do
-            xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; break; }
+            timeout 10 xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; break; }
         done
 }
 
-# Right-clicks the main window and saves a picture of the popup menu; POPUP is its window.
+# Right-clicks a window (the main window when none is given) and saves a picture of the popup
+# menu; POPUP is its window.
 open_popup() {
-    local picture="$1" i
+    local picture="$1" target="${2:-$MAIN_WIN}" i
     POPUP=""
+    [ -n "$target" ] || return 1
     for i in 1 2 3; do
-        xdotool mousemove --window "$MAIN_WIN" 100 40 click 3
+        xdo mousemove --window "$target" 100 40 click 3
         for _ in $(seq 40); do
             POPUP=$(find_popup)
             [ -n "$POPUP" ] && break 2
@@ -93,12 +101,12 @@ open_popup() {
     done
     [ -n "$POPUP" ] || return 1
     sleep 0.2
-    import -window "$POPUP" "$picture"
+    shot -window "$POPUP" "$picture"
 }
 
 close_popup() {
     [ -n "$POPUP" ] || return 0
-    xdotool key Escape
+    xdo key Escape
     for _ in $(seq 40); do
         [ -z "$(find_popup)" ] && return 0
         sleep 0.05

@@ -22,7 +22,7 @@ check "bottom edge on the screen's bottom (y $y, height $h)" [ $((y + h + frame)
 check "it fell into place (first seen at y $y0, rests at y $y)" [ "$y0" -lt "$y" ]
 check "it did not move sideways" [ "$x0" = "$x" ]
 
-import -window root "$E2E_OUT/screen.png"
+shot -window root "$E2E_OUT/screen.png"
 
 # --- Start and Stop, as the popup menu shows them -----------------------------------------
 activate "$MAIN_WIN"
@@ -30,7 +30,7 @@ check "popup menu opens while idle" open_popup "$E2E_OUT/popup-idle.png"
 close_popup
 
 activate "$MAIN_WIN"
-xdotool key s
+xdo key s
 sleep 0.3
 check "popup menu opens during a run" open_popup "$E2E_OUT/popup-running.png"
 close_popup
@@ -39,13 +39,13 @@ check "S starts a run: Start and the creation items are greyed" \
 
 # More presses of S during the run must not queue a second run after Stop.
 activate "$MAIN_WIN"
-xdotool key s
+xdo key s
 sleep 0.05
-xdotool key s
+xdo key s
 sleep 0.05
-xdotool key s
+xdo key s
 sleep 0.2
-xdotool key c
+xdo key c
 sleep 0.4
 check "popup menu opens after Stop" open_popup "$E2E_OUT/popup-stopped.png"
 close_popup
@@ -65,17 +65,17 @@ exits_within() {
 }
 ended_in_time() { [ "$1" != running ] && [ "$1" -lt 2500 ]; }
 
-xdotool key s
+xdo key s
 sleep 0.3
-exits_within "X during a run" xdotool key x
+exits_within "X during a run" xdo key x
 
 start_program "$EXE" || fail "second start"
 wait_ready
-exits_within "Escape" xdotool key Escape
+exits_within "Escape" xdo key Escape
 
 start_program "$EXE" || fail "third start"
 wait_ready
 # "Exit(X)" is the third item of the menu bar, at the top of the mapped window.
-exits_within "Exit(X) on the menu bar" xdotool mousemove --window "$MAIN_WIN" 135 9 click 1
+exits_within "Exit(X) on the menu bar" xdo mousemove --window "$MAIN_WIN" 135 9 click 1
 
 e2e_finish

@@ -73,7 +73,12 @@ int RunWithDriver(const std::function<void()> &driver)
     // A message-only window of the main thread: the library's own loop dispatches its messages.
     RunnerWindow = CreateWindowW(L"tvx_test_runner", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
                                  wc.hInstance, NULL);
-    std::thread thread(driver);
+    // A driver that stopped early (a failed assertion) still ends the program.
+    std::thread thread([&driver] {
+        driver();
+        if (QuitState.load() == 0)
+            PostMainKey('X');
+    });
     int code = TVX_RunProgram(GetModuleHandleW(NULL));
     thread.join();
     return code;

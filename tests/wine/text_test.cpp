@@ -270,3 +270,88 @@ TEST(LineInput, RecallTabBackspaceAndCancelByExit)
     EXPECT_EQ(0, cursorAfter);   // the next output starts on a new line
     EXPECT_EQ(1, cancelled.load());
 }
+
+TEST(TextWindows, TheMainWindowsTextWindowCommandOpensTheNextFreeSlot)
+{
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainCommand(1028);
+        EXPECT_TRUE(WaitUntil([] { return IsTextWindowOpen(0) != 0; }, 5000));
+        PostMainCommand(1028);
+        EXPECT_TRUE(WaitUntil([] { return IsTextWindowOpen(1) != 0; }, 5000));
+        EXPECT_EQ(1, CurrentTextWindow);
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(TextWindows, TheAboutLineIsGreenOnGrey)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+            SendMessageW(TextWindow[0].window, WM_COMMAND, 1020, 0);
+            TextWindowRecord &w = TextWindow[0];
+            EXPECT_EQ(0, w.cursor_x);
+            EXPECT_EQ(w.line_height, w.cursor_y);   // one line
+            int green = 0, grey = 0;
+            for (int x = 0; x < w.width; x++) {
+                COLORREF c = GetPixel(w.mem_dc, x, w.line_height / 2) & 0xFFFFFF;
+                green += c == RGB(0x50, 0xFF, 0x50);
+                grey += c == RGB(0x50, 0x50, 0x50);
+            }
+            EXPECT_GT(green, 0);
+            EXPECT_GT(grey, green);
+            EXPECT_EQ(0xFFFFFFu, w.text_color);   // the window's colours are back
+        });
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
+{
+    std::string log;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainCommand(1027);
+        ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+        // The first prompt is on the screen; log what follows.
+        SendMessageW(TextWindow[0].window, WM_COMMAND, 1024, 0);
+        const wchar_t *answers[3] = {L"640\r", L"480\r", L"16\r"};
+        for (const wchar_t *answer : answers) {
+            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+            int line = TextWindow[0].cursor_y;
+            for (const wchar_t *p = answer; *p; p++) {
+                PostMessageW(TextWindow[0].window, WM_CHAR, *p, 0);
+                Sleep(20);
+            }
+            // Enter moves the cursor to the next line.
+            ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y > line; }, 5000));
+        }
+        Sleep(100);
+        EXPECT_EQ(0, InputWindow.load());   // 16 bits: nothing more is asked or made
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+    log = ReadFile(LogPath(0));
+    EXPECT_EQ("640\r\nHeight=480\r\nBit[32 or 8]=16\r\n", log);
+    remove(LogPath(0).c_str());
+}
+
+TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
+{
+    int asked = 0;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainCommand(1027);
+        ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+        asked = Now();
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_LT(Now() - asked, 1000);
+    EXPECT_EQ(1, ExitHook.calls.load());
+    EXPECT_EQ(0, InputWindow.load());
+}
