@@ -125,6 +125,7 @@ int TVX_RunProgram(HINSTANCE instance)
         DispatchMessageW(&message);
     }
 
+    ReleaseConsoleFont();
     DeleteObject(DefaultImageFont);
     DefaultImageFont = NULL;
     // The bar went with the main window when it was destroyed; this covers a window never made.

@@ -66,6 +66,55 @@ void StoreCursor(TextWindowRecord *record, const TextCursorState &cursor)
     record->cursor_y = cursor.y;
 }
 
+static HFONT ConsoleFontHandle = NULL;
+
+// Whether a font draws a visible underscore, the input cursor, in a small memory DC.
+static bool DrawsUnderscore(HFONT font)
+{
+    HDC screen = GetDC(NULL);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    PatBlt(dc, 0, 0, 32, 32, BLACKNESS);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkColor(dc, RGB(0, 0, 0));
+    TextOutW(dc, 4, 4, L"_", 1);
+    bool lit = false;
+    for (int y = 0; y < 32 && !lit; y++)
+        for (int x = 0; x < 32 && !lit; x++)
+            lit = (GetPixel(dc, x, y) & 0xFFFFFF) != 0;
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(NULL, screen);
+    return lit;
+}
+
+// The console font: the system's OEM fixed-pitch font. Under Wine with a Japanese locale that
+// font is a 12-pixel substitute whose underscore, the input cursor, draws nothing; a 16-pixel
+// fixed-pitch font takes its place there.
+HFONT ConsoleFont(void)
+{
+    if (ConsoleFontHandle != NULL)
+        return ConsoleFontHandle;
+    HFONT oem = (HFONT)GetStockObject(OEM_FIXED_FONT);
+    if (DrawsUnderscore(oem))
+        return ConsoleFontHandle = oem;
+    HFONT fixed = CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
+    return ConsoleFontHandle = (fixed != NULL ? fixed : oem);
+}
+
+void ReleaseConsoleFont(void)
+{
+    if (ConsoleFontHandle != NULL && ConsoleFontHandle != GetStockObject(OEM_FIXED_FONT))
+        DeleteObject(ConsoleFontHandle);
+    ConsoleFontHandle = NULL;
+}
+
 // Makes the back buffer of a record: memory DC, bitmap, black brush and the console font.
 static bool CreateBackBuffer(TextWindowRecord *record)
 {
@@ -75,7 +124,7 @@ static bool CreateBackBuffer(TextWindowRecord *record)
     if (record->window_dc == NULL || record->mem_dc == NULL || record->back_bitmap == NULL)
         return false;
     SelectObject(record->mem_dc, GetStockObject(BLACK_BRUSH));
-    SelectObject(record->mem_dc, GetStockObject(OEM_FIXED_FONT));
+    SelectObject(record->mem_dc, ConsoleFont());
     record->old_bitmap = (HBITMAP)SelectObject(record->mem_dc, record->back_bitmap);
     PatBlt(record->mem_dc, 0, 0, record->width, record->height, PATCOPY);
     return true;

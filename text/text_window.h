@@ -35,6 +35,8 @@ extern int CurrentTextWindow;
 extern std::recursive_mutex TextDrawLock;
 
 void InitTextWindowTable(void);
+HFONT ConsoleFont(void);          // the font of every text window, chosen on first use
+void ReleaseConsoleFont(void);
 int IsTextWindowOpen(int index);
 HWND TextWindowHandle(int index);   // NULL when the slot is not open
 int FirstFreeTextWindow(void);      // -1 when all 256 are open

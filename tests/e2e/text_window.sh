@@ -9,17 +9,21 @@ LOG="$E2E_OUT/TORVEX0.LOG"
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
 
-# "Text Window" from the main window's popup menu opens slot 0.
-activate "$MAIN_WIN"
-open_popup "$E2E_OUT/main-popup.png"
-for _ in 1 2 3 4 5 6; do xdo key Down; done   # Paste, Start, Stop, Exit, Image Window, Text Window
-xdo key Return
-TEXT_WIN=""
-for _ in $(seq 100); do
-    TEXT_WIN=$(xdo search --onlyvisible --name '^TextWindow 0$' | head -n 1)
-    [ -n "$TEXT_WIN" ] && break
-    sleep 0.05
-done
+# "Text Window" from the main window's popup menu opens slot 0; TEXT_WIN is its window.
+open_text_window() {
+    activate "$MAIN_WIN"
+    open_popup "$E2E_OUT/main-popup.png"
+    for _ in 1 2 3 4 5 6; do xdo key Down; done   # Paste, Start, Stop, Exit, Image Window, Text Window
+    xdo key Return
+    TEXT_WIN=""
+    for _ in $(seq 100); do
+        TEXT_WIN=$(xdo search --onlyvisible --name '^TextWindow 0$' | head -n 1)
+        [ -n "$TEXT_WIN" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+open_text_window
 check "the main window's Text Window command opens TextWindow 0" [ -n "$TEXT_WIN" ]
 [ -n "$TEXT_WIN" ] || e2e_finish
 
@@ -48,6 +52,7 @@ console xdo type --delay 40 'help '
 console xdo type --delay 40 color
 console xdo key Up
 printf 'hel\nlo' | timeout 10 xclip -selection clipboard -i
+sleep 0.5
 console bash -c 'timeout 10 xdotool key ctrl+v; sleep 0.2; timeout 10 xdotool type p'
 console bash -c 'timeout 10 xdotool type a; timeout 10 xdotool key Tab; timeout 10 xdotool type b'
 shot -window "$TEXT_WIN" "$E2E_OUT/text-window.png"
@@ -112,5 +117,19 @@ xdo key Return
 took=$(wait_for_exit "$t")
 check "the console's exit ends the program (took $took ms)" [ "$took" != running ]
 check "the log holds the exit line too" grep -q $'^Cmd>exit\r$' "$LOG"
+
+# Exit while the console waits for a line ends the input and the program at once.
+start_program "$EXE" || fail "second start"
+wait_ready
+open_text_window || fail "text window for the waiting console"
+activate "$TEXT_WIN"
+xdo key space
+sleep 0.3
+activate "$MAIN_WIN"
+t=$(now_ms)
+xdo key x
+took=$(wait_for_exit "$t")
+check "X while a line waits ends the program within 2 s (took $took ms)" \
+    bash -c "[ '$took' != running ] && [ '$took' -lt 1500 ]"
 
 e2e_finish

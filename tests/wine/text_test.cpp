@@ -1,6 +1,7 @@
 // Text windows under Wine: real windows, their back buffers, printing, input fed through the
 // window procedure, and the log files on disk.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -285,6 +286,32 @@ TEST(TextWindows, TheMainWindowsTextWindowCommandOpensTheNextFreeSlot)
     EXPECT_EQ(0, code);
 }
 
+TEST(LineInput, TwoByteLinesComeBackInCodePage932CutAtACharacterBoundary)
+{
+    std::string kana, full;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([&] {
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, 4000, 300));
+            char line[260];
+            Type(0, L"\x3042\x3044\r");
+            TVX_InputText(line);
+            kana = line;
+            // 255 two-byte characters need 510 bytes; the caller's buffer has 256.
+            memset(line, 'Z', sizeof line);
+            Type(0, std::wstring(255, L'\x3042') + L"\r");
+            TVX_InputText(line);
+            full = line;
+            EXPECT_EQ('Z', line[256]);   // nothing written past the 256 bytes
+        });
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ("\x82\xa0\x82\xa2", kana);
+    ASSERT_EQ(254u, full.size());   // 127 whole characters and the terminator
+    for (size_t i = 0; i < full.size(); i += 2)
+        ASSERT_EQ("\x82\xa0", full.substr(i, 2)) << i;
+}
+
 TEST(TextWindows, TheAboutLineIsGreenOnGrey)
 {
     int code = RunWithDriver([&] {
@@ -354,4 +381,71 @@ TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
     EXPECT_LT(Now() - asked, 1000);
     EXPECT_EQ(1, ExitHook.calls.load());
     EXPECT_EQ(0, InputWindow.load());
+}
+
+TEST(TextWindows, ThePopupMenuChecksSelectionAndLogState)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_OpenTextWindow(2, -1, -1, -1, -1));
+            ASSERT_EQ(0, TVX_OpenTextWindow(4, -1, -1, -1, -1));
+            auto checked = [](HMENU menu, int position) {
+                return (GetMenuState(menu, (UINT)position, MF_BYPOSITION) & MF_CHECKED) != 0;
+            };
+            HMENU menu = BuildTextWindowMenu(2);
+            ASSERT_EQ(11, GetMenuItemCount(menu));
+            wchar_t text[64];
+            GetMenuStringW(menu, 6, text, 64, MF_BYPOSITION);
+            EXPECT_STREQ(L"&Copy TORVEX2.LOG\tCtrl+C", text);
+            EXPECT_FALSE(checked(menu, 0));   // 4 is current
+            EXPECT_FALSE(checked(menu, 4));
+            EXPECT_FALSE(checked(menu, 5));
+            DestroyMenu(menu);
+            TVX_SelectTextWindow(2);
+            TVX_StartLog(2);
+            menu = BuildTextWindowMenu(2);
+            EXPECT_TRUE(checked(menu, 0));
+            EXPECT_TRUE(checked(menu, 4));
+            EXPECT_FALSE(checked(menu, 5));
+            DestroyMenu(menu);
+            TVX_StopLog(2);
+            menu = BuildTextWindowMenu(2);
+            EXPECT_FALSE(checked(menu, 4));
+            EXPECT_TRUE(checked(menu, 5));
+            DestroyMenu(menu);
+        });
+    });
+    EXPECT_EQ(0, code);
+    remove(LogPath(2).c_str());
+}
+
+TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
+{
+    int changes = -1;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainCommand(1044);   // the Input Box prompt waits for a line in text window 0
+        ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+        TextWindowRecord &w = TextWindow[0];
+        int lastLit = -1;
+        changes = 0;
+        int start = Now();
+        while (Now() - start < 1200) {
+            int lit = 0;
+            {
+                std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+                for (int x = w.cursor_x; x < w.cursor_x + w.char_width; x++)
+                    for (int y = w.cursor_y; y < w.cursor_y + w.line_height; y++)
+                        lit += (GetPixel(w.mem_dc, x, y) & 0xFFFFFF) != 0;
+            }
+            if (lastLit >= 0 && (lit > 0) != (lastLit > 0))
+                changes++;
+            lastLit = lit;
+            Sleep(10);
+        }
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_GE(changes, 4);   // 1.2 s at 200 ms a phase: about six
+    EXPECT_LE(changes, 8);
 }
