@@ -8,21 +8,24 @@ add_library(torvex STATIC
     runtime/startup.cpp
     runtime/unbuilt.cpp
     runtime/worker.cpp
+    image/image_files.cpp
+    image/image_store.cpp
+    image/image_window.cpp
     text/console.cpp
     text/input.cpp
     text/log_file.cpp
     text/print.cpp
     text/text_window.cpp
 )
-target_include_directories(torvex PUBLIC include PRIVATE runtime text)
+target_include_directories(torvex PUBLIC include PRIVATE runtime text image)
 target_compile_options(torvex PRIVATE ${TVX_WARNINGS})
 target_compile_definitions(torvex PUBLIC UNICODE _UNICODE NOMINMAX)
-target_link_libraries(torvex PUBLIC gdiplus shell32 gdi32 user32 kernel32)
+target_link_libraries(torvex PUBLIC gdiplus comdlg32 shell32 gdi32 user32 kernel32)
 
 # The process entry lives apart so that test programs with their own main can link the library.
 add_library(torvex_entry OBJECT runtime/winmain.cpp)
 target_link_libraries(torvex_entry PRIVATE torvex)
-target_include_directories(torvex_entry PRIVATE runtime text)
+target_include_directories(torvex_entry PRIVATE runtime text image)
 
 add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})

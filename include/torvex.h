@@ -2,6 +2,8 @@
 #ifndef TORVEX_H
 #define TORVEX_H
 
+#include <windows.h>
+
 #include <atomic>
 
 // ---------------------------------------------------------------------------------------------
@@ -40,5 +42,54 @@ int TVX_StopLog(int index);              // 0 paused, 1 no log, 2 not open
 int TVX_CopyLog(int index);              // the log file onto the clipboard: 0 done, 1 clipboard
                                          // busy, 2 no file, 3 no memory, 4 not open
 void TVX_CloseLogs(void);                // closes every open window's log (done at Exit)
+
+// ---------------------------------------------------------------------------------------------
+// Images (slots 0 to 255; each has one window showing it at a zoom that fits the screen)
+// ---------------------------------------------------------------------------------------------
+// Pixels are top-down rows. 32-bit: words 0x00RRGGBB, width words a row. 8-bit: colour-table
+// indices, rows of width rounded up to a multiple of 4 bytes.
+struct ImageRecord {
+    int inUse;
+    int bits;               // 32 or 8
+    int width, height;
+    int viewWidth, viewHeight;   // the window's client area
+    int zoom;               // percent
+    HWND window;
+    HDC memoryDC;
+    HDC windowDC;
+    HBITMAP dib;
+    HBITMAP previousBitmap;
+    char *name;
+};
+extern ImageRecord ImageTable[256];
+extern unsigned int *ImagePixels32[256];
+extern unsigned char *ImagePixels8[256];
+extern int &CurrentImage;   // the image the pixel, file and frame calls act on
+
+int TVX_CreateImage(int index, const char *name, int x, int y, int width, int height, int zoom);
+int TVX_CreateImage8(int index, const char *name, int x, int y, int width, int height, int zoom);
+int TVX_CreateImageEx(int index, const char *name, int x, int y, int width, int height, int zoom,
+                      int bits);       // 0 made (and current), 1 slot in use or index >= 256,
+                                       // 2 cannot fit the screen, 3 bits not 8/32 or no DIB;
+                                       // x, y = -1: default place
+int TVX_DestroyImage(int index);       // 0, 1 bad index or free
+int TVX_RefreshImage(int index);       // draws the pixels into the window now; 0, 1 bad or free
+int TVX_SelectImage(int index);        // 0 current (the old one remembered), 1 bad or free
+int TVX_SelectPreviousImage(void);     // 0 back to the one before, 1 it is gone
+int TVX_SetColorTable(const RGBQUAD *entries, int count);   // current 8-bit image: 0, 1 free,
+int TVX_GetColorTable(RGBQUAD *entries);                    // 2 not 8-bit (256 entries)
+int TVX_GetStretchMode(int index);     // 3 colour-on-colour, 4 halftone, 0 bad or free
+int TVX_SetStretchMode(int mode, int index);   // 0, 1 bad or free
+int TVX_SetZoom(int index, int zoom);  // 0, 1 bad or free, 2 cannot fit (nothing changes)
+int TVX_ResizeImage(int index, int width, int height);   // 0 (pixels cleared), 1 bad or free,
+                                       // 2 or 3 new size refused (the image stays as it was)
+void TVX_GetImageRect(void *dst, int x, int y, int width, int height);   // out of the current
+void TVX_PutFrame(const void *src, int x);   // a 640 x 480 block into the current at column x
+int TVX_LoadImageFile(const char *file, int x, int y);   // into the current image at (x, y):
+                                       // 0, 1 unreadable, 2 current slot free
+int TVX_SaveImageFile(int height, int width, int format, const char *file);
+                                       // top-left of the current image; format 0 BMP, 1 JPEG
+                                       // (".jps"), 2 GIF, 3 PNG, 4 TIFF: 0 saved, 1 failed,
+                                       // 2 width or height not positive, 3 current slot free
 
 #endif

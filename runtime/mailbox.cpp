@@ -2,6 +2,7 @@
 // change the worker's windows.
 #include "runtime.h"
 #include "text_window.h"
+#include "image_store.h"
 #include "unbuilt.h"
 
 RequestMailboxRecord RequestMailbox = {{0}, {1}, 0, NULL, 0, 0, 0, 0, 0, 0, NULL, NULL, 0};

@@ -8,6 +8,7 @@
 #include "rules.h"
 #include "runtime.h"
 #include "text_window.h"
+#include "image_store.h"
 #include "unbuilt.h"
 
 HWND MainWindow = NULL;

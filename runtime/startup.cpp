@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 #include "runtime.h"
 #include "text_window.h"
+#include "image_store.h"
 #include "unbuilt.h"
 
 HINSTANCE InstanceHandle = NULL;
@@ -92,6 +93,7 @@ int TVX_RunProgram(HINSTANCE instance)
     InstanceHandle = instance;
     ReadStartupDirectories();
     ResetCustomColors();
+    ResetImageFileDialogs();
     ClearLastInputLine();
 
     if (RegisterWindowClasses() != 0) {

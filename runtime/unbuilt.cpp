@@ -10,16 +10,7 @@ unsigned int tvx_tc = 0;
 
 void PrintWindowInfo(void) {}
 
-void InitImageTable(void) {}
 void ResetCustomColors(void) {}
-int IsClickWaitActive(void) { return 0; }
-int FirstFreeImageSlot(void) { return 0; }
-int TVX_CreateImageEx(int, const char *, int, int, int, int, int, int) { return 4; }
-int TVX_RefreshImage(int) { return 1; }
-int TVX_SelectImage(int) { return 1; }
-int TVX_SelectPreviousImage(void) { return 0; }
-int TVX_LoadImageFile(const char *, int, int) { return 4; }
-void BlitBitmapToCurrentImage(HBITMAP bitmap) { DeleteObject(bitmap); }
 HBITMAP ReadClipboardBitmap(void) { return NULL; }
 
 int TVX_OpenInputBox(int, int, int) { return 4; }
@@ -31,10 +22,6 @@ void DestroyButtonBox(void) {}
 void UpdateSnapRects(void) {}
 void SnapMovingRect(RECT *, HWND) {}
 
-LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(window, message, wParam, lParam);

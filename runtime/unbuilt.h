@@ -15,25 +15,14 @@ void PrintWindowInfo(void);
 extern unsigned int DrawColor;
 extern unsigned int tvx_tc;
 
-// Images, image files, the clipboard picture, click waits.
+// Image text positions and colours, the colour dialog and the clipboard picture.
 struct TextCursorRecord {
     int x, y, left;
 };
 extern TextCursorRecord TextCursor;
 extern unsigned int tvx_tttc;
-void InitImageTable(void);
 void ResetCustomColors(void);
-int IsClickWaitActive(void);
-int FirstFreeImageSlot(void);       // -1 when all 256 are in use
-int TVX_CreateImageEx(int index, const char *name, int x, int y, int width, int height, int zoom,
-                      int bits);
-int TVX_RefreshImage(int index);
-int TVX_SelectImage(int index);
-int TVX_SelectPreviousImage(void);
-int TVX_LoadImageFile(const char *path, int x, int y);
-void BlitBitmapToCurrentImage(HBITMAP bitmap);
 HBITMAP ReadClipboardBitmap(void);
-LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The input box and the button box.
 int TVX_OpenInputBox(int x, int y, int count);

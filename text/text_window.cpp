@@ -4,6 +4,7 @@
 
 #include "runtime.h"
 #include "text_window.h"
+#include "image_store.h"
 #include "unbuilt.h"
 
 TextWindowRecord TextWindow[kTextWindowSlots];

@@ -1,0 +1,292 @@
+// image_files.cpp - image files through GDI+: loading into the current image (palettes into
+// 8-bit images), saving in five formats, and the open and save dialogs with what they remember.
+#include <windows.h>
+
+#include <commdlg.h>
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "image_store.h"
+#include "runtime.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+int JpegQuality = 100;
+static int OpenFilterIndex = 2;
+static int SaveFilterIndex = 2;
+// GDI+'s quality parameter of the JPEG encoder.
+static const GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
+                                     {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
+
+struct SaveFormat {
+    const wchar_t *mime;
+    const char16_t *extension;
+};
+static const SaveFormat kSaveFormats[5] = {
+    {L"image/bmp", u".bmp"}, {L"image/jpeg", u".jps"}, {L"image/gif", u".gif"},
+    {L"image/png", u".png"}, {L"image/tiff", u".tif"},
+};
+
+static bool CurrentInUse(void)
+{
+    return (unsigned)CurrentImage < 256 && ImageTable[CurrentImage].inUse;
+}
+
+void ResetImageFileDialogs(void)
+{
+    OpenFilterIndex = 2;
+    SaveFilterIndex = 2;
+    JpegQuality = 100;
+}
+
+int TVX_LoadImageFile(const char *file, int x, int y)
+{
+    if (!CurrentInUse())
+        return 2;
+    wchar_t wide[MAX_PATH];
+    AnsiToWide(file, wide, MAX_PATH);
+    GpImage *image = NULL;
+    if (GdipLoadImageFromFile(wide, &image) != Ok || image == NULL)
+        return 1;
+    UINT width = 0, height = 0;
+    GdipGetImageWidth(image, &width);
+    GdipGetImageHeight(image, &height);
+    if (width == 0 || height == 0) {
+        GdipDisposeImage(image);
+        return 1;
+    }
+    const ImageRecord &record = ImageTable[CurrentImage];
+    if (record.bits == 8) {
+        INT size = 0;
+        if (GdipGetImagePaletteSize(image, &size) == Ok && size > 8) {
+            ColorPalette *palette = (ColorPalette *)malloc((size_t)size);
+            if (palette != NULL && GdipGetImagePalette(image, palette, size) == Ok) {
+                int count = (size - 8) / 4;
+                if (count > 256)
+                    count = 256;   // a table holds no more
+                RGBQUAD entries[256];
+                for (int i = 0; i < count; i++) {
+                    ARGB argb = palette->Entries[i];
+                    entries[i].rgbBlue = (BYTE)(argb & 0xFF);
+                    entries[i].rgbGreen = (BYTE)((argb >> 8) & 0xFF);
+                    entries[i].rgbRed = (BYTE)((argb >> 16) & 0xFF);
+                    entries[i].rgbReserved = 0;
+                }
+                TVX_SetColorTable(entries, count);
+            }
+            free(palette);
+        }
+    }
+    GpGraphics *graphics = NULL;
+    if (GdipCreateFromHDC(record.memoryDC, &graphics) == Ok && graphics != NULL) {
+        GdipDrawImageRectI(graphics, image, x, y, (INT)width, (INT)height);
+        GdipDeleteGraphics(graphics);
+    }
+    GdipDisposeImage(image);
+    return 0;
+}
+
+int FindEncoderClsid(const wchar_t *mime, CLSID *clsid)
+{
+    UINT count = 0, size = 0;
+    if (GdipGetImageEncodersSize(&count, &size) != Ok || size == 0)
+        return -1;
+    ImageCodecInfo *codecs = (ImageCodecInfo *)malloc(size);
+    if (codecs == NULL)
+        return -1;
+    int found = -1;
+    if (GdipGetImageEncoders(count, size, codecs) == Ok) {
+        for (UINT i = 0; i < count && found < 0; i++) {
+            if (wcscmp(codecs[i].MimeType, mime) == 0) {
+                *clsid = codecs[i].Clsid;
+                found = (int)i;
+            }
+        }
+    }
+    free(codecs);
+    return found;
+}
+
+// A GDI+ bitmap of the top-left w x h of a 32-bit image, as 24 bits per pixel.
+static GpBitmap *Bitmap32(int w, int h)
+{
+    uint32_t *words = (uint32_t *)malloc((size_t)w * h * 4);
+    if (words == NULL)
+        return NULL;
+    TVX_GetImageRect(words, 0, 0, w, h);
+    GpBitmap *wrapped = NULL, *clone = NULL;
+    if (GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppRGB, (BYTE *)words, &wrapped) ==
+        Ok) {
+        GdipCloneBitmapAreaI(0, 0, w, h, PixelFormat24bppRGB, wrapped, &clone);
+        GdipDisposeImage(wrapped);
+    }
+    free(words);
+    return clone;
+}
+
+// A GDI+ bitmap of the top-left w x h of an 8-bit image with its colour table. The DIB it is
+// made from is returned too: GDI+ reads its pixels until the bitmap is disposed.
+static GpBitmap *Bitmap8(int w, int h, HBITMAP *dib)
+{
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info = {};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = w;
+    info.header.biHeight = -h;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 8;
+    info.header.biCompression = BI_RGB;
+    info.header.biXPelsPerMeter = 2834;
+    info.header.biYPelsPerMeter = 2834;
+    TVX_GetColorTable(info.colors);
+    void *pixels = NULL;
+    *dib = CreateDIBSection(NULL, (const BITMAPINFO *)&info, DIB_RGB_COLORS, &pixels, NULL, 0);
+    uint8_t *rows = (uint8_t *)malloc((size_t)w * h);
+    GpBitmap *bitmap = NULL;
+    if (*dib != NULL && pixels != NULL && rows != NULL) {
+        TVX_GetImageRect(rows, 0, 0, w, h);
+        int stride = Stride8(w);
+        for (int r = 0; r < h; r++)
+            memcpy((uint8_t *)pixels + (size_t)r * stride, rows + (size_t)r * w, (size_t)w);
+        GdipCreateBitmapFromGdiDib((const BITMAPINFO *)&info, pixels, &bitmap);
+    }
+    free(rows);
+    return bitmap;
+}
+
+int TVX_SaveImageFile(int height, int width, int format, const char *file)
+{
+    if (!CurrentInUse())
+        return 3;
+    // Negative sizes are refused like zero ones: they would make no picture.
+    if (width <= 0 || height <= 0)
+        return 2;
+    if (format < 0 || format > 4)
+        return 1;
+    HBITMAP dib = NULL;
+    GpBitmap *bitmap = ImageTable[CurrentImage].bits == 32 ? Bitmap32(width, height)
+                                                           : Bitmap8(width, height, &dib);
+    int result = 1;
+    if (bitmap != NULL) {
+        CLSID clsid = {};
+        FindEncoderClsid(kSaveFormats[format].mime, &clsid);
+        wchar_t name[MAX_PATH];
+        AnsiToWide(file, name, MAX_PATH);
+        EnsureFileExtension((char16_t *)name, MAX_PATH, kSaveFormats[format].extension);
+        ULONG quality = (ULONG)JpegQuality;
+        EncoderParameters parameters;
+        parameters.Count = 1;
+        parameters.Parameter[0].Guid = kEncoderQuality;
+        parameters.Parameter[0].NumberOfValues = 1;
+        parameters.Parameter[0].Type = EncoderParameterValueTypeLong;
+        parameters.Parameter[0].Value = &quality;
+        GpStatus status = GdipSaveImageToFile(bitmap, name, &clsid,
+                                              format == 1 ? &parameters : NULL);
+        result = status == Ok ? 0 : 1;
+        GdipDisposeImage(bitmap);
+    }
+    if (dib != NULL)
+        DeleteObject(dib);
+    return result;
+}
+
+// Filter text of the dialogs: pairs of description and pattern, each ended by a zero.
+static const wchar_t kOpenFilter[] =
+    L"All Files (*.*)\0*.*\0"
+    L"BMP (*.BMP;*.RLE;*.DIB)\0*.BMP;*.RLE;*.DIB\0"
+    L"JPEG (*.JPG;*.JPEG;*.JPE)\0*.JPG;*.JPEG;*.JPE\0"
+    L"CompuServe GIF (*.GIF)\0*.GIF\0"
+    L"PNG (*.PNG)\0*.PNG\0"
+    L"TIFF (*.TIF;*.TIFF)\0*.TIF;*.TIFF\0"
+    L"WMF (*.WMF)\0*.WMF\0"
+    L"EMF (*.EMF)\0*.EMF\0"
+    L"ICO (*.ICO)\0*.ICO\0";
+static const wchar_t kSaveFilter[] =
+    L"All Files (*.*)\0*.*\0"
+    L"BMP (*.BMP;*.RLE;*.DIB)\0*.BMP;*.RLE;*.DIB\0"
+    L"JPEG (*.JPG;*.JPEG;*.JPE)\0*.JPG;*.JPEG;*.JPE\0"
+    L"CompuServe GIF (*.GIF)\0*.GIF\0"
+    L"PNG (*.PNG)\0*.PNG\0"
+    L"TIFF (*.TIF;*.TIFF)\0*.TIF;*.TIFF\0";
+
+// The pattern of filter entry index (1-based) of a filter text.
+static const wchar_t *FilterPattern(const wchar_t *filter, int index)
+{
+    const wchar_t *p = filter;
+    for (int i = 1; *p != L'\0'; i++) {
+        p += wcslen(p) + 1;   // the description
+        if (i == index)
+            return p;
+        p += wcslen(p) + 1;   // the pattern
+    }
+    return L"*.*";
+}
+
+// Runs one file dialog; on success the name goes to buffer and the folder and filter index are
+// remembered. Which = 0 open, 1 save.
+static int RunFileDialog(int which, char *buffer)
+{
+    int &filterIndex = which == 0 ? OpenFilterIndex : SaveFilterIndex;
+    const wchar_t *filter = which == 0 ? kOpenFilter : kSaveFilter;
+    wchar_t name[MAX_PATH];
+    lstrcpynW(name, which == 0 ? FilterPattern(filter, filterIndex) : L"noname", MAX_PATH);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.lpstrFilter = filter;
+    dialog.nFilterIndex = (DWORD)filterIndex;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = StartupDirectoryW[which];
+    dialog.lpstrTitle = which == 0 ? L"Load image file" : L"Save as";
+    dialog.Flags = which == 0 ? (OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)
+                              : (OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
+    BOOL chosen = which == 0 ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
+    if (!chosen)
+        return 1;
+    WideToAnsi(name, buffer, MAX_PATH);
+    filterIndex = (int)dialog.nFilterIndex;
+    if (dialog.nFileOffset > 0 && dialog.nFileOffset < MAX_PATH) {
+        lstrcpynW(StartupDirectoryW[which], name, dialog.nFileOffset + 1);
+        WideToAnsi(StartupDirectoryW[which], StartupDirectoryA[which], MAX_PATH);
+    }
+    return 0;
+}
+
+int ChooseImageFileToOpen(char *buffer) { return RunFileDialog(0, buffer); }
+
+int ChooseImageFileToSave(char *buffer) { return RunFileDialog(1, buffer); }
+
+void LoadImageFileCommand(HWND window)
+{
+    int index = SelectImageByWindow(window);
+    char name[MAX_PATH];
+    if (ChooseImageFileToOpen(name) != 0)
+        return;
+    TVX_LoadImageFile(name, 0, 0);
+    if (index >= 0)
+        InvalidateRect(window, NULL, FALSE);
+}
+
+void SaveAsCommand(HWND window)
+{
+    if (SelectImageByWindow(window) < 0)
+        return;
+    char name[MAX_PATH];
+    if (ChooseImageFileToSave(name) != 0)
+        return;
+    // The filter chosen picks the format; JPEG is saved at quality 100 whatever is set.
+    static const int kFormatOfFilter[7] = {0, 0, 0, 1, 2, 3, 4};
+    int format = (SaveFilterIndex >= 1 && SaveFilterIndex <= 6) ? kFormatOfFilter[SaveFilterIndex]
+                                                                 : 0;
+    int quality = JpegQuality;
+    if (format == 1)
+        JpegQuality = 100;
+    const ImageRecord &r = ImageTable[CurrentImage];
+    TVX_SaveImageFile(r.height, r.width, format, name);
+    JpegQuality = quality;
+}

@@ -1,0 +1,175 @@
+// image_window.cpp - the image window procedure: painting, keys, wheel zoom, the click-wait
+// feed, and files dropped on the window.
+#include "image_store.h"
+#include "rules.h"
+#include "runtime.h"
+#include "text_window.h"
+#include "unbuilt.h"
+
+ClickWaitState ClickWait = {0, -1, 0, 0, 0, 0, 0, 0, 0};
+
+int IsClickWaitActive(void) { return ClickWait.active; }
+
+int BeginClickWait(int image, const char *prompt)
+{
+    if ((unsigned)image >= 256 || !ImageTable[image].inUse)
+        return 2;
+    SetStatusText(prompt);
+    DragAcceptFiles(MainWindow, FALSE);
+    TVX_SelectImage(image);
+    ClickWait.clicked = 0;
+    StopRequest.store(0);
+    ClickWait.image = image;
+    ClickWait.active = 1;
+    return 0;
+}
+
+void EndClickWait(void)
+{
+    ShowColorDepthStatus();
+    ClickWait.active = 0;
+    ClickWait.image = -1;
+    DragAcceptFiles(MainWindow, TRUE);
+}
+
+static void ZoomBy(int index, bool in)
+{
+    int zoom = ImageTable[index].zoom;
+    TVX_SetZoom(index, in ? ZoomInStep(zoom) : ZoomOutStep(zoom));
+}
+
+static void OnKeyDown(HWND window, int index, WPARAM key)
+{
+    if (ClickWait.active)
+        return;
+    if (GetKeyState(VK_CONTROL) < 0) {
+        switch (key) {
+        case 'X': PostMessageW(window, WM_COMMAND, 1011, 0); return;
+        case 'C': PostMessageW(window, WM_COMMAND, 1012, 0); return;
+        case 'V': PostMessageW(window, WM_COMMAND, 1014, 0); return;
+        case 'Q': PostMessageW(window, WM_COMMAND, 1005, 0); return;
+        case 'R': PostMessageW(window, WM_COMMAND, 1019, 0); return;
+        case VK_NUMPAD0: TVX_SetZoom(index, 100); return;
+        case VK_ADD: ZoomBy(index, true); return;
+        case VK_SUBTRACT: ZoomBy(index, false); return;
+        default: break;
+        }
+    }
+    switch (key) {
+    case VK_ESCAPE:
+    case 'X':
+    case 'S':
+    case 'C': PostMessageW(MainWindow, WM_KEYDOWN, key, 0); break;
+    case VK_TAB:
+        if (GetStretchBltMode(ImageTable[index].windowDC) == COLORONCOLOR) {
+            ImageRecord &r = ImageTable[index];
+            SetStretchBltMode(r.windowDC, HALFTONE);
+            SetBrushOrgEx(r.windowDC, 0, 0, NULL);
+            SetStretchBltMode(r.memoryDC, HALFTONE);
+            SetBrushOrgEx(r.memoryDC, 0, 0, NULL);
+            InvalidateRect(window, NULL, FALSE);
+            UpdateImageTitle(index);
+        } else {
+            TVX_SetStretchMode(COLORONCOLOR, index);
+        }
+        break;
+    default: break;
+    }
+}
+
+static void OnWheel(int index, WPARAM wParam)
+{
+    if (!(GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL))
+        return;
+    int distance = GET_WHEEL_DELTA_WPARAM(wParam);
+    if (distance < 0)
+        ZoomBy(index, true);
+    else if (distance > 0)
+        ZoomBy(index, false);
+}
+
+// Feeds the running click wait from its own window; false when no wait takes this window.
+static bool FeedClickWait(int index, UINT message, LPARAM lParam)
+{
+    if (!ClickWait.active || ClickWait.image != index)
+        return ClickWait.active != 0;
+    int zoom = ImageTable[index].zoom;
+    int x = ClientToPixel(LOWORD(lParam), zoom);
+    int y = ClientToPixel(HIWORD(lParam), zoom);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        ClickWait.moveX = x;
+        ClickWait.moveY = y;
+        ClickWait.moved = 1;
+        break;
+    case WM_LBUTTONDOWN:
+        ClickWait.clickX = x;
+        ClickWait.clickY = y;
+        ClickWait.clicked = 1;
+        break;
+    default: ClickWait.cancelled = 1; break;
+    }
+    return true;
+}
+
+static void OnDropFiles(HWND window, HDROP drop)
+{
+    wchar_t file[256];
+    if (DragQueryFileW(drop, 0, file, 256) > 0) {
+        SelectImageByWindow(window);
+        char name[MAX_PATH];
+        WideToAnsi(file, name, MAX_PATH);
+        TVX_LoadImageFile(name, 0, 0);
+        if ((unsigned)CurrentImage < 256 && ImageTable[CurrentImage].inUse)
+            InvalidateRect(ImageTable[CurrentImage].window, NULL, FALSE);
+        TVX_SelectPreviousImage();
+    }
+    DragFinish(drop);
+    SetForegroundWindow(window);
+}
+
+static void OnCommand(HWND window, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case 1004: LoadImageFileCommand(window); break;
+    case 1010: SaveAsCommand(window); break;
+    case 1005: TVX_DestroyImage(FindImageByWindow(window)); break;
+    default: break;   // the rest of the image commands arrive with the image menus
+    }
+}
+
+LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+    case WM_DESTROY: return 0;
+    case WM_MOVE: UpdateSnapRects(); return 0;
+    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        TVX_RefreshImage(FindImageByWindow(window));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    default: break;
+    }
+    int index = FindImageByWindow(window);
+    if (index < 0)
+        return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CLOSE: TVX_DestroyImage(index); return 0;
+    case WM_KEYDOWN: OnKeyDown(window, index, wParam); return 0;
+    case WM_MOUSEWHEEL: OnWheel(index, wParam); return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: FeedClickWait(index, message, lParam); return 0;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        // A running wait takes the click as a cancel; the context menus come with the menus.
+        FeedClickWait(index, message, lParam);
+        return 0;
+    case WM_COMMAND: OnCommand(window, wParam); return 0;
+    case WM_DROPFILES: OnDropFiles(window, (HDROP)wParam); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
