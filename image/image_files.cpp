@@ -42,6 +42,30 @@ void ResetImageFileDialogs(void)
     JpegQuality = 100;
 }
 
+// Copies the palette indices of an 8-bit file image into the current 8-bit image at (x, y),
+// clipped to the image.
+static void CopyIndexedPixels(GpBitmap *bitmap, UINT width, UINT height, int x, int y)
+{
+    const ImageRecord &record = ImageTable[CurrentImage];
+    GpRect all = {0, 0, (INT)width, (INT)height};
+    BitmapData data = {};
+    if (GdipBitmapLockBits(bitmap, &all, ImageLockModeRead, PixelFormat8bppIndexed, &data) != Ok)
+        return;
+    int stride = Stride8(record.width);
+    for (UINT r = 0; r < height; r++) {
+        unsigned ty = (unsigned)(y + (int)r);
+        if (ty >= (unsigned)record.height)
+            continue;
+        const BYTE *row = (const BYTE *)data.Scan0 + (INT_PTR)r * data.Stride;
+        for (UINT c = 0; c < width; c++) {
+            unsigned tx = (unsigned)(x + (int)c);
+            if (tx < (unsigned)record.width)
+                ImagePixels8[CurrentImage][(size_t)ty * stride + tx] = row[c];
+        }
+    }
+    GdipBitmapUnlockBits(bitmap, &data);
+}
+
 int TVX_LoadImageFile(const char *file, int x, int y)
 {
     if (!CurrentInUse())
@@ -79,6 +103,15 @@ int TVX_LoadImageFile(const char *file, int x, int y)
             }
             free(palette);
         }
+    }
+    PixelFormat format = 0;
+    GdipGetImagePixelFormat(image, &format);
+    if (record.bits == 8 && format == PixelFormat8bppIndexed) {
+        // Indices into the palette just taken over: copied as they are, so that an 8-bit file
+        // comes back exactly as it was saved.
+        CopyIndexedPixels((GpBitmap *)image, width, height, x, y);
+        GdipDisposeImage(image);
+        return 0;
     }
     GpGraphics *graphics = NULL;
     if (GdipCreateFromHDC(record.memoryDC, &graphics) == Ok && graphics != NULL) {

@@ -1,37 +1,43 @@
 // image_rules.cpp - platform-free rules of the image store.
 #include "image_rules.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "rules.h"
 
+// The zoom at which one side of n pixels at zoom z fits within limit pixels, and at least one
+// pixel: z itself when it fits, else the truncated zoom of the limit. Exact integer arithmetic:
+// doubles would give 110 for 480 pixels at 111 (532.8 x 100 / 480 = 110.99999999999999).
+static int64_t SideZoom(int64_t n, int64_t z, int64_t limit)
+{
+    int64_t scaled = n * z;   // 100 x the side's length at zoom z
+    if (scaled >= limit * 100)
+        return limit * 100 / n;
+    if (scaled < 100)
+        return 100 / n;
+    return z;
+}
+
+static int64_t CeilDiv(int64_t a, int64_t b) { return a <= 0 ? 0 : (a + b - 1) / b; }
+
 bool FitZoom(int w, int h, int z, const ScreenLimits &limits, ZoomFit *fit)
 {
-    // 64-bit products: the same values as 32-bit arithmetic wherever that did not overflow.
-    double x = std::fmin((double)limits.screenWidth, (double)((int64_t)w * z) / 100.0);
-    double y = std::fmin((double)limits.screenHeight, (double)((int64_t)h * z) / 100.0);
-    if (x < 1)
-        x = 1;
-    if (y < 1)
-        y = 1;
-    int f = (int)std::fmin(x * 100 / w, y * 100 / h);
+    int64_t fx = SideZoom(w, z, limits.screenWidth);
+    int64_t fy = SideZoom(h, z, limits.screenHeight);
+    int64_t f = fx < fy ? fx : fy;
     int64_t viewWidth = (int64_t)w * f / 100;
     int64_t viewHeight = (int64_t)h * f / 100;
     if (viewWidth < limits.minWidth || viewHeight < limits.minHeight) {
-        double fx = std::ceil((double)limits.minWidth * 100 / w);
-        double fy = std::ceil((double)limits.minHeight * 100 / h);
-        double raised = std::fmax(fx, fy);
-        if (raised > 2147483647.0)
-            return false;
-        f = (int)raised;
+        int64_t rx = CeilDiv((int64_t)limits.minWidth * 100, w);
+        int64_t ry = CeilDiv((int64_t)limits.minHeight * 100, h);
+        f = rx > ry ? rx : ry;
         viewWidth = (int64_t)w * f / 100;
         viewHeight = (int64_t)h * f / 100;
         if (viewWidth > limits.screenWidth || viewHeight > limits.screenHeight)
             return false;
     }
-    fit->zoom = f;
+    fit->zoom = (int)f;
     fit->viewWidth = (int)viewWidth;
     fit->viewHeight = (int)viewHeight;
     return true;

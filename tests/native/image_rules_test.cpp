@@ -1,0 +1,192 @@
+// Zoom fitting and steps, pixel mapping, the selection history, copies over pixel memory,
+// titles and file extensions.
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "image_rules.h"
+#include "rules.h"
+
+// A 1280 x 1024 screen with a 19-pixel caption; minimum window 112 x 27, dialog frame 3.
+static const ScreenLimits kScreen = {1280, 1024 - 19, 112 - 6, 27 - 6 - 19};
+
+TEST(FitZoom, KeepsAZoomThatFitsAndReducesOneThatDoesNot)
+{
+    ZoomFit fit;
+    ASSERT_TRUE(FitZoom(640, 480, 70, kScreen, &fit));
+    EXPECT_EQ(70, fit.zoom);
+    EXPECT_EQ(448, fit.viewWidth);
+    EXPECT_EQ(336, fit.viewHeight);
+    ASSERT_TRUE(FitZoom(1280, 480, 25, kScreen, &fit));
+    EXPECT_EQ(25, fit.zoom);
+    EXPECT_EQ(320, fit.viewWidth);
+    EXPECT_EQ(120, fit.viewHeight);
+    // Wider than the screen: the truncated zoom of screen width x 100 / width.
+    ASSERT_TRUE(FitZoom(3000, 100, 100, kScreen, &fit));
+    EXPECT_EQ(1280 * 100 / 3000, fit.zoom);
+    EXPECT_EQ(3000 * 42 / 100, fit.viewWidth);
+    // Higher than the screen less the caption.
+    ASSERT_TRUE(FitZoom(300, 2010, 100, kScreen, &fit));
+    EXPECT_EQ(50, fit.zoom);
+}
+
+TEST(FitZoom, RaisesTinyImagesAndZeroZoomToTheMinimumWindow)
+{
+    ZoomFit fit;
+    ASSERT_TRUE(FitZoom(1, 1, 100, kScreen, &fit));
+    EXPECT_EQ(10600, fit.zoom);   // ceil(106 x 100 / 1)
+    EXPECT_EQ(106, fit.viewWidth);
+    EXPECT_EQ(106, fit.viewHeight);
+    ZoomFit zero;
+    ASSERT_TRUE(FitZoom(1, 1, 0, kScreen, &zero));
+    EXPECT_EQ(fit.zoom, zero.zoom);
+    ASSERT_TRUE(FitZoom(640, 480, -50, kScreen, &zero));
+    EXPECT_GE(zero.viewWidth, kScreen.minWidth);
+    // Too long and thin: raised to the minimum height it would be far wider than the screen.
+    EXPECT_FALSE(FitZoom(100000, 1, 100, kScreen, &fit));
+}
+
+TEST(FitZoom, IsExactWhereDoublesRoundBelowAndNeverOverflows)
+{
+    ZoomFit fit;
+    // 480 x 111 / 100 = 532.8 and 532.8 x 100 / 480 is 110.99999999999999 in doubles.
+    ASSERT_TRUE(FitZoom(640, 480, 111, kScreen, &fit));
+    EXPECT_EQ(111, fit.zoom);
+    EXPECT_EQ(710, fit.viewWidth);
+    EXPECT_EQ(532, fit.viewHeight);
+    // Every zoom that fits is kept as it is.
+    for (int w = 1; w < 2000; w += 37)
+        for (int z = 1; z < 400; z += 3) {
+            if (!FitZoom(w, 480, z, kScreen, &fit))
+                continue;
+            bool fitsAsAsked = (int64_t)w * z <= kScreen.screenWidth * 100LL &&
+                               480LL * z <= kScreen.screenHeight * 100LL &&
+                               w * z / 100 >= kScreen.minWidth && 480 * z / 100 >= kScreen.minHeight;
+            if (fitsAsAsked) {
+                ASSERT_EQ(z, fit.zoom) << w << " " << z;
+            }
+        }
+    // 100000 x 100000 overflowed 32 bits; the image is still fitted to the screen.
+    ASSERT_TRUE(FitZoom(100000, 1000, 100000, kScreen, &fit));
+    EXPECT_EQ(1, fit.zoom);
+    ASSERT_TRUE(FitZoom(INT_MAX, 1, INT_MAX, {INT_MAX, INT_MAX, 1, 1}, &fit));
+    EXPECT_GT(fit.viewWidth, 0);
+}
+
+TEST(ZoomSteps, InAndOutByTheFixedRules)
+{
+    EXPECT_EQ(111, ZoomInStep(100));
+    EXPECT_EQ(123, ZoomInStep(111));
+    EXPECT_EQ(28, ZoomInStep(25));
+    EXPECT_EQ(90, ZoomOutStep(100));
+    EXPECT_EQ(81, ZoomOutStep(90));
+    EXPECT_EQ(23, ZoomOutStep(25));
+    EXPECT_EQ(5, ZoomOutStep(5));
+}
+
+TEST(ClientToPixel, TruncatesByTheZoom)
+{
+    EXPECT_EQ(98, ClientToPixel(69, 70));
+    EXPECT_EQ(2, ClientToPixel(5, 200));
+    EXPECT_EQ(4, ClientToPixel(9, 200));
+    EXPECT_EQ(10, ClientToPixel(5, 50));
+    EXPECT_EQ(18, ClientToPixel(9, 50));
+    EXPECT_EQ(65535, ClientToPixel(0xFFFF, 100));   // the 16 bits are unsigned
+    EXPECT_EQ(0, ClientToPixel(7, 0));
+}
+
+TEST(Selection, NineSelectsAndNinePops)
+{
+    SelectionState s;
+    ResetSelection(&s);
+    s.current = 50;   // current before the selections: no longer reachable afterwards
+    for (int i = 1; i <= 9; i++)
+        PushSelection(&s, i);
+    EXPECT_EQ(9, s.current);
+    std::vector<int> popped;
+    for (int i = 0; i < 9; i++) {
+        PopSelection(&s);
+        popped.push_back(s.current);
+    }
+    EXPECT_EQ((std::vector<int>{8, 7, 6, 5, 4, 3, 2, 1, 1}), popped);
+}
+
+TEST(PixelCopies, RectanglesOutsideAreZeroAndFramesAreClipped)
+{
+    // 3 x 2 image, 32 bits.
+    uint32_t image[6] = {1, 2, 3, 4, 5, 6};
+    uint32_t out[6];
+    CopyRectOut32(image, 3, 2, out, -1, 0, 3, 2);
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 2, 0, 4, 5}), std::vector<uint32_t>(out, out + 6));
+    // 8 bits, width 5: rows of 8 bytes, pixel (0, 1) is byte 8.
+    EXPECT_EQ(8, Stride8(5));
+    EXPECT_EQ(4, Stride8(4));
+    uint8_t gray[16] = {};
+    gray[8] = 77;
+    uint8_t one;
+    CopyRectOut8(gray, 5, 2, &one, 0, 1, 1, 1);
+    EXPECT_EQ(77, one);
+    // A frame at column 600 of a 1280 x 480 image fills columns 600 to 1239.
+    std::vector<uint32_t> frame((size_t)kFrameWidth * kFrameHeight);
+    for (size_t i = 0; i < frame.size(); i++)
+        frame[i] = (uint32_t)i;
+    std::vector<uint32_t> wide((size_t)1280 * 480, 0xEEEEEE);
+    PutFrame32(wide.data(), 1280, 480, frame.data(), 600);
+    EXPECT_EQ(0xEEEEEEu, wide[599]);
+    EXPECT_EQ(0u, wide[600]);
+    EXPECT_EQ(639u, wide[1239]);
+    EXPECT_EQ(0xEEEEEEu, wide[1240]);
+    EXPECT_EQ(479u * 640 + 5, wide[479 * 1280 + 605]);
+    // Clipped on the right and below in a smaller image, and with a negative offset.
+    std::vector<uint32_t> small((size_t)700 * 10, 0);
+    PutFrame32(small.data(), 700, 10, frame.data(), 100);
+    EXPECT_EQ(599u, small[699]);
+    EXPECT_EQ(9u * 640 + 599, small[9 * 700 + 699]);
+    PutFrame32(small.data(), 700, 10, frame.data(), -630);
+    EXPECT_EQ(639u, small[9]);
+    std::vector<uint8_t> bytes((size_t)Stride8(641) * 480, 0);
+    std::vector<uint8_t> frame8((size_t)kFrameWidth * kFrameHeight, 9);
+    PutFrame8(bytes.data(), 641, 480, frame8.data(), 1);
+    EXPECT_EQ(0, bytes[0]);
+    EXPECT_EQ(9, bytes[640]);
+    EXPECT_EQ(9, bytes[(size_t)Stride8(641) + 1]);
+}
+
+TEST(Titles, ShowZoomDepthAndHalftone)
+{
+    char title[256];
+    FormatImageTitle(title, sizeof title, "Right", 70, 32, false, IsLeadByte932);
+    EXPECT_STREQ("Right(70%)", title);
+    FormatImageTitle(title, sizeof title, "Right", 70, 8, false, IsLeadByte932);
+    EXPECT_STREQ("Right(70%)[8bit]", title);
+    FormatImageTitle(title, sizeof title, "LR", 25, 32, true, IsLeadByte932);
+    EXPECT_STREQ("LR(25%)*", title);
+    std::string longName(400, 'n');
+    FormatImageTitle(title, sizeof title, longName.c_str(), 100, 32, false, IsLeadByte932);
+    EXPECT_EQ(255u, strlen(title));
+}
+
+static std::u16string Ensure(std::u16string name, const char16_t *ext)
+{
+    char16_t buffer[260] = {};
+    for (size_t i = 0; i < name.size(); i++)
+        buffer[i] = name[i];
+    EnsureFileExtension(buffer, 260, ext);
+    return buffer;
+}
+
+TEST(FileExtensions, AppendedUnlessTheLastFourCharactersHoldThem)
+{
+    EXPECT_EQ(u"capture.jps", Ensure(u"capture", u".jps"));
+    EXPECT_EQ(u"a.BMP", Ensure(u"a.BMP", u".bmp"));
+    EXPECT_EQ(u"a.jpg.jps", Ensure(u"a.jpg", u".jps"));
+    EXPECT_EQ(u"x.TIF", Ensure(u"x.TIF", u".tif"));
+    EXPECT_EQ(u"x.tiff.tif", Ensure(u"x.tiff", u".tif"));
+    EXPECT_EQ(u"png.png", Ensure(u"png", u".png"));   // three characters: always appended
+    EXPECT_EQ(u".png", Ensure(u"", u".png"));
+    std::u16string full(258, u'a');
+    EXPECT_EQ(259u, Ensure(full, u".bmp").size());   // kept within the 260 units
+}
