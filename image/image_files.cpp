@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "image_store.h"
+#include "jpeg_writer.h"
 #include "runtime.h"
 
 using namespace Gdiplus;
@@ -17,9 +19,6 @@ using namespace Gdiplus::DllExports;
 int JpegQuality = 100;
 static int OpenFilterIndex = 2;
 static int SaveFilterIndex = 2;
-// GDI+'s quality parameter of the JPEG encoder.
-static const GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
-                                     {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
 
 struct SaveFormat {
     const wchar_t *mime;
@@ -192,6 +191,54 @@ static GpBitmap *Bitmap8(int w, int h, HBITMAP *dib)
     return bitmap;
 }
 
+// The top-left w x h of the current image as 0x00RRGGBB words (8-bit pixels through their
+// colour table); outside the image is 0.
+static uint32_t *WordsOfCurrent(int w, int h)
+{
+    uint32_t *words = (uint32_t *)malloc((size_t)w * h * 4);
+    if (words == NULL || ImageTable[CurrentImage].bits == 32) {
+        if (words != NULL)
+            TVX_GetImageRect(words, 0, 0, w, h);
+        return words;
+    }
+    uint8_t *indices = (uint8_t *)malloc((size_t)w * h);
+    if (indices == NULL) {
+        free(words);
+        return NULL;
+    }
+    RGBQUAD table[256] = {};
+    TVX_GetImageRect(indices, 0, 0, w, h);
+    TVX_GetColorTable(table);
+    for (size_t i = 0; i < (size_t)w * h; i++) {
+        const RGBQUAD &c = table[indices[i]];
+        words[i] = (uint32_t)c.rgbRed << 16 | (uint32_t)c.rgbGreen << 8 | c.rgbBlue;
+    }
+    free(indices);
+    return words;
+}
+
+// JPEG is written by the library's own encoder, so that JpegQuality holds everywhere: GDI+ under
+// Wine ignores its quality parameter and writes about 75.
+static int SaveJpeg(const wchar_t *name, int w, int h, int quality)
+{
+    uint32_t *words = WordsOfCurrent(w, h);
+    if (words == NULL)
+        return 1;
+    std::vector<uint8_t> bytes;
+    bool encoded = EncodeJpeg(words, w, h, quality, &bytes);
+    free(words);
+    if (!encoded)
+        return 1;
+    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    return ok && written == bytes.size() ? 0 : 1;
+}
+
 int TVX_SaveImageFile(int height, int width, int format, const char *file)
 {
     if (!CurrentInUse())
@@ -201,6 +248,12 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file)
         return 2;
     if (format < 0 || format > 4)
         return 1;
+    if (format == 1) {
+        wchar_t name[MAX_PATH];
+        AnsiToWide(file, name, MAX_PATH);
+        EnsureFileExtension((char16_t *)name, MAX_PATH, kSaveFormats[1].extension);
+        return SaveJpeg(name, width, height, JpegQuality);
+    }
     HBITMAP dib = NULL;
     GpBitmap *bitmap = ImageTable[CurrentImage].bits == 32 ? Bitmap32(width, height)
                                                            : Bitmap8(width, height, &dib);
@@ -211,15 +264,7 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file)
         wchar_t name[MAX_PATH];
         AnsiToWide(file, name, MAX_PATH);
         EnsureFileExtension((char16_t *)name, MAX_PATH, kSaveFormats[format].extension);
-        ULONG quality = (ULONG)JpegQuality;
-        EncoderParameters parameters;
-        parameters.Count = 1;
-        parameters.Parameter[0].Guid = kEncoderQuality;
-        parameters.Parameter[0].NumberOfValues = 1;
-        parameters.Parameter[0].Type = EncoderParameterValueTypeLong;
-        parameters.Parameter[0].Value = &quality;
-        GpStatus status = GdipSaveImageToFile(bitmap, name, &clsid,
-                                              format == 1 ? &parameters : NULL);
+        GpStatus status = GdipSaveImageToFile(bitmap, name, &clsid, NULL);
         result = status == Ok ? 0 : 1;
         GdipDisposeImage(bitmap);
     }

@@ -2,6 +2,7 @@ add_executable(native_tests
     native/rules_test.cpp
     native/text_rules_test.cpp
     native/image_rules_test.cpp
+    native/jpeg_writer_test.cpp
 )
 target_compile_options(native_tests PRIVATE ${TVX_WARNINGS} ${TVX_SANITIZE})
 target_link_libraries(native_tests PRIVATE torvex_portable GTest::gtest_main)

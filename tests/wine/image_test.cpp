@@ -1,9 +1,13 @@
 // Image windows and image files under Wine: real windows, DIB sections and GDI+ files.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include <shlobj.h>   // DROPFILES
 
 #include "image_store.h"
 #include "runtime.h"
@@ -249,6 +253,30 @@ TEST(ImageFiles, SaveAndLoadInTheirFormats)
             EXPECT_EQ(2, TVX_SaveImageFile(0, 10, 1, capture.c_str()));
             EXPECT_EQ(2, TVX_SaveImageFile(10, -3, 1, capture.c_str()));
             EXPECT_EQ(2, TVX_SaveImageFile(-1, 10, 0, capture.c_str()));
+            // A detailed picture as PNG and JPEG (compared on the Linux side), and the JPEG read
+            // back by GDI+ close to the original.
+            ASSERT_EQ(0, TVX_CreateImage(6, "detail", 0, 0, 203, 117, 100));
+            for (int y = 0; y < 117; y++)
+                for (int x = 0; x < 203; x++)
+                    ImagePixels32[6][y * 203 + x] =
+                        (unsigned)((x * 255 / 202) << 16 | (y * 255 / 116) << 8 |
+                                   ((x * 7 + y * 13) % 256));
+            EXPECT_EQ(0, TVX_SaveImageFile(117, 203, 3, OutputFile("detail").c_str()));
+            EXPECT_EQ(0, TVX_SaveImageFile(117, 203, 1, OutputFile("detail").c_str()));
+            ASSERT_EQ(0, TVX_CreateImage(7, "reread", 0, 0, 203, 117, 100));
+            EXPECT_EQ(0, TVX_LoadImageFile(OutputFile("detail.jps").c_str(), 0, 0));
+            int worst = 0;
+            for (int i = 0; i < 203 * 117; i++)
+                for (int shift = 0; shift < 24; shift += 8) {
+                    int a = (ImagePixels32[6][i] >> shift) & 0xFF;
+                    int b = (ImagePixels32[7][i] >> shift) & 0xFF;
+                    worst = std::max(worst, std::abs(a - b));
+                }
+            EXPECT_LE(worst, 12);   // quality 100: every channel within a few levels
+            TVX_DestroyImage(6);
+            TVX_DestroyImage(7);
+            TVX_SelectImage(0);
+
             std::string tif = OutputFile("x.TIF");
             EXPECT_EQ(0, TVX_SaveImageFile(8, 8, 4, tif.c_str()));
             EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(tif.c_str()));
@@ -304,4 +332,122 @@ TEST(ImageFiles, SaveAndLoadInTheirFormats)
         });
     });
     EXPECT_EQ(0, code);
+}
+
+// A real drop of files as the shell delivers it: a DROPFILES block with wide names.
+static HGLOBAL MakeDrop(const std::vector<std::wstring> &files)
+{
+    size_t units = 1;
+    for (const std::wstring &f : files)
+        units += f.size() + 1;
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+    DROPFILES *drop = (DROPFILES *)GlobalLock(block);
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    wchar_t *names = (wchar_t *)(drop + 1);
+    for (const std::wstring &f : files) {
+        wcscpy(names, f.c_str());
+        names += f.size() + 1;
+    }
+    *names = 0;
+    GlobalUnlock(block);
+    return block;
+}
+
+static std::wstring FullPath(const std::string &file)
+{
+    wchar_t wide[MAX_PATH], full[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+    GetFullPathNameW(wide, MAX_PATH, full, NULL);
+    return full;
+}
+
+TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
+{
+    std::string names[5];
+    int widths[5] = {};
+    int bits0 = 0;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        // Three files, and images in slots 0 and 2.
+        CallOnWorker([] {
+            const char *files[3] = {"a", "b", "c"};
+            for (int i = 0; i < 3; i++) {
+                ASSERT_EQ(0, TVX_CreateImage(10, "file", 0, 0, 20 + 10 * i, 16, 100));
+                for (int p = 0; p < (20 + 10 * i) * 16; p++)
+                    ImagePixels32[10][p] = 0x00FF00u * (unsigned)(i + 1);
+                TVX_SaveImageFile(16, 20 + 10 * i, 3, OutputFile(files[i]).c_str());
+                TVX_DestroyImage(10);
+            }
+            ASSERT_EQ(0, TVX_CreateImage(0, "zero", 0, 0, 8, 8, 100));
+            ASSERT_EQ(0, TVX_CreateImage(2, "two", 0, 0, 8, 8, 100));
+        });
+        StopUntilIdle();
+        HGLOBAL drop = MakeDrop({FullPath(OutputFile("a.png")), FullPath(OutputFile("b.png")),
+                                 FullPath(OutputFile("c.png"))});
+        PostMessageW(MainWindow, WM_DROPFILES, (WPARAM)drop, 0);
+        ASSERT_TRUE(WaitUntil([] { return ImageTable[4].inUse != 0; }, 10000));
+        Sleep(100);
+        for (int i : {1, 3, 4}) {
+            names[i] = ImageTable[i].name;
+            widths[i] = ImageTable[i].width;
+        }
+        // Loaded from their files (GDI+ writes an opaque alpha byte on top).
+        EXPECT_EQ(0x00FF00u, ImagePixels32[1][0] & 0xFFFFFF);
+        EXPECT_EQ((0x00FF00u * 3) & 0xFFFFFF, ImagePixels32[4][0] & 0xFFFFFF);
+
+        // The Image Window prompts, answered in text window 0, fill the next free slot.
+        PostMainCommand(1027);
+        for (const wchar_t *answer : {L"64\r", L"48\r", L"8\r"}) {
+            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+            int line = TextWindow[0].cursor_y;
+            for (const wchar_t *p = answer; *p; p++) {
+                PostMessageW(TextWindow[0].window, WM_CHAR, *p, 0);
+                Sleep(20);
+            }
+            ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != line; }, 5000));
+        }
+        ASSERT_TRUE(WaitUntil([] { return ImageTable[5].inUse != 0; }, 5000));
+        names[0] = ImageTable[5].name;
+        widths[0] = ImageTable[5].width;
+        bits0 = ImageTable[5].bits;
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ("001 a.png", names[1]);
+    EXPECT_EQ("003 b.png", names[3]);
+    EXPECT_EQ("004 c.png", names[4]);
+    EXPECT_EQ(20, widths[1]);
+    EXPECT_EQ(30, widths[3]);
+    EXPECT_EQ(40, widths[4]);
+    EXPECT_EQ("005", names[0]);
+    EXPECT_EQ(64, widths[0]);
+    EXPECT_EQ(8, bits0);
+}
+
+TEST(ImageWindows, ADroppedFileLoadsOnlyTheFirstIntoThatImage)
+{
+    unsigned first = 0;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(3, "src", 0, 0, 4, 4, 100));
+            for (int p = 0; p < 16; p++)
+                ImagePixels32[3][p] = 0x0000FF;
+            TVX_SaveImageFile(4, 4, 3, OutputFile("blue").c_str());
+            for (int p = 0; p < 16; p++)
+                ImagePixels32[3][p] = 0xFF0000;
+            TVX_SaveImageFile(4, 4, 3, OutputFile("red").c_str());
+            TVX_DestroyImage(3);
+            ASSERT_EQ(0, TVX_CreateImage(0, "target", 0, 0, 8, 8, 100));
+            ASSERT_EQ(0, TVX_CreateImage(1, "other", 0, 0, 8, 8, 100));
+            HGLOBAL drop = MakeDrop({FullPath(OutputFile("blue.png")),
+                                     FullPath(OutputFile("red.png"))});
+            SendMessageW(ImageTable[0].window, WM_DROPFILES, (WPARAM)drop, 0);
+        });
+        first = ImagePixels32[0][0] & 0xFFFFFF;
+        EXPECT_EQ(0u, ImagePixels32[0][5 * 8]);   // the 4 x 4 file covers only its corner
+        EXPECT_EQ(1, CurrentImage);               // the previous current image is back
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0x0000FFu, first);
 }

@@ -10,9 +10,17 @@ target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime $
 target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
+# The files the image-file test writes are checked on the Linux side afterwards.
+set_tests_properties(wine.ImageFiles.SaveAndLoadInTheirFormats PROPERTIES FIXTURES_SETUP image_files)
+add_test(NAME files.jpeg_capture
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/files/jpeg_capture.sh ${CMAKE_CURRENT_BINARY_DIR})
+set_tests_properties(files.jpeg_capture PROPERTIES FIXTURES_REQUIRED image_files TIMEOUT 60)
 
 # Benchmarks print figures; scripts/test runs them after the tests.
-add_executable(print_bench bench/print_bench.cpp)
-target_compile_options(print_bench PRIVATE ${TVX_WARNINGS})
-target_include_directories(print_bench PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image)
-target_link_libraries(print_bench PRIVATE torvex)
+foreach(bench print_bench image_bench)
+    add_executable(${bench} bench/${bench}.cpp)
+    target_compile_options(${bench} PRIVATE ${TVX_WARNINGS})
+    target_include_directories(${bench} PRIVATE ${PROJECT_SOURCE_DIR}/runtime
+                               ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image)
+    target_link_libraries(${bench} PRIVATE torvex)
+endforeach()

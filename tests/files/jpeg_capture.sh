@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The JPEG the image-file test saved as "capture", read on the Linux side with ImageMagick: a
+# real JPEG named capture.jps, quality 100, 1280 x 480, red on the left and blue on the right;
+# and a detailed picture saved both as PNG and as JPEG, which must agree closely.
+set -u
+file="$1/image-files/capture.jps"
+failures=0
+check() { local what="$1"; shift; if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi; }
+
+check "capture.jps exists" [ -f "$file" ]
+[ -f "$file" ] || exit 1
+info=$(timeout 30 identify -verbose "$file")
+check "it is a JPEG" grep -q 'Format: JPEG' <<<"$info"
+check "its quality is 100" grep -q 'Quality: 100' <<<"$info"
+check "it is 1280 x 480" grep -q 'Geometry: 1280x480+0+0' <<<"$info"
+left=$(timeout 30 convert "$file" -format '%[pixel:p{100,240}]' info:)
+right=$(timeout 30 convert "$file" -format '%[pixel:p{1100,240}]' info:)
+check "the left half is red (got $left)" grep -Eq '^s?rgb\((25[0-5]|24[0-9]),[0-9],[0-9]\)$|^red$' <<<"$left"
+check "the right half is blue (got $right)" grep -Eq '^s?rgb\([0-9],[0-9],(25[0-5]|24[0-9])\)$|^blue$' <<<"$right"
+detail="$1/image-files/detail"
+psnr=$(timeout 30 compare -metric PSNR "$detail.png" "$detail.jps" null: 2>&1 | cut -d' ' -f1)
+check "a detailed picture at quality 100 keeps above 40 dB of its PNG (got $psnr)" \
+    awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p > 40) }'
+[ $failures = 0 ]
