@@ -8,6 +8,8 @@ add_library(torvex STATIC
     runtime/startup.cpp
     runtime/unbuilt.cpp
     runtime/worker.cpp
+    boxes/button_box.cpp
+    boxes/input_box.cpp
     image/image_files.cpp
     image/image_store.cpp
     image/image_window.cpp
@@ -17,7 +19,7 @@ add_library(torvex STATIC
     text/print.cpp
     text/text_window.cpp
 )
-target_include_directories(torvex PUBLIC include PRIVATE runtime text image)
+target_include_directories(torvex PUBLIC include PRIVATE runtime text image boxes)
 target_compile_options(torvex PRIVATE ${TVX_WARNINGS})
 target_compile_definitions(torvex PUBLIC UNICODE _UNICODE NOMINMAX)
 target_link_libraries(torvex PUBLIC gdiplus comdlg32 shell32 gdi32 user32 kernel32)
@@ -25,7 +27,7 @@ target_link_libraries(torvex PUBLIC gdiplus comdlg32 shell32 gdi32 user32 kernel
 # The process entry lives apart so that test programs with their own main can link the library.
 add_library(torvex_entry OBJECT runtime/winmain.cpp)
 target_link_libraries(torvex_entry PRIVATE torvex)
-target_include_directories(torvex_entry PRIVATE runtime text image)
+target_include_directories(torvex_entry PRIVATE runtime text image boxes)
 
 add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})

@@ -92,4 +92,18 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file);
                                        // (".jps"), 2 GIF, 3 PNG, 4 TIFF: 0 saved, 1 failed,
                                        // 2 width or height not positive, 3 current slot free
 
+// ---------------------------------------------------------------------------------------------
+// The button box and the input box (one of each at a time)
+// ---------------------------------------------------------------------------------------------
+void TVX_OpenButtonBox(int x, int y, int nx, int ny);   // nx x ny buttons labelled 0, 1, ...;
+                                       // nothing when one is open or nx x ny is not 1 to 256
+void TVX_SetButtonBoxTitle(int index, const char *text);   // a button's label
+int TVX_GetButtonPress(int index);     // clicks (and digit keys) since the last call; resets
+void TVX_ResizeButtonBox(int width, int height);   // client size; the buttons follow
+void TVX_OpenInputBox(int x, int y, int items);   // 1 to 30 labelled fields, values "0"
+void TVX_SetInputBoxTitle(int item, const char *text);   // an item's label
+void TVX_ResizeInputBox(int labelWidth, int editWidth);
+int TVX_GetInputBoxValue(int item, char *buffer, int bytes);   // the value as last stored (on
+                                       // leaving the field or Enter): 0, 1 no such item
+
 #endif

@@ -3,6 +3,7 @@
 #include "runtime.h"
 #include "text_window.h"
 #include "image_store.h"
+#include "boxes.h"
 #include "unbuilt.h"
 
 RequestMailboxRecord RequestMailbox = {{0}, {1}, 0, NULL, 0, 0, 0, 0, 0, 0, NULL, NULL, 0};

@@ -9,6 +9,7 @@
 #include "runtime.h"
 #include "text_window.h"
 #include "image_store.h"
+#include "boxes.h"
 #include "unbuilt.h"
 
 HINSTANCE InstanceHandle = NULL;
@@ -90,6 +91,7 @@ int TVX_RunProgram(HINSTANCE instance)
 
     InitImageTable();
     InitTextWindowTable();
+    ResetBoxes();
     InstanceHandle = instance;
     ReadStartupDirectories();
     ResetCustomColors();

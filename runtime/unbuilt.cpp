@@ -13,20 +13,5 @@ void PrintWindowInfo(void) {}
 void ResetCustomColors(void) {}
 HBITMAP ReadClipboardBitmap(void) { return NULL; }
 
-int TVX_OpenInputBox(int, int, int) { return 4; }
-void DestroyInputBox(void) {}
-HWND InputBoxWindow(void) { return NULL; }
-int TVX_OpenButtonBox(int, int, int, int) { return 4; }
-void DestroyButtonBox(void) {}
-
 void UpdateSnapRects(void) {}
 void SnapMovingRect(RECT *, HWND) {}
-
-LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}

@@ -24,15 +24,6 @@ extern unsigned int tvx_tttc;
 void ResetCustomColors(void);
 HBITMAP ReadClipboardBitmap(void);
 
-// The input box and the button box.
-int TVX_OpenInputBox(int x, int y, int count);
-void DestroyInputBox(void);
-HWND InputBoxWindow(void);            // NULL when there is no input box
-int TVX_OpenButtonBox(int x, int y, int nx, int ny);
-void DestroyButtonBox(void);
-LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 // Edge snapping of library windows dragged with Ctrl.
 void UpdateSnapRects(void);
 void SnapMovingRect(RECT *proposed, HWND window);

@@ -3,6 +3,7 @@
 #include "rules.h"
 #include "runtime.h"
 #include "text_window.h"
+#include "boxes.h"
 #include "unbuilt.h"
 
 std::atomic<int> StartRequest{0};

@@ -6,7 +6,7 @@ add_executable(runtime_tests
     wine/image_test.cpp
 )
 target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
-target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image)
+target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)
 target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
@@ -21,6 +21,6 @@ foreach(bench print_bench image_bench)
     add_executable(${bench} bench/${bench}.cpp)
     target_compile_options(${bench} PRIVATE ${TVX_WARNINGS})
     target_include_directories(${bench} PRIVATE ${PROJECT_SOURCE_DIR}/runtime
-                               ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image)
+                               ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)
     target_link_libraries(${bench} PRIVATE torvex)
 endforeach()

@@ -1,0 +1,49 @@
+// boxes.h - the button box and the input box inside the library.
+#ifndef TVX_BOXES_H
+#define TVX_BOXES_H
+
+#include <windows.h>
+
+#include "box_rules.h"
+#include "torvex.h"
+
+struct ButtonBoxRecord {
+    HWND boxWindow;
+    int columns, rows;
+    int buttonCount;
+    int buttonWidth, buttonHeight;
+    HWND button[256];
+    int pressCount[256];
+    int renameIndex;
+};
+extern ButtonBoxRecord ButtonBoxState;
+
+struct InputBoxRecord {
+    HWND boxWindow;
+    int itemCount;
+    int labelWidth, editWidth;
+    HWND label[kInputBoxMaxItems];
+    HWND edit[kInputBoxMaxItems];
+    char *value[kInputBoxMaxItems];
+    HWND focusedEdit;
+    int sizingEdge;
+    int renameIndex;
+};
+extern InputBoxRecord InputBoxState;
+
+void ResetBoxes(void);   // the start-up sizes
+void DestroyButtonBox(void);
+void DestroyInputBox(void);
+HWND InputBoxWindow(void);   // NULL when there is no input box
+LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+enum {
+    kBoxStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,   // 0x10CC0000
+    kCmdRenameItem = 1056,
+    kCmdDestroyInputBox = 1023,
+    kCmdRenameButton = 1057,
+    kCmdDestroyButtonBox = 1050,
+};
+
+#endif
