@@ -4,6 +4,7 @@ add_executable(runtime_tests
     wine/runtime_test.cpp
     wine/text_test.cpp
     wine/image_test.cpp
+    wine/box_test.cpp
 )
 target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
 target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)

@@ -1,0 +1,331 @@
+// The button box and the input box under Wine: real windows and controls, clicks and keys sent
+// through the system's input queue, the main window's prompts.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "boxes.h"
+#include "runtime.h"
+#include "test_app.h"
+#include "text_window.h"
+
+static std::wstring TextOf(HWND window)
+{
+    wchar_t text[600] = L"";
+    GetWindowTextW(window, text, 600);
+    return text;
+}
+
+static SIZE ClientOf(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+// A left click at a window's client point, through the input queue as from the mouse.
+static void ClickAt(HWND window, int x, int y)
+{
+    POINT at = {x, y};
+    ClientToScreen(window, &at);
+    SetCursorPos(at.x, at.y);
+    Sleep(30);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+    Sleep(60);
+}
+
+static void PressKey(WORD key)
+{
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    Sleep(60);
+}
+
+// Answers the prompts of a line input in text window 0, one line each.
+static void Answer(const std::wstring &line)
+{
+    ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+    int y = TextWindow[0].cursor_y;
+    for (wchar_t c : line) {
+        PostMessageW(TextWindow[0].window, WM_CHAR, c, 0);
+        Sleep(15);
+    }
+    PostMessageW(TextWindow[0].window, WM_CHAR, L'\r', 0);
+    ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != y; }, 5000));
+}
+
+TEST(ButtonBox, OpensElevenByThreeAndRefusesWhatDoesNotFit)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            TVX_OpenButtonBox(0, 336, 11, 3);
+            ButtonBoxRecord &b = ButtonBoxState;
+            ASSERT_NE((HWND)NULL, b.boxWindow);
+            EXPECT_EQ(L"ButtonBox", TextOf(b.boxWindow));
+            EXPECT_EQ(1126, ClientOf(b.boxWindow).cx);
+            EXPECT_EQ(94, ClientOf(b.boxWindow).cy);
+            for (int k = 0; k < 33; k++) {
+                EXPECT_EQ(std::to_wstring(k), TextOf(b.button[k]));
+                RECT r;
+                GetWindowRect(b.button[k], &r);
+                ASSERT_EQ(98, r.right - r.left);
+                ASSERT_EQ(26, r.bottom - r.top);
+            }
+            HWND first = b.boxWindow;
+            TVX_OpenButtonBox(0, 0, 2, 2);   // one is open: nothing changes
+            EXPECT_EQ(first, b.boxWindow);
+            EXPECT_EQ(33, b.buttonCount);
+            TVX_SetButtonBoxTitle(11, "Capture");
+            EXPECT_EQ(L"Capture", TextOf(b.button[11]));
+            TVX_SetButtonBoxTitle(33, "none");   // no such button
+            TVX_SetButtonBoxTitle(12, std::string(400, 'x').c_str());   // cut to 255
+            EXPECT_EQ(255u, TextOf(b.button[12]).size());
+            EXPECT_EQ(0, TVX_GetButtonPress(40));
+
+            DestroyButtonBox();
+            EXPECT_EQ(NULL, b.boxWindow);
+            EXPECT_FALSE(IsWindow(first));
+            EXPECT_EQ(0, TVX_GetButtonPress(0));
+            TVX_OpenButtonBox(0, 0, 17, 16);
+            EXPECT_EQ(NULL, b.boxWindow);
+            TVX_OpenButtonBox(0, 0, 0, 5);
+            EXPECT_EQ(NULL, b.boxWindow);
+            TVX_OpenButtonBox(0, 0, 16, 16);
+            EXPECT_NE((HWND)NULL, b.boxWindow);
+            EXPECT_EQ(256, b.buttonCount);
+            DestroyButtonBox();
+
+            // A 2 x 1 box at a client width of 3 has buttons of width 0 (the window itself
+            // cannot be made that narrow here, so the size message comes directly).
+            TVX_OpenButtonBox(0, 0, 2, 1);
+            SendMessageW(b.boxWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 40));
+            EXPECT_EQ(0, b.buttonWidth);
+            RECT r;
+            GetWindowRect(b.button[1], &r);
+            EXPECT_EQ(0, r.right - r.left);
+            TVX_ResizeButtonBox(2 * 60 + 12, 2 * 20 + 8);   // back to a usable size
+            EXPECT_EQ(60, b.buttonWidth);
+            EXPECT_EQ(40, b.buttonHeight);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(ButtonBox, ClicksAndDigitKeysAreCountedUntilPolled)
+{
+    int counts[4] = {-1, -1, -1, -1};
+    HWND focus = NULL, box = NULL;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([&] {
+            TVX_OpenButtonBox(0, 336, 11, 3);
+            box = ButtonBoxState.boxWindow;
+        });
+        HWND button = ButtonBoxState.button[5];
+        for (int i = 0; i < 3; i++)
+            ClickAt(button, 20, 10);
+        Sleep(200);
+        CallOnWorker([&] {
+            counts[0] = TVX_GetButtonPress(5);
+            counts[1] = TVX_GetButtonPress(5);
+            focus = GetFocus();
+        });
+        PressKey('7');
+        Sleep(200);
+        CallOnWorker([&] {
+            counts[2] = TVX_GetButtonPress(7);
+            counts[3] = TVX_GetButtonPress(5);
+        });
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(3, counts[0]);
+    EXPECT_EQ(0, counts[1]);
+    EXPECT_EQ(box, focus);   // the box takes the keys after a click
+    EXPECT_EQ(1, counts[2]);
+    EXPECT_EQ(0, counts[3]);
+}
+
+TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
+{
+    std::wstring afterEmpty, afterLine;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] { TVX_OpenButtonBox(0, 336, 3, 2); });
+        HWND box = ButtonBoxState.boxWindow;
+        // A double click in the gap left of button 4 (row 1, column 1) renames it.
+        PostMessageW(box, WM_LBUTTONDBLCLK, 0, MAKELPARAM(102 + 1, 30 + 10));
+        Answer(L"");
+        afterEmpty = TextOf(ButtonBoxState.button[4]);
+        PostMessageW(box, WM_LBUTTONDBLCLK, 0, MAKELPARAM(102 + 1, 30 + 10));
+        Answer(L"Fix_F");
+        afterLine = TextOf(ButtonBoxState.button[4]);
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(L"4", afterEmpty);
+    EXPECT_EQ(L"Fix_F", afterLine);
+}
+
+TEST(InputBox, OpensItsItemsWithValuesZero)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            InputBoxRecord &b = InputBoxState;
+            TVX_OpenInputBox(0, 0, 0);
+            EXPECT_EQ(1, b.itemCount);
+            DestroyInputBox();
+            TVX_OpenInputBox(0, 0, 45);
+            EXPECT_EQ(30, b.itemCount);
+            DestroyInputBox();
+            TVX_OpenInputBox(0, 0, 3);
+            EXPECT_EQ(L"InputBox", TextOf(b.boxWindow));
+            EXPECT_EQ(162, ClientOf(b.boxWindow).cx);
+            EXPECT_EQ(86, ClientOf(b.boxWindow).cy);
+            for (int i = 0; i < 3; i++) {
+                char value[256];
+                EXPECT_EQ(0, TVX_GetInputBoxValue(i, value, sizeof value));
+                EXPECT_STREQ("0", value);
+                EXPECT_EQ(L"Item " + std::to_wstring(i), TextOf(b.label[i]));
+            }
+            char value[256];
+            EXPECT_EQ(1, TVX_GetInputBoxValue(3, value, sizeof value));
+            TVX_SetInputBoxTitle(1, "Gain");
+            EXPECT_EQ(L"Gain", TextOf(b.label[1]));
+            TVX_ResizeInputBox(100, 50);
+            EXPECT_EQ(162, ClientOf(b.boxWindow).cx);
+            RECT r;
+            GetWindowRect(b.edit[2], &r);
+            EXPECT_EQ(50, r.right - r.left);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
+{
+    char values[3][256] = {};
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] { TVX_OpenInputBox(0, 0, 3); });
+        InputBoxRecord &b = InputBoxState;
+        auto post = [](HWND w, UINT m, WPARAM p) { PostMessageW(w, m, p, 0); Sleep(30); };
+        auto selectAll = [](HWND w) { PostMessageW(w, EM_SETSEL, 0, -1); Sleep(30); };
+        // Typed into item 0, then Tab: stored, and the focus moves on.
+        selectAll(b.edit[0]);
+        post(b.edit[0], WM_CHAR, '1');
+        post(b.edit[0], WM_CHAR, '2');
+        post(b.edit[0], WM_KEYDOWN, VK_TAB);
+        Sleep(100);
+        CallOnWorker([&] { TVX_GetInputBoxValue(0, values[0], 256); });
+        // Typed into item 1, then Enter: the focused field is stored.
+        CallOnWorker([&] { SetFocus(b.edit[1]); });
+        selectAll(b.edit[1]);
+        post(b.edit[1], WM_CHAR, '7');
+        post(b.edit[1], WM_KEYDOWN, VK_RETURN);
+        Sleep(100);
+        CallOnWorker([&] { TVX_GetInputBoxValue(1, values[1], 256); });
+        // Esc changes nothing.
+        CallOnWorker([&] { SetFocus(b.edit[2]); });
+        selectAll(b.edit[2]);
+        post(b.edit[2], WM_CHAR, '9');
+        post(b.edit[2], WM_KEYDOWN, VK_ESCAPE);
+        Sleep(100);
+        CallOnWorker([&] { TVX_GetInputBoxValue(2, values[2], 256); });
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_STREQ("12", values[0]);
+    EXPECT_STREQ("7", values[1]);
+    EXPECT_STREQ("0", values[2]);
+}
+
+TEST(InputBox, TheDraggedEdgeDecidesTheColumnAndTheHeightStays)
+{
+    int labels[2] = {}, edits[2] = {}, heights[2] = {};
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([&] {
+            TVX_OpenInputBox(0, 0, 3);
+            InputBoxRecord &b = InputBoxState;
+            HWND box = b.boxWindow;
+            RECT r;
+            GetWindowRect(box, &r);
+            int height = r.bottom - r.top;
+            // Drag the left edge 40 pixels further out, trying to make it taller too.
+            RECT proposed = {r.left - 40, r.top - 30, r.right, r.bottom + 30};
+            SendMessageW(box, WM_SIZING, WMSZ_LEFT, (LPARAM)&proposed);
+            SetWindowPos(box, NULL, proposed.left, proposed.top, proposed.right - proposed.left,
+                         proposed.bottom - proposed.top, SWP_NOZORDER);
+            labels[0] = b.labelWidth;
+            edits[0] = b.editWidth;
+            GetWindowRect(box, &r);
+            heights[0] = r.bottom - r.top - height;
+            // The right edge, far too narrow: the edit column stops at 1 pixel.
+            proposed = r;
+            proposed.right = proposed.left + 20;
+            SendMessageW(box, WM_SIZING, WMSZ_RIGHT, (LPARAM)&proposed);
+            SetWindowPos(box, NULL, 0, 0, proposed.right - proposed.left,
+                         proposed.bottom - proposed.top, SWP_NOMOVE | SWP_NOZORDER);
+            labels[1] = b.labelWidth;
+            edits[1] = b.editWidth;
+            GetWindowRect(box, &r);
+            heights[1] = r.bottom - r.top - height;
+        });
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(120, labels[0]);
+    EXPECT_EQ(70, edits[0]);
+    EXPECT_EQ(0, heights[0]);
+    EXPECT_EQ(120, labels[1]);
+    EXPECT_EQ(1, edits[1]);
+    EXPECT_EQ(0, heights[1]);
+}
+
+TEST(Boxes, TheMainWindowsPromptsOpenAndReplaceThem)
+{
+    int columns[2] = {}, rows[2] = {}, items[2] = {};
+    bool replaced = false;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainCommand(1051);
+        Answer(L"2");
+        Answer(L"3");
+        ASSERT_TRUE(WaitUntil([] { return ButtonBoxState.boxWindow != NULL; }, 5000));
+        columns[0] = ButtonBoxState.columns;
+        rows[0] = ButtonBoxState.rows;
+        HWND first = ButtonBoxState.boxWindow;
+        PostMainCommand(1051);
+        Answer(L"4");
+        Answer(L"1");
+        ASSERT_TRUE(WaitUntil([&] { return ButtonBoxState.boxWindow != first &&
+                                           ButtonBoxState.boxWindow != NULL; }, 5000));
+        columns[1] = ButtonBoxState.columns;
+        rows[1] = ButtonBoxState.rows;
+        replaced = !IsWindow(first);
+        PostMainCommand(1044);
+        Answer(L"3");
+        ASSERT_TRUE(WaitUntil([] { return InputBoxState.boxWindow != NULL; }, 5000));
+        items[0] = InputBoxState.itemCount;
+        HWND input = InputBoxState.boxWindow;
+        PostMainCommand(1044);
+        Answer(L"5");
+        ASSERT_TRUE(WaitUntil([&] { return InputBoxState.boxWindow != input &&
+                                           InputBoxState.boxWindow != NULL; }, 5000));
+        items[1] = InputBoxState.itemCount;
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(2, columns[0]);
+    EXPECT_EQ(3, rows[0]);
+    EXPECT_EQ(4, columns[1]);
+    EXPECT_EQ(1, rows[1]);
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(3, items[0]);
+    EXPECT_EQ(5, items[1]);
+}
