@@ -35,6 +35,10 @@ void ResetBoxes(void);   // the start-up sizes
 void DestroyButtonBox(void);
 void DestroyInputBox(void);
 HWND InputBoxWindow(void);   // NULL when there is no input box
+// Shared by both boxes: a popup menu of one item at the cursor, and the rename prompt in the
+// current text window (false for an empty line).
+void ShowOneItemMenu(HWND window, UINT id, const char *text);
+bool AskForLabel(int k, HWND control, char line[256]);
 LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -91,18 +91,31 @@ void DestroyButtonBox(void)
         MessageBoxW(MainWindow, L"DestroyWindow[BB] error", L"TORVEX error!", MB_OK | MB_ICONERROR);
 }
 
+void ShowOneItemMenu(HWND window, UINT id, const char *text)
+{
+    HMENU menu = CreatePopupMenu();
+    InsertMenuText(menu, 0, 0, id, text);
+    TrackMenuAtCursor(menu, window);
+}
+
+bool AskForLabel(int k, HWND control, char line[256])
+{
+    char label[256];
+    GetWindowTextAnsi(control, label, sizeof label);   // cut to fit
+    EnsureTextWindow();
+    TVX_Print("%d '%s' ->", k, label);
+    TVX_InputText(line);
+    return line[0] != '\0';
+}
+
 static void RenameButton(int k)
 {
     ButtonBoxRecord &b = ButtonBoxState;
     if (k < 0 || k >= b.buttonCount)
         return;
-    char label[256];
-    GetWindowTextAnsi(b.button[k], label, sizeof label);
-    EnsureTextWindow();
-    TVX_Print("%d '%s' ->", k, label);
     char line[256];
-    TVX_InputText(line);
-    if (line[0] != '\0' && Exists() && k < b.buttonCount)
+    // The box may be gone when the line comes: renaming waits in a line input.
+    if (AskForLabel(k, b.button[k], line) && Exists() && k < b.buttonCount)
         SetWindowTextAnsi(b.button[k], line);
 }
 
@@ -146,18 +159,6 @@ static int IndexAt(LPARAM lParam)
                     b.buttonWidth, b.buttonHeight);
 }
 
-static void ShowMenu(HWND window, UINT id, const char *text)
-{
-    HMENU menu = CreatePopupMenu();
-    InsertMenuText(menu, 0, 0, id, text);
-    POINT at;
-    GetCursorPos(&at);
-    SetForegroundWindow(window);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, NULL);
-    PostMessageW(window, WM_NULL, 0, 0);
-    DestroyMenu(menu);
-}
-
 LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (window != ButtonBoxState.boxWindow && message != WM_SIZE)
@@ -182,9 +183,9 @@ LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_LBUTTONDBLCLK: RenameButton(IndexAt(lParam)); return 0;
     case WM_RBUTTONDOWN:
         b.renameIndex = IndexAt(lParam);
-        ShowMenu(window, kCmdRenameButton, "Rename");
+        ShowOneItemMenu(window, kCmdRenameButton, "Rename");
         return 0;
-    case WM_NCRBUTTONDOWN: ShowMenu(window, kCmdDestroyButtonBox, "&Destroy\tCtrl+Q"); return 0;
+    case WM_NCRBUTTONDOWN: ShowOneItemMenu(window, kCmdDestroyButtonBox, "&Destroy\tCtrl+Q"); return 0;
     case WM_CLOSE: DestroyButtonBox(); return 0;
     case WM_DESTROY: return 0;
     case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;

@@ -152,28 +152,11 @@ static void RenameItem(int k)
     InputBoxRecord &b = InputBoxState;
     if (k < 0 || k >= b.itemCount)
         return;
-    char label[256];
-    GetWindowTextAnsi(b.label[k], label, sizeof label);
-    EnsureTextWindow();
-    TVX_Print("%d '%s' ->", k, label);
     char line[256];
-    TVX_InputText(line);
-    if (line[0] != '\0' && Exists() && k < b.itemCount) {
+    if (AskForLabel(k, b.label[k], line) && Exists() && k < b.itemCount) {
         SetWindowTextAnsi(b.label[k], "                    ");
         SetWindowTextAnsi(b.label[k], line);
     }
-}
-
-static void ShowMenu(HWND window, UINT id, const char *text)
-{
-    HMENU menu = CreatePopupMenu();
-    InsertMenuText(menu, 0, 0, id, text);
-    POINT at;
-    GetCursorPos(&at);
-    SetForegroundWindow(window);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, NULL);
-    PostMessageW(window, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 static void OnCommand(WPARAM wParam, LPARAM lParam)
@@ -237,11 +220,11 @@ LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         int item = InputItemAt((short)HIWORD(lParam), b.itemCount);
         if (item >= 0) {
             b.renameIndex = item;
-            ShowMenu(window, kCmdRenameItem, "Rename");
+            ShowOneItemMenu(window, kCmdRenameItem, "Rename");
         }
         return 0;
     }
-    case WM_NCRBUTTONDOWN: ShowMenu(window, kCmdDestroyInputBox, "Destroy"); return 0;
+    case WM_NCRBUTTONDOWN: ShowOneItemMenu(window, kCmdDestroyInputBox, "Destroy"); return 0;
     case WM_CLOSE: DestroyInputBox(); return 0;
     case WM_DESTROY: return 0;
     case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;

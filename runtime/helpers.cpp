@@ -113,6 +113,17 @@ void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text)
     InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING | MF_POPUP, (UINT_PTR)submenu, wide);
 }
 
+void TrackMenuAtCursor(HMENU menu, HWND owner)
+{
+    POINT at;
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(owner);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, owner, NULL);
+    PostMessageW(owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
 int GetWindowTextAnsi(HWND window, char *buffer, int max)
 {
     wchar_t wide[256];

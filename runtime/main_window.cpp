@@ -72,14 +72,7 @@ static void OnRightButton(HWND window)
 {
     if (IsClickWaitActive())
         return;
-    HMENU menu = BuildMainPopupMenu();
-    POINT at;
-    GetCursorPos(&at);
-    // Without the foreground the menu would not close when the user clicks elsewhere.
-    SetForegroundWindow(window);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, NULL);
-    PostMessageW(window, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    TrackMenuAtCursor(BuildMainPopupMenu(), window);
 }
 
 static void OnKeyDown(HWND window, WPARAM key)

@@ -452,13 +452,7 @@ static void OnRightButton(HWND window, int index)
 {
     if (InputWindow.load() != 0 || IsClickWaitActive())
         return;
-    HMENU menu = BuildTextWindowMenu(index);
-    POINT at;
-    GetCursorPos(&at);
-    SetForegroundWindow(window);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, NULL);
-    PostMessageW(window, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    TrackMenuAtCursor(BuildTextWindowMenu(index), window);
 }
 
 LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
