@@ -29,7 +29,8 @@ add_library(torvex_entry OBJECT runtime/winmain.cpp)
 target_link_libraries(torvex_entry PRIVATE torvex)
 target_include_directories(torvex_entry PRIVATE runtime text image boxes)
 
-add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
+add_executable(stereocap WIN32 app/stereocap.cpp ${TZM_PORTABLE_SOURCES}
+               $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
 target_link_libraries(stereocap PRIVATE torvex)
 

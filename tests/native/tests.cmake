@@ -4,6 +4,7 @@ add_executable(native_tests
     native/image_rules_test.cpp
     native/jpeg_writer_test.cpp
     native/box_rules_test.cpp
+    native/capture_rules_test.cpp
 )
 target_compile_options(native_tests PRIVATE ${TVX_WARNINGS} ${TVX_SANITIZE})
 target_link_libraries(native_tests PRIVATE torvex_portable GTest::gtest_main)

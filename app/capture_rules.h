@@ -1,0 +1,52 @@
+// capture_rules.h - platform-free rules of the camera capture module (no Windows header): the
+// frame copy with its row flip, the frame handover between a streaming thread and the worker,
+// the frame time of a rate, plug-and-play names and property percentages.
+#ifndef TZM_CAPTURE_RULES_H
+#define TZM_CAPTURE_RULES_H
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+enum {
+    kFrameWidth640 = 640,
+    kFrameHeight480 = 480,
+    kFrameRowBytes = 640 * 4,
+    kFrameBufferBytes = 640 * 480 * 4,   // 1,228,800
+};
+
+// Copies a bottom-up sample into a top-down frame buffer of kFrameBufferBytes: sample row r goes
+// to buffer row rows - 1 - r. A sample with longer rows than the buffer's is cut to 2,560 bytes a
+// row, so nothing is written past the buffer.
+void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows);
+
+// One camera's latest frame, handed from its streaming thread to the worker: the writer fills
+// it under the slot's lock, the reader copies it out under the same lock, so a copy never holds
+// half of one frame and half of the next.
+struct FrameSlot {
+    uint8_t *buffer = nullptr;   // kFrameBufferBytes, owned by the module
+    long frameBytes = 0;
+    double sampleTime = 0.0;
+    std::mutex lock;
+};
+void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double sampleTime);
+// Copies at most bytes of the frame into dst; returns the bytes copied and the sample time.
+long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime);
+
+// 100-nanosecond units per frame: floor(10,000,000 / rate + 0.5).
+int64_t AverageTimePerFrame(double frameRate);
+
+// Whether a device's display name marks a plug-and-play device ("@device:pnp", case-sensitive).
+bool IsPlugAndPlayName(const char16_t *displayName);
+
+// A value in [min, max] as a percentage of the range; -1.0 for an empty range.
+double PropertyPercent(long value, long min, long max);
+// The value of a percentage, truncated and clamped to [min, max].
+long PropertyValue(double percent, long min, long max);
+
+// Property numbers 0 to 9 are the image-quality set, 10 to 16 the camera-control set.
+enum { kPropertyCount = 17, kFocusProperty = 16 };
+inline bool IsCameraControlProperty(int number) { return number >= 10; }
+inline long PropertyIndexInSet(int number) { return number >= 10 ? number - 10 : number; }
+
+#endif

@@ -1,0 +1,98 @@
+// The capture module's rules: the flipped frame copy and its bounds, the frame handover between
+// threads, frame times, plug-and-play names and property percentages.
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "capture_rules.h"
+
+TEST(FrameCopy, TurnsABottomUpSampleTopDown)
+{
+    std::vector<uint8_t> sample(kFrameBufferBytes), frame(kFrameBufferBytes, 0xEE);
+    for (int r = 0; r < 480; r++)
+        for (int c = 0; c < kFrameRowBytes; c++)
+            sample[(size_t)r * kFrameRowBytes + c] = (uint8_t)(r + c);
+    CopyFrameFlipped(frame.data(), sample.data(), kFrameBufferBytes, 480);
+    EXPECT_EQ(sample[0], frame[(size_t)479 * kFrameRowBytes]);   // first sample row at the bottom
+    EXPECT_EQ(sample[(size_t)479 * kFrameRowBytes + 7], frame[7]);
+    EXPECT_EQ(sample[(size_t)200 * kFrameRowBytes + 100], frame[(size_t)279 * kFrameRowBytes + 100]);
+}
+
+TEST(FrameCopy, ALongerSampleIsCutToTheBuffer)
+{
+    // Rows of 3,000 bytes: each is cut to 2,560 and nothing is written past the buffer.
+    std::vector<uint8_t> sample((size_t)3000 * 480, 7);
+    std::vector<uint8_t> frame(kFrameBufferBytes + 64, 0);
+    CopyFrameFlipped(frame.data(), sample.data(), (long)sample.size(), 480);
+    EXPECT_EQ(7, frame[kFrameBufferBytes - 1]);
+    for (int i = 0; i < 64; i++)
+        ASSERT_EQ(0, frame[kFrameBufferBytes + i]);
+    // A short sample fills only the start of each row it has.
+    std::vector<uint8_t> shortRows((size_t)100 * 480, 9), fresh(kFrameBufferBytes, 0);
+    CopyFrameFlipped(fresh.data(), shortRows.data(), (long)shortRows.size(), 480);
+    EXPECT_EQ(9, fresh[99]);
+    EXPECT_EQ(0, fresh[100]);
+}
+
+TEST(FrameHandover, TheReaderNeverSeesHalfOfTwoFrames)
+{
+    std::vector<uint8_t> buffer(kFrameBufferBytes, 0);
+    FrameSlot slot;
+    slot.buffer = buffer.data();
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        std::vector<uint8_t> sample(kFrameBufferBytes);
+        for (int n = 1; n <= 60; n++) {
+            std::fill(sample.begin(), sample.end(), (uint8_t)n);
+            StoreSample(&slot, sample.data(), kFrameBufferBytes, n / 30.0);
+        }
+        done = true;
+    });
+    std::vector<uint8_t> copy(kFrameBufferBytes);
+    int mixed = 0, taken = 0;
+    while (!done || taken == 0) {
+        double time = -1;
+        long n = TakeFrame(&slot, copy.data(), (long)copy.size(), &time);
+        if (n == 0)
+            continue;
+        taken++;
+        if (copy.front() != copy.back() || copy.front() != copy[n / 2])
+            mixed++;
+        EXPECT_NEAR(copy.front() / 30.0, time, 1e-9);
+    }
+    writer.join();
+    EXPECT_EQ(0, mixed);
+    EXPECT_GT(taken, 0);
+}
+
+TEST(CaptureRules, FrameTimesAndPlugAndPlayNames)
+{
+    EXPECT_EQ(333333, AverageTimePerFrame(30.0));
+    EXPECT_EQ(400000, AverageTimePerFrame(25.0));
+    EXPECT_EQ(166667, AverageTimePerFrame(60.0));
+    EXPECT_TRUE(IsPlugAndPlayName(u"@device:pnp:\\\\?\\usb#vid_046d&pid_0825"));
+    EXPECT_TRUE(IsPlugAndPlayName(u"@device:sw:{860BB310}\\@device:pnp:tvx-testcam-0"));
+    EXPECT_FALSE(IsPlugAndPlayName(u"@device:cm:{33D9A762}\\video0"));
+    EXPECT_FALSE(IsPlugAndPlayName(u"@DEVICE:PNP:upper"));   // case-sensitive
+    EXPECT_FALSE(IsPlugAndPlayName(u""));
+}
+
+TEST(CaptureRules, PercentagesOfARangeAndBack)
+{
+    EXPECT_DOUBLE_EQ(50.0, PropertyPercent(128, 0, 256));
+    EXPECT_DOUBLE_EQ(0.0, PropertyPercent(-10, -10, 10));
+    EXPECT_DOUBLE_EQ(-1.0, PropertyPercent(5, 5, 5));   // empty range
+    EXPECT_EQ(255, PropertyValue(150, 0, 255));          // clamped to the maximum
+    EXPECT_EQ(0, PropertyValue(-20, 0, 255));            // and to the minimum
+    EXPECT_EQ(127, PropertyValue(50, 0, 255));           // truncated: 127.5
+    EXPECT_EQ(-5, PropertyValue(25, -10, 10));
+    EXPECT_EQ(-10, PropertyValue(0, -10, 10));
+    // Focus presets: button k gives (10 - k) x 10 percent.
+    for (int k = 0; k <= 10; k++)
+        EXPECT_EQ((10 - k) * 25, PropertyValue((10 - k) * 10.0, 0, 250)) << k;
+    EXPECT_TRUE(IsCameraControlProperty(kFocusProperty));
+    EXPECT_EQ(6, PropertyIndexInSet(kFocusProperty));
+    EXPECT_EQ(9, PropertyIndexInSet(9));
+}
