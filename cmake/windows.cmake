@@ -29,10 +29,15 @@ add_library(torvex_entry OBJECT runtime/winmain.cpp)
 target_link_libraries(torvex_entry PRIVATE torvex)
 target_include_directories(torvex_entry PRIVATE runtime text image boxes)
 
-add_executable(stereocap WIN32 app/stereocap.cpp ${TZM_PORTABLE_SOURCES}
-               $<TARGET_OBJECTS:torvex_entry>)
+# The capture module: application code, shared by the program and its tests.
+add_library(capture STATIC app/capture_graph.cpp app/camera_properties.cpp ${TZM_PORTABLE_SOURCES})
+target_include_directories(capture PUBLIC app)
+target_compile_options(capture PRIVATE ${TVX_WARNINGS})
+target_link_libraries(capture PUBLIC strmiids ole32 oleaut32 uuid)
+
+add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
-target_link_libraries(stereocap PRIVATE torvex)
+target_link_libraries(stereocap PRIVATE torvex capture)
 
 # Keeps Wine's helper processes up, detached from any test's output pipe.
 add_executable(wine_keepalive WIN32 tests/tools/keepalive.c)

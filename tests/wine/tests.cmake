@@ -25,3 +25,10 @@ foreach(bench print_bench image_bench)
                                ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)
     target_link_libraries(${bench} PRIVATE torvex)
 endforeach()
+
+# The capture module against Wine's DirectShow and through its system seam.
+add_executable(capture_tests wine/capture_test.cpp)
+target_compile_options(capture_tests PRIVATE ${TVX_WARNINGS})
+target_link_libraries(capture_tests PRIVATE capture GTest::gtest)
+gtest_add_tests(TARGET capture_tests TEST_PREFIX wine. TEST_LIST capture_test_list)
+set_tests_properties(${capture_test_list} PROPERTIES TIMEOUT 60)
