@@ -1,0 +1,150 @@
+// The capture module against fake DirectShow objects: every result code at its step, the
+// retries, which devices are opened, the format asked for, frames, close, and the property
+// operations - with every reference released and COM balanced after each.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fake_dshow.h"
+
+static const std::wstring kPnp0 = L"@device:pnp:\\\\?\\usb#vid_0001#cam0";
+static const std::wstring kPnp1 = L"@device:pnp:\\\\?\\usb#vid_0001#cam1";
+static const std::wstring kSoft = L"@device:sw:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\dummy";
+
+static void ExpectNothingHeld()
+{
+    EXPECT_EQ(0, World.live) << "fake objects still referenced";
+    EXPECT_EQ(World.inits, World.uninits);
+    EXPECT_EQ(0, CaptureGraph.opened);
+    for (const CameraSlot &slot : CaptureGraph.camera)
+        EXPECT_EQ(nullptr, slot.frame.buffer);
+}
+
+TEST(CaptureFakes, EveryFailureGivesItsCodeAndReleasesEverything)
+{
+    struct Row {
+        const char *call;
+        int code;
+    };
+    const Row rows[] = {
+        {"CoInit", 2},         {"GraphCreate", 3},      {"DevEnumCreate", 4},
+        {"ClassEnum", 5},      {"DisplayName", 6},      {"Bind", 7},
+        {"AddCapture", 7},     {"BuilderCreate", 9},    {"SetFiltergraph", 9},
+        {"FindInterface", 10}, {"SetFormat", 11},       {"GrabberCreate", 12},
+        {"GrabberQI", 12},     {"SetMediaType", 13},    {"AddGrabber", 14},
+        {"Connect", 15},       {"SetBufferSamples", 16}, {"SetOneShot", 17},
+        {"MediaControl", 18},  {"Run", 19},             {"SetCallback", 20},
+        {"NoFrame", 21},       {"ProcAmp", 22},         {"CameraControl", 23},
+    };
+    for (const Row &row : rows) {
+        UseFakeWorld({kPnp0, kPnp1});
+        World.fail.insert(row.call);
+        EXPECT_EQ(row.code, tzm_OpenCameras(30.0)) << row.call;
+        bool retried = row.code == 19 || row.code == 21;
+        // 19 and 21 rebuild the graph from scratch: three attempts in all.
+        EXPECT_EQ(retried ? 3 : 1, World.inits) << row.call;
+        if (retried)
+            EXPECT_EQ(3, World.graphs) << row.call;
+        ExpectNothingHeld();
+    }
+    UseFakeWorld({kSoft, kSoft});   // no plug-and-play device: 8, after one attempt
+    EXPECT_EQ(8, tzm_OpenCameras(30.0));
+    EXPECT_EQ(1, World.inits);
+    EXPECT_EQ(0, World.binds);
+    ExpectNothingHeld();
+}
+
+TEST(CaptureFakes, OnlyPlugAndPlayDevicesAmongTheFirstEightAreOpened)
+{
+    std::vector<std::wstring> devices(8, kSoft);
+    devices.push_back(kPnp0);   // ninth: never examined
+    UseFakeWorld(devices);
+    EXPECT_EQ(8, tzm_OpenCameras(30.0));
+    EXPECT_EQ(8, World.nextCalls);
+    EXPECT_EQ(0, World.binds);
+    ExpectNothingHeld();
+
+    UseFakeWorld({kSoft, kPnp0, kSoft, kPnp1, L"@device:pnp:third"});
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    EXPECT_EQ(3, CaptureGraph.cameraCount);   // all three set up in the one graph
+    EXPECT_EQ(1, World.graphs);
+    EXPECT_EQ(640, World.formatWidth);
+    EXPECT_EQ(480, World.formatHeight);
+    EXPECT_EQ(333333, World.formatTime);
+    EXPECT_EQ(kFrameBufferBytes, CaptureGraph.camera[0].frame.frameBytes);
+    EXPECT_DOUBLE_EQ(0.2, CaptureGraph.camera[0].frame.sampleTime);
+    EXPECT_EQ(0x5A, CaptureGraph.camera[2].frame.buffer[0]);
+    EXPECT_EQ(1, tzm_OpenCameras(30.0));   // already open: nothing changes
+    EXPECT_EQ(1, World.graphs);
+    EXPECT_EQ(0, tzm_CloseCameras());
+    EXPECT_GE(World.stops, 1);
+    ExpectNothingHeld();
+    EXPECT_EQ(1, tzm_CloseCameras());
+    // Close then open builds a fresh graph.
+    ASSERT_EQ(0, tzm_OpenCameras(25.0));
+    EXPECT_EQ(2, World.graphs);
+    EXPECT_EQ(400000, World.formatTime);
+    EXPECT_EQ(0, tzm_CloseCameras());
+    ExpectNothingHeld();
+}
+
+TEST(CaptureFakes, PropertiesAsPercentagesOfTheirRanges)
+{
+    UseFakeWorld({kPnp0, kPnp1});
+    World.props[0][16] = {0, 250, 100, 2};   // camera 0 focus
+    World.props[1][16] = {0, 250, 0, 2};
+    World.props[0][3].rangeFails = true;     // saturation: no range at open
+    World.props[0][9] = {7, 7, 7, 2};        // gain: an empty range
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+
+    int isAuto = -1;
+    EXPECT_DOUBLE_EQ(40.0, tzm_GetCameraProperty(16, &isAuto));
+    EXPECT_EQ(0, isAuto);
+    EXPECT_EQ(0, tzm_SetCameraProperty(150, 16, 1));   // clamped to the maximum
+    EXPECT_EQ(250, World.props[1][16].value);
+    EXPECT_EQ(2, World.props[1][16].flags);
+    EXPECT_EQ(0, tzm_SetCameraProperty(-20, 16, 1));   // and the minimum
+    EXPECT_EQ(0, World.props[1][16].value);
+    EXPECT_EQ(0, tzm_SetCameraProperty(50, 16, 1));
+    EXPECT_EQ(125, World.props[1][16].value);
+    EXPECT_EQ(0, tzm_SetCameraPropertyAuto(16, 0));
+    EXPECT_EQ(1, World.props[0][16].flags);
+    EXPECT_EQ(100, World.props[0][16].value);   // at its current value
+    EXPECT_DOUBLE_EQ(40.0, tzm_GetCameraProperty(16, &isAuto));
+    EXPECT_EQ(1, isAuto);
+    EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(9, nullptr));   // empty range: no percentage
+
+    // Refusals in the order of their codes.
+    EXPECT_EQ(1, tzm_SetCameraProperty(50, 16, 2));
+    EXPECT_EQ(1, tzm_SetCameraProperty(50, 16, -1));
+    EXPECT_EQ(2, tzm_SetCameraProperty(50, 17, 0));
+    EXPECT_EQ(3, tzm_SetCameraProperty(50, 3, 0));
+    EXPECT_EQ(3, tzm_SetCameraPropertyAuto(3, 0));
+    int calls = World.rangeCalls;
+    EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(3, nullptr));   // without asking the camera
+    EXPECT_EQ(calls, World.rangeCalls);
+    EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(-1, nullptr));
+    EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(17, nullptr));
+    World.props[1][16].rangeFails = true;
+    EXPECT_EQ(4, tzm_SetCameraProperty(50, 16, 1));
+    World.props[1][16].rangeFails = false;
+    World.props[1][16].setFails = true;
+    EXPECT_EQ(5, tzm_SetCameraProperty(50, 16, 1));
+    EXPECT_EQ(5, tzm_SetCameraPropertyAuto(16, 1));
+
+    EXPECT_EQ(0, tzm_ShowCameraPropertyPages(1));
+    EXPECT_EQ(L"Video Capture 1", World.frameCaption);
+    EXPECT_EQ(1u, World.framePages);
+    EXPECT_EQ(1, tzm_ShowCameraPropertyPages(2));
+    World.fail.insert("Pages");
+    EXPECT_EQ(2, tzm_ShowCameraPropertyPages(0));
+    EXPECT_EQ(0, tzm_CloseCameras());
+    ExpectNothingHeld();
+}
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
