@@ -38,3 +38,7 @@ target_compile_options(capture_fake_tests PRIVATE ${TVX_WARNINGS})
 target_link_libraries(capture_fake_tests PRIVATE capture GTest::gtest)
 gtest_add_tests(TARGET capture_fake_tests TEST_PREFIX wine. TEST_LIST capture_fake_list)
 set_tests_properties(${capture_fake_list} PROPERTIES TIMEOUT 60)
+
+add_executable(capture_bench bench/capture_bench.cpp)
+target_compile_options(capture_bench PRIVATE ${TVX_WARNINGS})
+target_link_libraries(capture_bench PRIVATE capture)
