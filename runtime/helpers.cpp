@@ -113,6 +113,15 @@ void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text)
     InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING | MF_POPUP, (UINT_PTR)submenu, wide);
 }
 
+void RaiseWindow(HWND window)
+{
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW;
+    // A window of the other thread is raised without waiting for it: that thread may be busy.
+    if (GetWindowThreadProcessId(window, NULL) != GetCurrentThreadId())
+        flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, flags);
+}
+
 void TrackMenuAtCursor(HMENU menu, HWND owner)
 {
     POINT at;

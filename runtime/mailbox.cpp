@@ -82,7 +82,7 @@ void RequestPasteBitmap(HBITMAP bitmap)
 void RequestOpenTextWindow(int n)
 {
     if ((unsigned)n < 256 && IsTextWindowOpen(n)) {
-        BringWindowToTop(TextWindowHandle(n));
+        RaiseWindow(TextWindowHandle(n));
         return;
     }
     RequestMailbox.x = -1;

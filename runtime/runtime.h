@@ -46,6 +46,7 @@ void ShowColorDepthStatus(void);   // "%d-bit color" with ScreenBits
 void InsertMenuText(HMENU menu, UINT position, UINT state, UINT id, const char *text);
 void InsertMenuSeparator(HMENU menu, UINT position);
 void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text);
+void RaiseWindow(HWND window);   // to the top of the z-order, from either thread
 // Shows a popup menu at the cursor with right-button tracking, owned by owner, then destroys it.
 void TrackMenuAtCursor(HMENU menu, HWND owner);
 int GetWindowTextAnsi(HWND window, char *buffer, int max);

@@ -63,7 +63,7 @@ void TVX_InputText(char *buffer)
     if (!IsTextWindowOpen(index) || QuitState.load() != 0)
         return;
     HWND window = TextWindow[index].window;
-    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    RaiseWindow(window);
     SetStatusText("Input text");
 
     int last = NowMilliseconds();

@@ -62,8 +62,6 @@ TEST(Images, CreationFitsTheZoomToTheScreen)
             EXPECT_GE(ClientOf(3).cx, limits.minWidth);
             EXPECT_GE(ClientOf(3).cy, limits.minHeight);
 
-            HWND before = GetTopWindow(NULL);
-            (void)before;
             EXPECT_EQ(3, TVX_CreateImageEx(4, "deep", 0, 0, 8, 8, 100, 24));
             EXPECT_EQ(0, ImageTable[4].inUse);
             EXPECT_EQ(NULL, FindWindowW(L"tvx_iw", L"deep(100%)"));
