@@ -101,6 +101,10 @@ static void ClearSlot(CameraSlot &slot)
 
 static void ReleaseSlot(CameraSlot &slot)
 {
+    // The graph still holds the grabber after the slot lets it go, and a grabber releases its
+    // callback when it goes: take the callback back before it is freed.
+    if (slot.grabber != nullptr && slot.callback != nullptr)
+        slot.grabber->SetCallback(nullptr, 1);
     ReleaseHeld(slot.cameraControl);
     ReleaseHeld(slot.procAmp);
     ReleaseHeld(slot.grabber);

@@ -43,3 +43,11 @@ target_link_libraries(stereocap PRIVATE torvex capture)
 add_executable(wine_keepalive WIN32 tests/tools/keepalive.c)
 
 add_subdirectory(tests)
+
+# The virtual test camera: a DirectShow source filter DLL, registered into a Wine prefix (or a
+# Windows machine) with regsvr32.
+add_library(testcam SHARED testcam/testcam.cpp testcam/picture.cpp testcam/testcam.def)
+set_target_properties(testcam PROPERTIES PREFIX "")
+target_compile_options(testcam PRIVATE ${TVX_WARNINGS})
+target_link_options(testcam PRIVATE -static)
+target_link_libraries(testcam PRIVATE strmiids ole32 oleaut32 uuid advapi32)

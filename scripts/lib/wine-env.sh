@@ -57,6 +57,17 @@ tvx_start_wine() {
     wine wineboot </dev/null >/dev/null 2>&1
 }
 
+# Registers the virtual test cameras (testcam.dll) in this prefix; idempotent.
+tvx_register_testcam() {
+    local dll="$1"
+    [ -f "$dll" ] || { echo "no test camera DLL at $dll" >&2; return 1; }
+    wine regsvr32 /s "$dll" </dev/null >/dev/null 2>&1
+}
+
+tvx_unregister_testcam() {
+    wine regsvr32 /s /u "$1" </dev/null >/dev/null 2>&1
+}
+
 tvx_env_stop() {
     local p i
     if [ -n "$TVX_PIDS" ]; then

@@ -1,5 +1,6 @@
-// The capture module on Wine's real DirectShow (which lists no plug-and-play camera here), and
-// its early failures through the system seam, with every reference and COM start balanced.
+// The capture module on Wine's real DirectShow with the test cameras, and its early failures
+// through the system seam, with every reference and COM start balanced.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -52,12 +53,12 @@ static void UseSeam()
     tzm_System.coCreateInstance = FailingCreate;
 }
 
-// Releases the seam's own references; each must be the last one left. Some system objects do
-// not count references (Wine's device enumerator is one object whose AddRef always answers the
-// same): those are told apart and only released.
-static void ExpectAllReleased()
+// Releases the seam's own references, newest first (a builder holds the graph made before it);
+// each must be the last one left. Some system objects do not count references (Wine's device
+// enumerator is one object whose AddRef always answers the same): those are only released.
+static void ExpectReleasedInOrder(const std::vector<size_t> &order)
 {
-    for (size_t i = 0; i < Seam.created.size(); i++) {
+    for (size_t i : order) {
         IUnknown *object = Seam.created[i];
         ULONG a = object->AddRef(), b = object->AddRef();
         object->Release();
@@ -71,17 +72,29 @@ static void ExpectAllReleased()
     Seam.created.clear();
 }
 
-TEST(Capture, WithoutPlugAndPlayCamerasNothingOpensAndNothingIsHeld)
+static void ExpectAllReleased()
 {
+    std::vector<size_t> newestFirst;
+    for (size_t i = Seam.created.size(); i-- > 0;)
+        newestFirst.push_back(i);
+    ExpectReleasedInOrder(newestFirst);
+}
+
+TEST(Capture, OpenAndCloseOnRealDirectShowReleaseEveryObjectAndCom)
+{
+    // The virtual test cameras are registered in the test prefix (scripts/test).
     UseSeam();
-    int code = tzm_OpenCameras(30.0);
-    // Wine's category here is empty (5) or lists only its own non plug-and-play devices (8).
-    EXPECT_TRUE(code == 5 || code == 8) << code;
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    EXPECT_EQ(2, CaptureGraph.cameraCount);
+    EXPECT_EQ(1, tzm_OpenCameras(30.0));
+    EXPECT_EQ(0, tzm_CloseCameras());
     EXPECT_EQ(0, CaptureGraph.opened);
     EXPECT_EQ(1, Seam.inits);
     EXPECT_EQ(1, Seam.uninits);
-    EXPECT_EQ(2u, Seam.created.size());   // the graph and the device enumerator
-    ExpectAllReleased();
+    // Made in this order: the graph, the device enumerator, and a builder and a grabber per
+    // camera. The builders hold the graph and the graph holds the grabbers, so they go first.
+    ASSERT_EQ(6u, Seam.created.size());
+    ExpectReleasedInOrder({4, 2, 1, 0, 5, 3});
     EXPECT_EQ(1, tzm_CloseCameras());
     EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(16, nullptr));
     EXPECT_EQ(1, tzm_SetCameraProperty(50, 16, 0));

@@ -42,3 +42,14 @@ set_tests_properties(${capture_fake_list} PROPERTIES TIMEOUT 60)
 add_executable(capture_bench bench/capture_bench.cpp)
 target_compile_options(capture_bench PRIVATE ${TVX_WARNINGS})
 target_link_libraries(capture_bench PRIVATE capture)
+
+# The capture module with the virtual test cameras (scripts/test registers them first).
+add_executable(testcam_tests wine/testcam_test.cpp ${PROJECT_SOURCE_DIR}/testcam/picture.cpp)
+target_compile_options(testcam_tests PRIVATE ${TVX_WARNINGS})
+target_link_libraries(testcam_tests PRIVATE capture GTest::gtest)
+gtest_add_tests(TARGET testcam_tests TEST_PREFIX wine. TEST_LIST testcam_test_list)
+set_tests_properties(${testcam_test_list} PROPERTIES TIMEOUT 60 RUN_SERIAL TRUE)
+
+add_executable(testcam_bench bench/testcam_bench.cpp)
+target_compile_options(testcam_bench PRIVATE ${TVX_WARNINGS})
+target_link_libraries(testcam_bench PRIVATE capture)

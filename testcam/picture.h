@@ -1,0 +1,20 @@
+// picture.h - the test cameras' moving test picture (no Windows header), shared by the camera
+// and by the tests that check what arrived.
+#ifndef TVX_TESTCAM_PICTURE_H
+#define TVX_TESTCAM_PICTURE_H
+
+#include <cstdint>
+
+enum { kCamWidth = 640, kCamHeight = 480 };
+
+// The pixel (x, y) of camera's picture number frame, as 0x00RRGGBB, y = 0 the top row. The top
+// 16 rows are a band in the camera's own colour (camera 0 yellow, camera 1 cyan, others grey);
+// row 24 carries the frame number in 32 blocks of 8 pixels (white = 1); a bar 16 pixels wide
+// moves 4 pixels a frame; the rest is a gradient that differs between cameras.
+uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y);
+// Fills a bottom-up 640 x 480 RGB32 sample with picture number frame.
+void FillTestPicture(uint8_t *sample, int camera, uint32_t frame);
+// Reads the frame number back from a top-down frame of 0x00RRGGBB words.
+uint32_t ReadFrameNumber(const uint32_t *topDown);
+
+#endif

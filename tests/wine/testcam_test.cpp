@@ -1,0 +1,176 @@
+// The capture module on Wine's real DirectShow with the virtual test cameras registered (by
+// scripts/test): two plug-and-play cameras open, frames arrive top-down at about 30 a second,
+// properties set through the module are what the cameras hold, the property pages open and
+// close, and closing ends the streaming threads.
+#include <cstdio>
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../../testcam/picture.h"
+#include "capture_graph.h"
+
+#include <tlhelp32.h>   // after windows.h
+
+static int ThreadsOfThisProcess()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return count;
+}
+
+// The value and flags the test camera holds for a property, from its state file.
+static bool CameraHolds(int camera, int property, long *value, long *flags)
+{
+    char path[MAX_PATH];
+    snprintf(path, sizeof path, "C:\\users\\Public\\tvx-testcam-%d.state", camera);
+    FILE *file = fopen(path, "r");
+    if (file == NULL)
+        return false;
+    int number;
+    bool found = false;
+    while (!found && fscanf(file, "%d %ld %ld", &number, value, flags) == 3)
+        found = number == property;
+    fclose(file);
+    return found;
+}
+
+TEST(TestCameras, BothCamerasDeliverTopDownFramesAtTheRate)
+{
+    tzm_UseRealSystem();
+    int before = ThreadsOfThisProcess();
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    EXPECT_EQ(2, CaptureGraph.cameraCount);   // the third test camera has no plug-and-play name
+    Sleep(700);
+    std::vector<uint8_t> frame(kFrameBufferBytes);
+    double start[2] = {}, end[2] = {};
+    uint32_t first[2] = {}, last[2] = {};
+    for (int camera = 0; camera < 2; camera++) {
+        ASSERT_EQ(kFrameBufferBytes, TakeFrame(&CaptureGraph.camera[camera].frame, frame.data(),
+                                               kFrameBufferBytes, &start[camera]));
+        const uint32_t *words = (const uint32_t *)frame.data();
+        first[camera] = ReadFrameNumber(words);
+        // The picture's top row is the frame's first row, and each camera sends its own.
+        for (int y : {0, 5, 20, 100, 479})
+            for (int x : {0, 37, 320, 639})
+                ASSERT_EQ(TestPicturePixel(camera, first[camera], x, y),
+                          words[y * 640 + x] & 0xFFFFFF)
+                    << camera << " " << x << "," << y;
+    }
+    Sleep(1000);
+    for (int camera = 0; camera < 2; camera++) {
+        TakeFrame(&CaptureGraph.camera[camera].frame, frame.data(), kFrameBufferBytes,
+                  &end[camera]);
+        last[camera] = ReadFrameNumber((const uint32_t *)frame.data());
+        double rate = (last[camera] - first[camera]) / (end[camera] - start[camera]);
+        printf("camera %d: %u frames in %.2f s of sample time (%.1f per second)\n", camera,
+               last[camera] - first[camera], end[camera] - start[camera], rate);
+        EXPECT_NEAR(30.0, rate, 1.0);
+        EXPECT_NEAR(1.0, end[camera] - start[camera], 0.2);
+    }
+    EXPECT_EQ(0, tzm_CloseCameras());
+    EXPECT_EQ(before, ThreadsOfThisProcess());   // the streaming threads have ended
+    EXPECT_EQ(1, tzm_CloseCameras());
+}
+
+TEST(TestCameras, PropertiesSetThroughTheModuleAreWhatTheCamerasHold)
+{
+    tzm_UseRealSystem();
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    long value = 0, flags = 0;
+    // Focus 0..250: 50 % is 125, held manually.
+    EXPECT_EQ(0, tzm_SetCameraProperty(50, 16, 0));
+    ASSERT_TRUE(CameraHolds(0, 16, &value, &flags));
+    EXPECT_EQ(125, value);
+    EXPECT_EQ(2, flags);
+    int isAuto = -1;
+    EXPECT_DOUBLE_EQ(50.0, tzm_GetCameraProperty(16, &isAuto));
+    EXPECT_EQ(0, isAuto);
+    EXPECT_EQ(0, tzm_SetCameraProperty(150, 16, 1));   // the maximum on camera 1
+    ASSERT_TRUE(CameraHolds(1, 16, &value, &flags));
+    EXPECT_EQ(250, value);
+    // To automatic and back to manual at the same position.
+    EXPECT_EQ(0, tzm_SetCameraPropertyAuto(16, 0));
+    ASSERT_TRUE(CameraHolds(0, 16, &value, &flags));
+    EXPECT_EQ(125, value);
+    EXPECT_EQ(1, flags);
+    EXPECT_DOUBLE_EQ(50.0, tzm_GetCameraProperty(16, &isAuto));
+    EXPECT_EQ(1, isAuto);
+    EXPECT_EQ(0, tzm_SetCameraProperty(tzm_GetCameraProperty(16, nullptr), 16, 0));
+    ASSERT_TRUE(CameraHolds(0, 16, &value, &flags));
+    EXPECT_EQ(2, flags);
+    // Brightness 0..255, and the properties the camera lacks.
+    EXPECT_EQ(0, tzm_SetCameraProperty(-20, 0, 1));
+    ASSERT_TRUE(CameraHolds(1, 0, &value, &flags));
+    EXPECT_EQ(0, value);
+    EXPECT_EQ(3, tzm_SetCameraProperty(50, 12, 0));   // roll
+    EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(15, nullptr));   // iris
+    EXPECT_EQ(0, tzm_CloseCameras());
+}
+
+struct WindowSearch {
+    const wchar_t *text;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
+{
+    WindowSearch *search = (WindowSearch *)context;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t title[256] = L"";
+    GetWindowTextW(window, title, 256);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        wcsstr(title, search->text) != NULL) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible window of this process whose title holds the text, or NULL.
+static HWND FindOwnWindow(const wchar_t *text)
+{
+    WindowSearch search = {text, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+TEST(TestCameras, ThePropertyPagesOpenAndClose)
+{
+    tzm_UseRealSystem();
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    // The frame is modal: a watchdog closes it once it is on the screen.
+    std::atomic<bool> seen{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 200 && !seen; i++) {
+            HWND frame = FindOwnWindow(L"Video Capture 0");
+            if (frame != NULL) {
+                seen = true;
+                Sleep(200);
+                PostMessageW(frame, WM_CLOSE, 0, 0);
+            }
+            Sleep(50);
+        }
+    });
+    EXPECT_EQ(0, tzm_ShowCameraPropertyPages(0));
+    watchdog.join();
+    EXPECT_TRUE(seen.load());
+    EXPECT_EQ(1, tzm_ShowCameraPropertyPages(2));
+    EXPECT_EQ(0, tzm_CloseCameras());
+}
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
