@@ -1,6 +1,8 @@
 // picture.cpp - the test cameras' moving test picture.
 #include "picture.h"
 
+#include <cstddef>
+
 uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y)
 {
     if (y < 16)

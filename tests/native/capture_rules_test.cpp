@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "capture_rules.h"
+#include "picture.h"
 
 TEST(FrameCopy, TurnsABottomUpSampleTopDown)
 {
@@ -95,4 +96,16 @@ TEST(CaptureRules, PercentagesOfARangeAndBack)
     EXPECT_TRUE(IsCameraControlProperty(kFocusProperty));
     EXPECT_EQ(6, PropertyIndexInSet(kFocusProperty));
     EXPECT_EQ(9, PropertyIndexInSet(9));
+}
+
+TEST(TestPicture, ASentFrameArrivesTopDownWithItsNumber)
+{
+    std::vector<uint8_t> sample(kFrameBufferBytes), frame(kFrameBufferBytes);
+    FillTestPicture(sample.data(), 1, 123456);
+    CopyFrameFlipped(frame.data(), sample.data(), kFrameBufferBytes, 480);
+    const uint32_t *words = (const uint32_t *)frame.data();
+    EXPECT_EQ(123456u, ReadFrameNumber(words));
+    EXPECT_EQ(0x00FFFFu, words[0]);                  // camera 1's band is at the top
+    EXPECT_NE(TestPicturePixel(0, 7, 100, 300), TestPicturePixel(1, 7, 100, 300));
+    EXPECT_NE(TestPicturePixel(0, 7, 30, 100), TestPicturePixel(0, 8, 30, 100));   // it moves
 }
