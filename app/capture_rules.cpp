@@ -26,6 +26,12 @@ void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double sam
     slot->sampleTime = sampleTime;
 }
 
+double LatestSampleTime(FrameSlot *slot)
+{
+    std::lock_guard<std::mutex> hold(slot->lock);
+    return slot->sampleTime;
+}
+
 long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime)
 {
     std::lock_guard<std::mutex> hold(slot->lock);

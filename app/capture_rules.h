@@ -30,6 +30,8 @@ struct FrameSlot {
     std::mutex lock;
 };
 void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double sampleTime);
+// The sample time of the latest frame (0.0 before the first).
+double LatestSampleTime(FrameSlot *slot);
 // Copies at most bytes of the frame into dst; returns the bytes copied and the sample time.
 long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime);
 

@@ -38,6 +38,8 @@ target_link_libraries(capture PUBLIC strmiids ole32 oleaut32 uuid)
 add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
 target_link_libraries(stereocap PRIVATE torvex capture)
+# The application's messages are Japanese text for the system code page 932.
+set_source_files_properties(app/stereocap.cpp PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
 
 # Keeps Wine's helper processes up, detached from any test's output pipe.
 add_executable(wine_keepalive WIN32 tests/tools/keepalive.c)

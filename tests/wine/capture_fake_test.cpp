@@ -44,8 +44,9 @@ TEST(CaptureFakes, EveryFailureGivesItsCodeAndReleasesEverything)
         bool retried = row.code == 19 || row.code == 21;
         // 19 and 21 rebuild the graph from scratch: three attempts in all.
         EXPECT_EQ(retried ? 3 : 1, World.inits) << row.call;
-        if (retried)
+        if (retried) {
             EXPECT_EQ(3, World.graphs) << row.call;
+        }
         ExpectNothingHeld();
     }
     UseFakeWorld({kSoft, kSoft});   // no plug-and-play device: 8, after one attempt

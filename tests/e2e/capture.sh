@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The capture job with the two virtual test cameras: Start, live pictures, a real click on
+# "Capture" writing a side-by-side .jps, swapLR, a focus preset typed into the box, Stop, Exit.
+EXE="$1"
+source "$(dirname "$0")/lib.sh"
+STATE="$WINEPREFIX/drive_c/users/Public"
+
+wait_window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdo search --onlyvisible --name "$1" | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.05
+    done
+    return 1
+}
+# Clicks button k of the 11 x 3 button box (98 x 26 buttons, 4-pixel gaps).
+click_button() {
+    xdo mousemove --window "$BOX" $(( ($1 % 11) * 102 + 4 + 49 )) $(( ($1 / 11) * 30 + 4 + 13 )) click 1
+}
+# The colour of a pixel of an image file, as r,g,b.
+pixel() { timeout 30 convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+near() {   # near r,g,b r,g,b: every channel within 24
+    local IFS=,
+    read -r a b c <<<"$1"
+    read -r x y z <<<"$2"
+    [ $(( (a-x)*(a-x) < 576 && (b-y)*(b-y) < 576 && (c-z)*(c-z) < 576 )) = 1 ]
+}
+focus_of() { awk '$1 == 16 {print $2}' "$STATE/tvx-testcam-$1.state"; }
+
+start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
+wait_ready
+LEFT=$(wait_window '^Left\(70%\)$')
+RIGHT=$(wait_window '^Right\(70%\)$')
+check "the Right and Left windows are up" bash -c "[ -n '$LEFT' ] && [ -n '$RIGHT' ]"
+activate "$MAIN_WIN"
+xdo key s
+BOX=$(wait_window '^ButtonBox$')
+check "Start opens the button box" [ -n "$BOX" ]
+sleep 1.5
+shot -window "$LEFT" "$E2E_OUT/left-1.png"
+sleep 0.3
+shot -window "$LEFT" "$E2E_OUT/left-2.png"
+check "the Left window shows live pictures" different_picture "$E2E_OUT/left-1.png" "$E2E_OUT/left-2.png"
+# Camera 0's band (yellow) in Left, camera 1's (cyan) in Right.
+check "Left shows camera 0" near "$(pixel "$E2E_OUT/left-2.png" 100 3)" 255,255,0
+shot -window "$RIGHT" "$E2E_OUT/right-2.png"
+check "Right shows camera 1" near "$(pixel "$E2E_OUT/right-2.png" 100 3)" 0,255,255
+
+click_button 11
+sleep 1.5
+captures=("$E2E_OUT"/CaptureAt*.jps)
+check "one click on Capture writes one CaptureAt<8 hex digits>.jps (${#captures[@]})" \
+    bash -c "[ ${#captures[@]} = 1 ] && [[ \$(basename '${captures[0]}') =~ ^CaptureAt[0-9A-F]{8}\.jps$ ]]"
+first="${captures[0]}"
+check "it is a 1280 x 480 JPEG" bash -c "identify '$first' | grep -q 'JPEG 1280x480'"
+check "its left half is the Left picture (camera 0)" near "$(pixel "$first" 100 5)" 255,255,0
+check "its right half is the Right picture (camera 1)" near "$(pixel "$first" 740 5)" 0,255,255
+
+click_button 32   # swapLR
+sleep 0.5
+mkdir -p "$E2E_OUT/before-swap" && mv "$E2E_OUT"/CaptureAt*.jps "$E2E_OUT/before-swap/"
+click_button 11
+sleep 1.5
+swapped=("$E2E_OUT"/CaptureAt*.jps)
+check "after swapLR, Left shows camera 1 in the capture" near "$(pixel "${swapped[0]}" 100 5)" 0,255,255
+check "and Right camera 0, still [Left | Right]" near "$(pixel "${swapped[0]}" 740 5)" 255,255,0
+
+activate "$BOX"
+xdo type 5
+sleep 0.5
+check "typing 5 sets camera 0's focus to 50 % (125 of 0..250; got $(focus_of 0))" [ "$(focus_of 0)" = 125 ]
+check "and camera 1's (got $(focus_of 1))" [ "$(focus_of 1)" = 125 ]
+shot -window root "$E2E_OUT/screen.png"
+
+activate "$MAIN_WIN"
+t=$(now_ms)
+xdo key x
+took=$(wait_for_exit "$t")
+check "Exit ends the program (took $took ms)" [ "$took" != running ]
+stopped() {
+    for _ in $(seq 40); do
+        grep -q '^state 0' "$STATE/tvx-testcam-0.state" && grep -q '^state 0' "$STATE/tvx-testcam-1.state" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+check "and both cameras' streams have ended" stopped
+e2e_finish
