@@ -27,6 +27,7 @@ near() {   # near r,g,b r,g,b: every channel within 24
     [ $(( (a-x)*(a-x) < 576 && (b-y)*(b-y) < 576 && (c-z)*(c-z) < 576 )) = 1 ]
 }
 focus_of() { awk '$1 == 16 {print $2}' "$STATE/tvx-testcam-$1.state"; }
+flags_of() { awk '$1 == 16 {print $3 + 0}' "$STATE/tvx-testcam-$1.state"; }
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
@@ -72,6 +73,46 @@ sleep 0.5
 check "typing 5 sets camera 0's focus to 50 % (125 of 0..250; got $(focus_of 0))" [ "$(focus_of 0)" = 125 ]
 check "and camera 1's (got $(focus_of 1))" [ "$(focus_of 1)" = 125 ]
 shot -window root "$E2E_OUT/screen.png"
+
+# Auto_F puts both focuses on automatic; Fix_F fixes them at camera 0's position.
+click_button 22
+sleep 0.5
+check "Auto_F: both cameras focus automatically" bash -c "[ $(flags_of 0) = 1 ] && [ $(flags_of 1) = 1 ]"
+click_button 23
+sleep 0.5
+check "Fix_F: both manual again (flags $(flags_of 0) $(flags_of 1))" \
+    bash -c "[ $(flags_of 0) = 2 ] && [ $(flags_of 1) = 2 ]"
+check "at camera 0's position" [ "$(focus_of 1)" = "$(focus_of 0)" ]
+
+# ConfigLR: camera 0's property pages (closed here), then camera 1 takes camera 0's settings.
+click_button 0   # focus 100 % on both
+sleep 0.5
+click_button 12
+PAGES=$(wait_window '^Video Capture 0')
+check "ConfigLR opens camera 0's property pages" [ -n "$PAGES" ]
+[ -n "$PAGES" ] && { activate "$PAGES"; xdo key Escape; }
+sleep 0.8
+check "and camera 1 has camera 0's focus afterwards" [ "$(focus_of 1)" = "$(focus_of 0)" ]
+
+# Two clicks between two frames save one file.
+rm -f "$E2E_OUT"/CaptureAt*.jps
+xdo mousemove --window "$BOX" 53 47 click --repeat 2 --delay 5 1
+sleep 1.5
+pairs=("$E2E_OUT"/CaptureAt*.jps)
+check "a double click on Capture within one frame saves one file (${#pairs[@]})" [ "${#pairs[@]}" = 1 ]
+
+# Stop, then Start again: unswapped, with the same box.
+activate "$MAIN_WIN"
+xdo key c
+sleep 0.5
+xdo key s
+sleep 1
+check "the second Start reuses the box" [ "$(xdo search --onlyvisible --name '^ButtonBox$' | head -n 1)" = "$BOX" ]
+rm -f "$E2E_OUT"/CaptureAt*.jps
+click_button 11
+sleep 1.5
+again=("$E2E_OUT"/CaptureAt*.jps)
+check "and starts unswapped: Left is camera 0 again" near "$(pixel "${again[0]}" 100 5)" 255,255,0
 
 activate "$MAIN_WIN"
 t=$(now_ms)
