@@ -54,6 +54,17 @@ wait_ready() {
     return 1
 }
 
+# Waits (up to 5 s) for a visible window whose name matches the regex; prints its id.
+wait_window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdo search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.05
+    done
+    return 1
+}
+
 # x y width height of a window's drawable area on the screen.
 geometry() {
     timeout 10 xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}

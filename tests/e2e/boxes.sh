@@ -12,15 +12,6 @@ choose_main_item() {
     xdo key Return
 }
 
-wait_window() {   # wait_window REGEX: prints the window id when it is mapped
-    local id=""
-    for _ in $(seq 100); do
-        id=$(xdo search --onlyvisible --name "$1" | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.05
-    done
-    return 1
-}
 
 # Types a line into text window 0, where the main window's prompts read.
 answer() {

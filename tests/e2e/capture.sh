@@ -5,15 +5,6 @@ EXE="$1"
 source "$(dirname "$0")/lib.sh"
 STATE="$WINEPREFIX/drive_c/users/Public"
 
-wait_window() {
-    local id=""
-    for _ in $(seq 100); do
-        id=$(xdo search --onlyvisible --name "$1" | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.05
-    done
-    return 1
-}
 # Clicks button k of the 11 x 3 button box (98 x 26 buttons, 4-pixel gaps).
 click_button() {
     xdo mousemove --window "$BOX" $(( ($1 % 11) * 102 + 4 + 49 )) $(( ($1 / 11) * 30 + 4 + 13 )) click 1
