@@ -48,6 +48,11 @@ first="${captures[0]}"
 check "it is a 1280 x 480 JPEG" bash -c "identify '$first' | grep -q 'JPEG 1280x480'"
 check "its left half is the Left picture (camera 0)" near "$(pixel "$first" 100 5)" 255,255,0
 check "its right half is the Right picture (camera 1)" near "$(pixel "$first" 740 5)" 0,255,255
+# Below the band each camera draws its own gradient (the moving magenta bar may cross a point).
+picture_at() { near "$1" "$2" || near "$1" 255,0,255; }
+check "the left half's gradient is camera 0's" picture_at "$(pixel "$first" 600 400)" 239,212,64
+check "the right half's gradient is camera 1's" picture_at "$(pixel "$first" 1240 400)" 64,239,212
+check "row 0 of the file is the pictures' top row" near "$(pixel "$first" 320 0)" 255,255,0
 
 click_button 32   # swapLR
 sleep 0.5
