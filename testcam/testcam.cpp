@@ -582,18 +582,20 @@ STDMETHODIMP OutputPin::QueryPinInfo(PIN_INFO *info)
     return S_OK;
 }
 
-// One media type, then the end.
-class MediaTypes final : public IEnumMediaTypes {
+// An enumerator of one item (the pin's media type, the filter's pin), then the end. Owner is
+// the object kept alive while the enumerator lives; Make gives the item to the caller.
+template <typename Interface, typename Item, typename Owner, Item (*Make)(Owner *)>
+class OneItem final : public Interface {
     std::atomic<long> references{1};
-    OutputPin *pin;
+    Owner *owner;
     ULONG position;
 
 public:
-    MediaTypes(OutputPin *owner, ULONG at) : pin(owner), position(at) { pin->AddRef(); }
-    ~MediaTypes() { pin->Release(); }
+    OneItem(Owner *o, ULONG at) : owner(o), position(at) { owner->AddRef(); }
+    ~OneItem() { owner->Release(); }
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override
     {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumMediaTypes)) {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
             AddRef();
             *out = this;
             return S_OK;
@@ -609,12 +611,11 @@ public:
             delete this;
         return (ULONG)left;
     }
-    STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE **types, ULONG *fetched) override
+    STDMETHODIMP Next(ULONG count, Item *items, ULONG *fetched) override
     {
         ULONG n = 0;
         if (count > 0 && position == 0) {
-            types[0] = (AM_MEDIA_TYPE *)CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE));
-            MakeMediaType(types[0], pin->frameTime);
+            items[0] = Make(owner);
             position = 1;
             n = 1;
         }
@@ -632,79 +633,35 @@ public:
         position = 0;
         return S_OK;
     }
-    STDMETHODIMP Clone(IEnumMediaTypes **out) override
+    STDMETHODIMP Clone(Interface **out) override
     {
-        *out = new MediaTypes(pin, position);
+        *out = new OneItem(owner, position);
         return S_OK;
     }
 };
+
+static AM_MEDIA_TYPE *MakeTypeOf(OutputPin *pin)
+{
+    AM_MEDIA_TYPE *type = (AM_MEDIA_TYPE *)CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE));
+    MakeMediaType(type, pin->frameTime);
+    return type;
+}
+
+static IPin *PinOf(TestCamFilter *filter)
+{
+    filter->pin.AddRef();
+    return &filter->pin;
+}
 
 STDMETHODIMP OutputPin::EnumMediaTypes(IEnumMediaTypes **types)
 {
-    *types = new MediaTypes(this, 0);
+    *types = new OneItem<IEnumMediaTypes, AM_MEDIA_TYPE *, OutputPin, MakeTypeOf>(this, 0);
     return S_OK;
 }
 
-// The filter's one pin.
-class Pins final : public IEnumPins {
-    std::atomic<long> references{1};
-    TestCamFilter *filter;
-    ULONG position;
-
-public:
-    Pins(TestCamFilter *owner, ULONG at) : filter(owner), position(at) { filter->AddRef(); }
-    ~Pins() { filter->Release(); }
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumPins)) {
-            AddRef();
-            *out = this;
-            return S_OK;
-        }
-        *out = NULL;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)++references; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        long left = --references;
-        if (left == 0)
-            delete this;
-        return (ULONG)left;
-    }
-    STDMETHODIMP Next(ULONG count, IPin **pins, ULONG *fetched) override
-    {
-        ULONG n = 0;
-        if (count > 0 && position == 0) {
-            filter->pin.AddRef();
-            pins[0] = &filter->pin;
-            position = 1;
-            n = 1;
-        }
-        if (fetched)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override
-    {
-        position += count;
-        return position <= 1 ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override
-    {
-        position = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumPins **out) override
-    {
-        *out = new Pins(filter, position);
-        return S_OK;
-    }
-};
-
 STDMETHODIMP TestCamFilter::EnumPins(IEnumPins **out)
 {
-    *out = new Pins(this, 0);
+    *out = new OneItem<IEnumPins, IPin *, TestCamFilter, PinOf>(this, 0);
     return S_OK;
 }
 
