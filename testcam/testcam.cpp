@@ -582,17 +582,12 @@ STDMETHODIMP OutputPin::QueryPinInfo(PIN_INFO *info)
     return S_OK;
 }
 
-// An enumerator of one item (the pin's media type, the filter's pin), then the end. Owner is
-// the object kept alive while the enumerator lives; Make gives the item to the caller.
-template <typename Interface, typename Item, typename Owner, Item (*Make)(Owner *)>
-class OneItem final : public Interface {
+// The IUnknown of a small object with one interface: counted, deleted at zero.
+template <typename Interface> class Counted : public Interface {
     std::atomic<long> references{1};
-    Owner *owner;
-    ULONG position;
 
 public:
-    OneItem(Owner *o, ULONG at) : owner(o), position(at) { owner->AddRef(); }
-    ~OneItem() { owner->Release(); }
+    virtual ~Counted() {}
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override
     {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
@@ -611,6 +606,18 @@ public:
             delete this;
         return (ULONG)left;
     }
+};
+
+// An enumerator of one item (the pin's media type, the filter's pin), then the end. Owner is
+// the object kept alive while the enumerator lives; Make gives the item to the caller.
+template <typename Interface, typename Item, typename Owner, Item (*Make)(Owner *)>
+class OneItem final : public Counted<Interface> {
+    Owner *owner;
+    ULONG position;
+
+public:
+    OneItem(Owner *o, ULONG at) : owner(o), position(at) { owner->AddRef(); }
+    ~OneItem() override { owner->Release(); }
     STDMETHODIMP Next(ULONG count, Item *items, ULONG *fetched) override
     {
         ULONG n = 0;
@@ -714,31 +721,12 @@ template <typename I> STDMETHODIMP PropertyPart<I>::Get(LONG p, LONG *value, LON
 }
 
 // ----- Property page --------------------------------------------------------------------------
-class TestCamPage final : public IPropertyPage {
-    std::atomic<long> references{1};
+class TestCamPage final : public Counted<IPropertyPage> {
     HWND window = NULL;
 
 public:
     TestCamPage() { LiveObjects++; }
-    ~TestCamPage() { LiveObjects--; }
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyPage)) {
-            AddRef();
-            *out = this;
-            return S_OK;
-        }
-        *out = NULL;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)++references; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        long left = --references;
-        if (left == 0)
-            delete this;
-        return (ULONG)left;
-    }
+    ~TestCamPage() override { LiveObjects--; }
     STDMETHODIMP SetPageSite(IPropertyPageSite *) override { return S_OK; }
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, WINBOOL) override
     {
