@@ -165,3 +165,15 @@ void ReadFullScreenSize(int *width, int *height)
             *height = workHeight;
     }
 }
+
+// SetThreadDescription exists from Windows 10 1607 on; older systems simply keep unnamed threads.
+// Wine passes the name on to the Linux thread, where process lists and profilers show it.
+void NameThread(HANDLE thread, const wchar_t *name)
+{
+    typedef HRESULT(WINAPI * Describe)(HANDLE, PCWSTR);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    Describe describe =
+        kernel != NULL ? (Describe)(void *)GetProcAddress(kernel, "SetThreadDescription") : NULL;
+    if (describe != NULL)
+        describe(thread, name);
+}

@@ -50,6 +50,8 @@ static void OnCreate(HWND window)
     ReleaseDC(NULL, screen);
 
     WorkerThreadHandle = CreateThread(NULL, 0, WorkerThreadMain, NULL, 0, &WorkerThreadId);
+    if (WorkerThreadHandle != NULL)
+        NameThread(WorkerThreadHandle, L"TORVEX worker");
 }
 
 HMENU BuildMainPopupMenu(void)

@@ -47,6 +47,7 @@ void InsertMenuText(HMENU menu, UINT position, UINT state, UINT id, const char *
 void InsertMenuSeparator(HMENU menu, UINT position);
 void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text);
 void RaiseWindow(HWND window);   // to the top of the z-order, from either thread
+void NameThread(HANDLE thread, const wchar_t *name);   // for debuggers and process lists
 // Shows a popup menu at the cursor with right-button tracking, owned by owner, then destroys it.
 void TrackMenuAtCursor(HMENU menu, HWND owner);
 int GetWindowTextAnsi(HWND window, char *buffer, int max);

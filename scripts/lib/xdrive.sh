@@ -125,6 +125,40 @@ close_popup() {
     return 1
 }
 
+# "Start Log" from a text window's popup menu: the window's TORVEXn.LOG in the start-up folder.
+start_log() {
+    activate "$1"
+    open_popup "$XD_DIR/text-popup.png" "$1" || return 1
+    for _ in 1 2 3 4; do xdo key Down; done   # Select, Window Info, Command, Start Log
+    xdo key Return
+    sleep 0.3
+}
+
+# Ctrl+C in a text window: its log is written out whole (and put on the clipboard).
+flush_log() {
+    activate "$1"
+    xdo key ctrl+c
+    sleep 0.2
+}
+
+# Presses Start (the key S in the main window) until the capture program's button box is up;
+# sets BOX. A key sent while the window is still taking the focus can be lost.
+start_capture() {
+    BOX=""
+    for _ in 1 2 3; do
+        activate "$MAIN_WIN"
+        xdo key s
+        BOX=$(wait_window '^ButtonBox$') && return 0
+    done
+    return 1
+}
+
+# Clicks button k of the capture program's 11 x 3 button box $BOX (98 x 26 buttons, 4-pixel gaps).
+click_button() {
+    xdo windowraise "$BOX"   # text window 0 overlaps the box where both are placed
+    xdo mousemove --window "$BOX" $(( ($1 % 11) * 102 + 4 + 49 )) $(( ($1 / 11) * 30 + 4 + 13 )) click 1
+}
+
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
 different_picture() { ! same_picture "$1" "$2"; }
 

@@ -5,10 +5,6 @@ EXE="$1"
 source "$(dirname "$0")/lib.sh"
 STATE="$WINEPREFIX/drive_c/users/Public"
 
-# Clicks button k of the 11 x 3 button box (98 x 26 buttons, 4-pixel gaps).
-click_button() {
-    xdo mousemove --window "$BOX" $(( ($1 % 11) * 102 + 4 + 49 )) $(( ($1 / 11) * 30 + 4 + 13 )) click 1
-}
 # The colour of a pixel of an image file, as r,g,b.
 pixel() { timeout 30 convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 near() {   # near r,g,b r,g,b: every channel within 24
@@ -25,12 +21,7 @@ wait_ready
 LEFT=$(wait_window '^Left\(70%\)$')
 RIGHT=$(wait_window '^Right\(70%\)$')
 check "the Right and Left windows are up" bash -c "[ -n '$LEFT' ] && [ -n '$RIGHT' ]"
-BOX=""
-for _ in 1 2 3; do   # a key sent while the window is still taking the focus can be lost
-    activate "$MAIN_WIN"
-    xdo key s
-    BOX=$(wait_window '^ButtonBox$') && break
-done
+start_capture
 check "Start opens the button box" [ -n "$BOX" ]
 sleep 1.5
 shot -window "$LEFT" "$E2E_OUT/left-1.png"

@@ -28,11 +28,7 @@ check "the main window's Text Window command opens TextWindow 0" [ -n "$TEXT_WIN
 [ -n "$TEXT_WIN" ] || e2e_finish
 
 # "Start Log" from the text window's own popup menu.
-activate "$TEXT_WIN"
-check "the text window's popup menu opens" open_popup "$E2E_OUT/text-popup.png" "$TEXT_WIN"
-for _ in 1 2 3 4; do xdo key Down; done   # Select, Window Info, Command, Start Log
-xdo key Return
-sleep 0.3
+check "the text window's popup menu opens" start_log "$TEXT_WIN"
 check "Start Log makes TORVEX0.LOG in the start-up directory" [ -f "$LOG" ]
 
 # Each console command: Space opens the "Cmd>" prompt, the keys are typed, Enter ends the line.

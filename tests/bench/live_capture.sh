@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Live capture with the two test cameras for 30 seconds, measured from outside: frames each
+# camera delivered (its state file, rewritten whenever a setting changes), frames the program
+# showed (the "*" marks in text window 0's log), frames dropped, the worker thread's CPU time per
+# frame (the thread named "TORVEX worker", from /proc), and the time from a click on "Capture"
+# to the .jps being complete. Prints figures; asserts nothing about speed.
+# Usage: live_capture.sh stereocap.exe [seconds]
+set -u
+EXE="$1"
+SPAN="${2:-30}"
+export LC_ALL=C
+XD_DIR="${TVX_BUILD:-$(pwd)}/bench/live_capture"
+rm -rf "$XD_DIR"
+mkdir -p "$XD_DIR"
+source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
+trap end_program EXIT
+STATE="$WINEPREFIX/drive_c/users/Public"
+LOG="$XD_DIR/TORVEX0.LOG"
+
+frames_of() { awk '$1 == "frames" {print $2}' "$STATE/tvx-testcam-$1.state"; }
+stars() { tr -cd '*' <"$LOG" | wc -c; }
+# Nanoseconds on a CPU of one thread, or of the whole process.
+cpu_ns() {
+    local sum=0 task
+    for task in "$@"; do
+        sum=$((sum + $(awk '{print $1}' "$task/schedstat" 2>/dev/null || echo 0)))
+    done
+    echo "$sum"
+}
+# The worker: the first thread named "TORVEX worker" (threads it starts inherit the name).
+worker_task() {
+    local task
+    for task in $(ls -d /proc/"$1"/task/* | sort -t/ -k5 -n); do
+        [ "$(cat "$task/comm" 2>/dev/null)" = "TORVEX worker" ] && { echo "$task"; return 0; }
+    done
+    return 1
+}
+# One reading: the cameras' counts (a focus preset makes both write their state), the stars
+# shown so far, CPU times and the clock.
+read_counts() {
+    click_button 0
+    sleep 0.3
+    flush_log "$TEXT_WIN"
+    echo "$(frames_of 0) $(frames_of 1) $(stars) $(cpu_ns "$WORKER") $(cpu_ns /proc/"$PID"/task/*) $(now_ms)"
+}
+
+start_program "$EXE" || { echo "the program did not start"; exit 1; }
+wait_ready
+# The cameras run once the program's start-up has opened them; the text window answers then.
+for _ in $(seq 200); do
+    grep -q '^state 2' "$STATE/tvx-testcam-0.state" && grep -q '^state 2' "$STATE/tvx-testcam-1.state" && break
+    sleep 0.05
+done
+TEXT_WIN=$(wait_window '^TextWindow 0$')
+start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
+start_capture || { echo "Start did not open the button box"; exit 1; }
+PID=$(pgrep -n -f 'stereocap\.exe')
+WORKER=$(worker_task "$PID") || { echo "no worker thread found"; exit 1; }
+sleep 2
+read -r d0 e0 s0 w0 p0 t0 < <(read_counts)
+sleep "$SPAN"
+read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
+
+# Click to complete file: the JPEG's last two bytes are its end marker FF D9.
+complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
+waits=()
+for _ in 1 2 3 4 5; do
+    rm -f "$XD_DIR"/CaptureAt*.jps
+    sleep 0.5
+    t=$(now_ms)
+    click_button 11
+    done_at=""
+    for _ in $(seq 1000); do
+        f=$(ls "$XD_DIR"/CaptureAt*.jps 2>/dev/null | head -n 1)
+        if [ -n "$f" ] && complete "$f"; then done_at=$(now_ms); break; fi
+        sleep 0.005
+    done
+    [ -n "$done_at" ] && waits+=($((done_at - t)))
+done
+activate "$MAIN_WIN"
+xdo key x
+wait_for_exit "$(now_ms)" >/dev/null
+
+awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
+    -v p0="$p0" -v p1="$p1" -v t0="$t0" -v t1="$t1" -v waits="${waits[*]:-}" 'BEGIN {
+    sec = (t1 - t0) / 1000; shown = s1 - s0; del0 = d1 - d0; del1 = e1 - e0
+    printf "live capture over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
+        sec, del0, del0 / sec, del1, del1 / sec
+    dropped = del0 - shown; share = 0
+    if (del0 > 0) share = 100 * dropped / del0
+    printf "  frames shown %d (%.1f/s), dropped %d of camera 0 (%.1f %%)\n", shown, shown / sec, dropped, share
+    if (shown > 0)
+        printf "  worker CPU %.2f ms per frame shown (%.1f %% of one core); whole process %.2f ms per frame\n",
+            (w1 - w0) / 1e6 / shown, (w1 - w0) / 1e7 / sec, (p1 - p0) / 1e6 / shown
+    n = split(waits, w, " ")
+    if (n > 0) {
+        line = ""; for (i = 1; i <= n; i++) line = line " " w[i]
+        printf "  Capture click to complete .jps (ms):%s\n", line
+    } else print "  no capture was completed"
+}'
