@@ -141,6 +141,18 @@ flush_log() {
     sleep 0.2
 }
 
+# Waits (up to 10 s) until both test cameras stream: the program's start-up has opened them, and
+# its windows answer from then on.
+wait_cameras_running() {
+    local state="$WINEPREFIX/drive_c/users/Public"
+    for _ in $(seq 200); do
+        grep -q '^state 2' "$state/tvx-testcam-0.state" 2>/dev/null &&
+            grep -q '^state 2' "$state/tvx-testcam-1.state" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
 # Presses Start (the key S in the main window) until the capture program's button box is up;
 # sets BOX. A key sent while the window is still taking the focus can be lost.
 start_capture() {

@@ -46,11 +46,7 @@ read_counts() {
 
 start_program "$EXE" || { echo "the program did not start"; exit 1; }
 wait_ready
-# The cameras run once the program's start-up has opened them; the text window answers then.
-for _ in $(seq 200); do
-    grep -q '^state 2' "$STATE/tvx-testcam-0.state" && grep -q '^state 2' "$STATE/tvx-testcam-1.state" && break
-    sleep 0.05
-done
+wait_cameras_running
 TEXT_WIN=$(wait_window '^TextWindow 0$')
 start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
 start_capture || { echo "Start did not open the button box"; exit 1; }
