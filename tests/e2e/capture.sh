@@ -13,6 +13,20 @@ near() {   # near r,g,b r,g,b: every channel within 24
     read -r x y z <<<"$2"
     [ $(( (a-x)*(a-x) < 576 && (b-y)*(b-y) < 576 && (c-z)*(c-z) < 576 )) = 1 ]
 }
+# The whole half of a capture (left: offset 0, right: 640) against the test camera's picture of
+# the frame number that half carries: the peak signal-to-noise ratio in dB, or "inf".
+TESTPICTURE="$(dirname "$EXE")/tests/testpicture.exe"
+half_psnr() {
+    local file="$1" offset="$2" camera="$3" out="$E2E_OUT/half-$2-$3"
+    timeout 30 convert "$file" -crop "640x480+$offset+0" +repage -depth 8 "rgb:$out.rgb"
+    timeout 30 convert "$file" -crop "640x480+$offset+0" +repage "$out.png"
+    env LC_ALL=ja_JP.UTF-8 timeout 30 wine "$TESTPICTURE" "$camera" "$out.rgb" "$out-ref.ppm" \
+        </dev/null >/dev/null 2>&1 || { echo 0; return; }
+    timeout 30 compare -metric PSNR "$out.png" "$out-ref.ppm" null: 2>&1 | awk '{print $1}'
+}
+matches() {   # matches PSNR: 35 dB or better (a JPEG of quality 100; a torn or shifted frame is far below)
+    [ "$1" = inf ] || awk -v p="$1" 'BEGIN { exit !(p + 0 >= 35) }'
+}
 focus_of() { awk '$1 == 16 {print $2}' "$STATE/tvx-testcam-$1.state"; }
 flags_of() { awk '$1 == 16 {print $3 + 0}' "$STATE/tvx-testcam-$1.state"; }
 
@@ -47,6 +61,10 @@ picture_at() { near "$1" "$2" || near "$1" 255,0,255; }
 check "the left half's gradient is camera 0's" picture_at "$(pixel "$first" 600 400)" 239,212,64
 check "the right half's gradient is camera 1's" picture_at "$(pixel "$first" 1240 400)" 64,239,212
 check "row 0 of the file is the pictures' top row" near "$(pixel "$first" 320 0)" 255,255,0
+psnr=$(half_psnr "$first" 0 0)
+check "the whole left half is a frame of camera 0's picture ($psnr dB)" matches "$psnr"
+psnr=$(half_psnr "$first" 640 1)
+check "the whole right half is a frame of camera 1's picture ($psnr dB)" matches "$psnr"
 
 click_button 32   # swapLR
 sleep 0.5
@@ -56,6 +74,10 @@ sleep 1.5
 swapped=("$E2E_OUT"/CaptureAt*.jps)
 check "after swapLR, Left shows camera 1 in the capture" near "$(pixel "${swapped[0]}" 100 5)" 0,255,255
 check "and Right camera 0, still [Left | Right]" near "$(pixel "${swapped[0]}" 740 5)" 255,255,0
+psnr=$(half_psnr "${swapped[0]}" 0 1)
+check "the whole left half is now camera 1's picture ($psnr dB)" matches "$psnr"
+psnr=$(half_psnr "${swapped[0]}" 640 0)
+check "and the right half camera 0's ($psnr dB)" matches "$psnr"
 
 activate "$BOX"
 xdo type 5

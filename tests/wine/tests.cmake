@@ -53,3 +53,7 @@ set_tests_properties(${testcam_test_list} PROPERTIES TIMEOUT 60 RUN_SERIAL TRUE)
 add_executable(testcam_bench bench/testcam_bench.cpp)
 target_compile_options(testcam_bench PRIVATE ${TVX_WARNINGS})
 target_link_libraries(testcam_bench PRIVATE capture)
+
+# The reference picture for the end-to-end comparison of captured pairs.
+add_executable(testpicture tools/testpicture.cpp ${PROJECT_SOURCE_DIR}/testcam/picture.cpp)
+target_compile_options(testpicture PRIVATE ${TVX_WARNINGS})
