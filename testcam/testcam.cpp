@@ -721,25 +721,80 @@ template <typename I> STDMETHODIMP PropertyPart<I>::Get(LONG p, LONG *value, LON
 }
 
 // ----- Property page --------------------------------------------------------------------------
+// The camera's page: a Brightness field that takes effect as it is typed, as webcam driver pages
+// do with their sliders (Wine's property frame never calls Apply), so that a user or a test can
+// give one camera a setting of its own.
+static const wchar_t kPageClass[] = L"TvxTestCamPage";
+
 class TestCamPage final : public Counted<IPropertyPage> {
-    HWND window = NULL;
+    HWND window = NULL, field = NULL;
+    IAMVideoProcAmp *amp = NULL;
+
+    void Forget()
+    {
+        if (amp != NULL)
+            amp->Release();
+        amp = NULL;
+    }
 
 public:
     TestCamPage() { LiveObjects++; }
-    ~TestCamPage() override { LiveObjects--; }
+    ~TestCamPage() override
+    {
+        Forget();
+        LiveObjects--;
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == EN_CHANGE) {
+                TestCamPage *page = (TestCamPage *)GetWindowLongPtrW(window, GWLP_USERDATA);
+                if (page != NULL)
+                    page->TakeField();
+            }
+            return 0;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+
     STDMETHODIMP SetPageSite(IPropertyPageSite *) override { return S_OK; }
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, WINBOOL) override
     {
-        window = CreateWindowExW(0, L"STATIC", L"TVX test camera", WS_CHILD | WS_VISIBLE,
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = Module;
+        wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kPageClass;
+        RegisterClassW(&wc);   // fails harmlessly when already registered
+        window = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_VISIBLE,
                                  rect->left, rect->top, rect->right - rect->left,
                                  rect->bottom - rect->top, parent, NULL, Module, NULL);
-        return window ? S_OK : E_FAIL;
+        if (window == NULL)
+            return E_FAIL;
+        SetWindowLongPtrW(window, GWLP_USERDATA, (LONG_PTR)this);
+        CreateWindowExW(0, L"STATIC", L"Brightness", WS_CHILD | WS_VISIBLE, 8, 8, 80, 20, window,
+                        NULL, Module, NULL);
+        LONG value = 0, flags = 0;
+        if (amp != NULL)
+            amp->Get(VideoProcAmp_Brightness, &value, &flags);
+        WCHAR text[16];
+        swprintf(text, 16, L"%ld", value);
+        field = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", text,
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER, 96, 6, 60, 22,
+                                window, NULL, Module, NULL);
+        if (field != NULL) {
+            SetFocus(field);
+            SendMessageW(field, EM_SETSEL, 0, -1);
+        }
+        return S_OK;
     }
     STDMETHODIMP Deactivate() override
     {
         if (window)
             DestroyWindow(window);
-        window = NULL;
+        window = field = NULL;
         return S_OK;
     }
     STDMETHODIMP GetPageInfo(PROPPAGEINFO *info) override
@@ -752,7 +807,13 @@ public:
         info->size.cy = 80;
         return S_OK;
     }
-    STDMETHODIMP SetObjects(ULONG, IUnknown **) override { return S_OK; }
+    STDMETHODIMP SetObjects(ULONG count, IUnknown **objects) override
+    {
+        Forget();
+        if (count > 0 && objects != NULL && objects[0] != NULL)
+            objects[0]->QueryInterface(IID_IAMVideoProcAmp, (void **)&amp);
+        return S_OK;
+    }
     STDMETHODIMP Show(UINT show) override
     {
         if (window)
@@ -765,6 +826,15 @@ public:
             MoveWindow(window, rect->left, rect->top, rect->right - rect->left,
                        rect->bottom - rect->top, TRUE);
         return S_OK;
+    }
+    void TakeField()
+    {
+        if (field == NULL || amp == NULL)
+            return;
+        WCHAR text[16] = L"";
+        GetWindowTextW(field, text, 16);
+        if (text[0] != 0)
+            amp->Set(VideoProcAmp_Brightness, wcstol(text, NULL, 10), VideoProcAmp_Flags_Manual);
     }
     STDMETHODIMP IsPageDirty() override { return S_FALSE; }
     STDMETHODIMP Apply() override { return S_OK; }
@@ -810,6 +880,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)
         Module = instance;
+    else if (reason == DLL_PROCESS_DETACH)
+        UnregisterClassW(kPageClass, instance);   // the class must not outlive its procedure
     return TRUE;
 }
 

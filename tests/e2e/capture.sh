@@ -28,6 +28,7 @@ matches() {   # matches PSNR: 35 dB or better (a JPEG of quality 100; a torn or 
     [ "$1" = inf ] || awk -v p="$1" 'BEGIN { exit !(p + 0 >= 35) }'
 }
 focus_of() { awk '$1 == 16 {print $2}' "$STATE/tvx-testcam-$1.state"; }
+brightness_of() { awk '$1 == 0 {print $2}' "$STATE/tvx-testcam-$1.state"; }
 flags_of() { awk '$1 == 16 {print $3 + 0}' "$STATE/tvx-testcam-$1.state"; }
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
@@ -97,14 +98,23 @@ check "Fix_F: both manual again (flags $(flags_of 0) $(flags_of 1))" \
 check "at camera 0's position" [ "$(focus_of 1)" = "$(focus_of 0)" ]
 
 # ConfigLR: camera 0's property pages (closed here), then camera 1 takes camera 0's settings.
+# First camera 1 gets a brightness of its own in its pages (ConfigL), typed into their field.
 click_button 0   # focus 100 % on both
 sleep 0.5
+click_button 13
+PAGES=$(wait_window '^Video Capture 1')
+check "ConfigL opens camera 1's property pages" [ -n "$PAGES" ]
+[ -n "$PAGES" ] && { activate "$PAGES"; xdo type 200; xdo key Return; }
+sleep 0.8
+check "camera 1's brightness is set in its pages ($(brightness_of 1), camera 0 $(brightness_of 0))" \
+    bash -c "[ $(brightness_of 1) = 200 ] && [ $(brightness_of 0) = 128 ]"
 click_button 12
 PAGES=$(wait_window '^Video Capture 0')
 check "ConfigLR opens camera 0's property pages" [ -n "$PAGES" ]
 [ -n "$PAGES" ] && { activate "$PAGES"; xdo key Escape; }
 sleep 0.8
-check "and camera 1 has camera 0's focus afterwards" [ "$(focus_of 1)" = "$(focus_of 0)" ]
+check "and camera 1 has camera 0's brightness afterwards ($(brightness_of 1))" [ "$(brightness_of 1)" = 128 ]
+check "and camera 0's focus" [ "$(focus_of 1)" = "$(focus_of 0)" ]
 
 # Two clicks between two frames save one file. While ConfigL's property pages are open the loop
 # waits in them and takes no frame, so both clicks surely fall between the same two frames.
