@@ -33,6 +33,10 @@ flags_of() { awk '$1 == 16 {print $3 + 0}' "$STATE/tvx-testcam-$1.state"; }
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
+wait_cameras_running
+# Text window 0's log records what the window shows while the button box covers it.
+LOG="$E2E_OUT/TORVEX0.LOG"
+start_log "$(wait_window '^TextWindow 0$')"
 LEFT=$(wait_window '^Left\(70%\)$')
 RIGHT=$(wait_window '^Right\(70%\)$')
 check "the Right and Left windows are up" bash -c "[ -n '$LEFT' ] && [ -n '$RIGHT' ]"
@@ -156,4 +160,9 @@ stopped() {
     return 1
 }
 check "and both cameras' streams have ended" stopped
+said=$(iconv -f CP932 -t UTF-8 "$LOG" | tr -d '\r')
+check "a \"*\" per frame accumulates in text window 0 ($(tr -cd '*' <<<"$said" | wc -c))" \
+    [ "$(tr -cd '*' <<<"$said" | wc -c)" -ge 100 ]
+check "Stop prints \"Stop\" on its own line end" grep -q 'Stop$' <<<"$said"
+check "the first capture's name is printed among the stars" grep -q "\*$(basename "$first" .jps)\*" <<<"$said"
 e2e_finish
