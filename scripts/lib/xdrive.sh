@@ -3,6 +3,8 @@
 # end-to-end tests; XD_DIR is the folder the program runs in and pictures go to.
 
 PROGRAM_PID=""
+# Where the test cameras write their settings, frame counts and state (tvx-testcam-N.state).
+CAMERA_STATE="${WINEPREFIX:-$HOME/.wine}/drive_c/users/Public"
 now_ms() { date +%s%3N; }
 
 # Every X client call is bounded: a grab or a lost window must fail a check, not hang the run.
@@ -144,10 +146,9 @@ flush_log() {
 # Waits (up to 10 s) until both test cameras stream: the program's start-up has opened them, and
 # its windows answer from then on.
 wait_cameras_running() {
-    local state="$WINEPREFIX/drive_c/users/Public"
     for _ in $(seq 200); do
-        grep -q '^state 2' "$state/tvx-testcam-0.state" 2>/dev/null &&
-            grep -q '^state 2' "$state/tvx-testcam-1.state" 2>/dev/null && return 0
+        grep -q '^state 2' "$CAMERA_STATE/tvx-testcam-0.state" 2>/dev/null &&
+            grep -q '^state 2' "$CAMERA_STATE/tvx-testcam-1.state" 2>/dev/null && return 0
         sleep 0.05
     done
     return 1

@@ -14,10 +14,9 @@ rm -rf "$XD_DIR"
 mkdir -p "$XD_DIR"
 source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
 trap end_program EXIT
-STATE="$WINEPREFIX/drive_c/users/Public"
 LOG="$XD_DIR/TORVEX0.LOG"
 
-frames_of() { awk '$1 == "frames" {print $2}' "$STATE/tvx-testcam-$1.state"; }
+frames_of() { awk '$1 == "frames" {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
 stars() { tr -cd '*' <"$LOG" | wc -c; }
 # Nanoseconds on a CPU of one thread, or of the whole process.
 cpu_ns() {

@@ -3,7 +3,6 @@
 # "Capture" writing a side-by-side .jps, swapLR, a focus preset typed into the box, Stop, Exit.
 EXE="$1"
 source "$(dirname "$0")/lib.sh"
-STATE="$WINEPREFIX/drive_c/users/Public"
 
 # The colour of a pixel of an image file, as r,g,b.
 pixel() { timeout 30 convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
@@ -27,9 +26,9 @@ half_psnr() {
 matches() {   # matches PSNR: 35 dB or better (a JPEG of quality 100; a torn or shifted frame is far below)
     [ "$1" = inf ] || awk -v p="$1" 'BEGIN { exit !(p + 0 >= 35) }'
 }
-focus_of() { awk '$1 == 16 {print $2}' "$STATE/tvx-testcam-$1.state"; }
-brightness_of() { awk '$1 == 0 {print $2}' "$STATE/tvx-testcam-$1.state"; }
-flags_of() { awk '$1 == 16 {print $3 + 0}' "$STATE/tvx-testcam-$1.state"; }
+focus_of() { awk '$1 == 16 {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
+brightness_of() { awk '$1 == 0 {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
+flags_of() { awk '$1 == 16 {print $3 + 0}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
@@ -154,7 +153,7 @@ took=$(wait_for_exit "$t")
 check "Exit ends the program (took $took ms)" [ "$took" != running ]
 stopped() {
     for _ in $(seq 40); do
-        grep -q '^state 0' "$STATE/tvx-testcam-0.state" && grep -q '^state 0' "$STATE/tvx-testcam-1.state" && return 0
+        grep -q '^state 0' "$CAMERA_STATE/tvx-testcam-0.state" && grep -q '^state 0' "$CAMERA_STATE/tvx-testcam-1.state" && return 0
         sleep 0.05
     done
     return 1
