@@ -24,6 +24,12 @@ end_program() {
 start_program() {
     local exe
     exe=$(realpath "$1")
+    # An earlier program that did not end would take this one's keys and clicks.
+    end_program
+    for _ in $(seq 100); do
+        [ -z "$(xdo search --onlyvisible --name '^TORVEX$' 2>/dev/null)" ] && break
+        sleep 0.05
+    done
     (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 wine "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
     PROGRAM_PID=$!
     MAIN_WIN=""
