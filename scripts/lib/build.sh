@@ -1,14 +1,41 @@
-# Configures (once) and builds the native and the 32-bit Windows trees. Sourced.
+# Configures (once) and builds the native tree and both Windows trees: build/win (i686, the
+# program for 32-bit Windows) and build/win64 (x86-64). Both are built on every machine, whether
+# or not it can run them, so that neither rots. Sourced.
+
+# Runs one build step; on failure names it, shows the end of its output, and returns 1.
+tvx_build_step() {
+    local what="$1" log="$2" rc
+    shift 2
+    "$@" >"$log" 2>&1
+    rc=$?
+    [ $rc = 0 ] && return 0
+    echo "build step failed: $what (exit code $rc)" >&2
+    echo "  command: $*" >&2
+    grep -E 'error|Error|FAILED' "$log" | head -n 20 | sed 's/^/  | /' >&2
+    echo "  whole output: $log" >&2
+    return 1
+}
 
 tvx_build() {
-    local root="$1"
+    local root="$1" tree toolchain
+    mkdir -p "$root/build"
     if [ ! -f "$root/build/native/build.ninja" ]; then
-        cmake -S "$root" -B "$root/build/native" -G Ninja >/dev/null || return 1
+        tvx_build_step "configuring build/native" "$root/build/configure-native.log" \
+            cmake -S "$root" -B "$root/build/native" -G Ninja || return 1
     fi
-    if [ ! -f "$root/build/win/build.ninja" ]; then
-        cmake -S "$root" -B "$root/build/win" -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || return 1
-    fi
-    cmake --build "$root/build/native" -j 2 || return 1
-    cmake --build "$root/build/win" -j 2 || return 1
+    for tree in win:i686 win64:x86_64; do
+        toolchain="$root/cmake/mingw-${tree#*:}.cmake"
+        tree=${tree%%:*}
+        if [ ! -f "$root/build/$tree/build.ninja" ]; then
+            tvx_build_step "configuring build/$tree" "$root/build/configure-$tree.log" \
+                cmake -S "$root" -B "$root/build/$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" || return 1
+        fi
+    done
+    for tree in native win win64; do
+        echo "building build/$tree"
+        tvx_build_step "building build/$tree" "$root/build/build-$tree.log" \
+            cmake --build "$root/build/$tree" -j 2 || return 1
+        grep -E 'warning:' "$root/build/build-$tree.log" | sort -u | sed "s|^|build/$tree: |"
+    done
+    return 0
 }

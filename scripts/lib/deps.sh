@@ -1,7 +1,7 @@
 # Installs the Debian packages the build and the tests need; does nothing when all are present.
 # Sourced by scripts/test and scripts/run.
 
-TVX_PACKAGES="cmake ninja-build g++ googletest g++-mingw-w64-i686 wine wine32:i386 xvfb openbox
+TVX_PACKAGES="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb openbox
 x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps"
 
 tvx_missing_packages() {
@@ -21,11 +21,26 @@ tvx_install_deps() {
         echo "missing packages and not root: install them with apt-get:$missing" >&2
         return 1
     fi
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    # wine32 comes from the i386 architecture; it installs everywhere, even where it cannot run.
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ||
+        { echo "set-up step failed: dpkg --add-architecture i386" >&2; return 1; }
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q >/dev/null || return 1
+    local log
+    log=$(mktemp)
+    if ! apt-get update -q >"$log" 2>&1; then
+        echo "set-up step failed: apt-get update" >&2
+        tail -n 20 "$log" | sed 's/^/  | /' >&2
+        rm -f "$log"
+        return 1
+    fi
     # shellcheck disable=SC2086
-    apt-get install -y -q --no-install-recommends $missing >/dev/null || return 1
+    if ! apt-get install -y -q --no-install-recommends $missing >"$log" 2>&1; then
+        echo "set-up step failed: apt-get install$missing" >&2
+        tail -n 20 "$log" | sed 's/^/  | /' >&2
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
     missing=$(tvx_missing_packages)
-    [ -z "$missing" ] || { echo "still missing after install:$missing" >&2; return 1; }
+    [ -z "$missing" ] || { echo "set-up step failed: still missing after apt-get install:$missing" >&2; return 1; }
 }

@@ -6,6 +6,8 @@ PROGRAM_PID=""
 # Where the test cameras write their settings, frame counts and state (tvx-testcam-N.state).
 CAMERA_STATE="${WINEPREFIX:-$HOME/.wine}/drive_c/users/Public"
 now_ms() { date +%s%3N; }
+# The Wine loader of the program's width (tvx_use_width or the test's environment sets it).
+: "${TVX_WINE:?must name the Wine loader of the program width, /usr/lib/wine/wine or wine64}"
 
 # Every X client call is bounded: a grab or a lost window must fail a check, not hang the run.
 xdo() { timeout 10 xdotool "$@"; }
@@ -30,7 +32,7 @@ start_program() {
         [ -z "$(xdo search --onlyvisible --name '^TORVEX$' 2>/dev/null)" ] && break
         sleep 0.05
     done
-    (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 wine "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
+    (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 "$TVX_WINE" "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
     PROGRAM_PID=$!
     MAIN_WIN=""
     for _ in $(seq 400); do

@@ -19,7 +19,7 @@ half_psnr() {
     local file="$1" offset="$2" camera="$3" out="$E2E_OUT/half-$2-$3"
     timeout 30 convert "$file" -crop "640x480+$offset+0" +repage -depth 8 "rgb:$out.rgb"
     timeout 30 convert "$file" -crop "640x480+$offset+0" +repage "$out.png"
-    env LC_ALL=ja_JP.UTF-8 timeout 30 wine "$TESTPICTURE" "$camera" "$out.rgb" "$out-ref.ppm" \
+    env LC_ALL=ja_JP.UTF-8 timeout 30 "$TVX_WINE" "$TESTPICTURE" "$camera" "$out.rgb" "$out-ref.ppm" \
         </dev/null >/dev/null 2>&1 || { echo 0; return; }
     timeout 30 compare -metric PSNR "$out.png" "$out-ref.ppm" null: 2>&1 | awk '{print $1}'
 }

@@ -5,7 +5,7 @@
 EXE="$1"
 source "$(dirname "$0")/lib.sh"
 DLL="$(dirname "$EXE")/testcam.dll"
-regsvr() { env LC_ALL=ja_JP.UTF-8 wine regsvr32 /s "$@" </dev/null >/dev/null 2>&1; }
+regsvr() { env LC_ALL=ja_JP.UTF-8 "$TVX_WINE" regsvr32 /s "$@" </dev/null >/dev/null 2>&1; }
 trap 'end_program; regsvr "$DLL"' EXIT
 regsvr /u "$DLL"
 
