@@ -97,7 +97,7 @@ static void StoreValue(HWND edit)
 
 int TVX_GetInputBoxValue(int item, char *buffer, int bytes)
 {
-    if (bytes <= 0)
+    if (buffer == NULL || bytes <= 0)
         return 2;
     buffer[0] = '\0';
     if (!Exists() || item < 0 || item >= InputBoxState.itemCount ||

@@ -70,9 +70,19 @@ int TVX_LoadImageFile(const char *file, int x, int y)
     if (!CurrentInUse())
         return 2;
     wchar_t wide[MAX_PATH];
-    AnsiToWide(file, wide, MAX_PATH);
+    if (!AnsiToWideWhole(file, wide, MAX_PATH))
+        return 1;
+    return LoadImageFileW(wide, x, y);
+}
+
+int LoadImageFileW(const wchar_t *file, int x, int y)
+{
+    if (!CurrentInUse())
+        return 2;
+    if (file == NULL || file[0] == L'\0')
+        return 1;
     GpImage *image = NULL;
-    if (GdipLoadImageFromFile(wide, &image) != Ok || image == NULL)
+    if (GdipLoadImageFromFile(file, &image) != Ok || image == NULL)
         return 1;
     UINT width = 0, height = 0;
     GdipGetImageWidth(image, &width);
@@ -145,7 +155,10 @@ int FindEncoderClsid(const wchar_t *mime, CLSID *clsid)
 // A GDI+ bitmap of the top-left w x h of a 32-bit image, as 24 bits per pixel.
 static GpBitmap *Bitmap32(int w, int h)
 {
-    uint32_t *words = (uint32_t *)malloc((size_t)w * h * 4);
+    size_t bytes = 0;
+    if (!PixelBytes(w, h, 32, &bytes))
+        return NULL;
+    uint32_t *words = (uint32_t *)malloc(bytes);
     if (words == NULL)
         return NULL;
     TVX_GetImageRect(words, 0, 0, w, h);
@@ -177,8 +190,11 @@ static GpBitmap *Bitmap8(int w, int h, HBITMAP *dib)
     info.header.biYPelsPerMeter = 2834;
     TVX_GetColorTable(info.colors);
     void *pixels = NULL;
+    size_t bytes = 0;
+    if (!PixelBytes(w, h, 8, &bytes))
+        return NULL;
     *dib = CreateDIBSection(NULL, (const BITMAPINFO *)&info, DIB_RGB_COLORS, &pixels, NULL, 0);
-    uint8_t *rows = (uint8_t *)malloc((size_t)w * h);
+    uint8_t *rows = (uint8_t *)malloc(bytes);
     GpBitmap *bitmap = NULL;
     if (*dib != NULL && pixels != NULL && rows != NULL) {
         TVX_GetImageRect(rows, 0, 0, w, h);
@@ -195,7 +211,10 @@ static GpBitmap *Bitmap8(int w, int h, HBITMAP *dib)
 // colour table); outside the image is 0.
 static uint32_t *WordsOfCurrent(int w, int h)
 {
-    uint32_t *words = (uint32_t *)malloc((size_t)w * h * 4);
+    size_t bytes = 0;
+    if (!PixelBytes(w, h, 32, &bytes))
+        return NULL;
+    uint32_t *words = (uint32_t *)malloc(bytes);
     if (words == NULL || ImageTable[CurrentImage].bits == 32) {
         if (words != NULL)
             TVX_GetImageRect(words, 0, 0, w, h);
@@ -248,12 +267,18 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file)
         return 2;
     if (format < 0 || format > 4)
         return 1;
-    if (format == 1) {
-        wchar_t name[MAX_PATH];
-        AnsiToWide(file, name, MAX_PATH);
-        EnsureFileExtension((char16_t *)name, MAX_PATH, kSaveFormats[1].extension);
+    // A name that is missing, empty or does not fit whole with its extension is refused: the
+    // file written would be ".jps" or another file than the one asked for.
+    wchar_t name[MAX_PATH];
+    if (!AnsiToWideWhole(file, name, MAX_PATH) || name[0] == L'\0' ||
+        !EnsureFileExtension((char16_t *)name, MAX_PATH, kSaveFormats[format].extension))
+        return 1;
+    // Over the size cap nothing is read or encoded at all.
+    size_t bytes = 0;
+    if (!PixelBytes(width, height, 32, &bytes))
+        return 1;
+    if (format == 1)
         return SaveJpeg(name, width, height, JpegQuality);
-    }
     HBITMAP dib = NULL;
     GpBitmap *bitmap = ImageTable[CurrentImage].bits == 32 ? Bitmap32(width, height)
                                                            : Bitmap8(width, height, &dib);
@@ -261,9 +286,6 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file)
     if (bitmap != NULL) {
         CLSID clsid = {};
         FindEncoderClsid(kSaveFormats[format].mime, &clsid);
-        wchar_t name[MAX_PATH];
-        AnsiToWide(file, name, MAX_PATH);
-        EnsureFileExtension((char16_t *)name, MAX_PATH, kSaveFormats[format].extension);
         GpStatus status = GdipSaveImageToFile(bitmap, name, &clsid, NULL);
         result = status == Ok ? 0 : 1;
         GdipDisposeImage(bitmap);

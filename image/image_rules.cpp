@@ -133,7 +133,7 @@ void FormatImageTitle(char *out, size_t bytes, const char *name, int zoom, int b
 
 static char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? (char16_t)(c + 32) : c; }
 
-void EnsureFileExtension(char16_t *name, size_t capacity, const char16_t *ext)
+bool EnsureFileExtension(char16_t *name, size_t capacity, const char16_t *ext)
 {
     size_t length = 0;
     while (name[length] != 0)
@@ -151,10 +151,25 @@ void EnsureFileExtension(char16_t *name, size_t capacity, const char16_t *ext)
             while (k < extLength && last[start + k] == ext[k])
                 k++;
             if (k == extLength)
-                return;
+                return true;
         }
     }
-    for (size_t k = 0; k < extLength && length + 1 < capacity; k++)
+    if (length + extLength + 1 > capacity)
+        return false;
+    for (size_t k = 0; k < extLength; k++)
         name[length++] = ext[k];
     name[length] = 0;
+    return true;
+}
+
+bool PixelBytes(int w, int h, int bits, size_t *bytes)
+{
+    if (w <= 0 || h <= 0 || (bits != 8 && bits != 32))
+        return false;
+    uint64_t row = bits == 32 ? (uint64_t)w * 4 : ((uint64_t)w + 3) / 4 * 4;
+    uint64_t total = row * (uint64_t)h;
+    if (total > kMaxPixelBytes)
+        return false;
+    *bytes = (size_t)total;
+    return true;
 }

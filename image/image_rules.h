@@ -54,7 +54,15 @@ void FormatImageTitle(char *out, size_t bytes, const char *name, int zoom, int b
                       bool halftone, int (*isLeadByte)(unsigned char));
 
 // Appends ext (lower case, with its dot) unless the last four characters, lower-cased, hold it.
-// name has room for capacity units with the terminator.
-void EnsureFileExtension(char16_t *name, size_t capacity, const char16_t *ext);
+// name has room for capacity units with the terminator. Returns false, leaving name as it was,
+// when the extension does not fit whole: a cut extension would write another file.
+bool EnsureFileExtension(char16_t *name, size_t capacity, const char16_t *ext);
+
+// The most pixel memory one image, or one buffer of a save, may take: 256 MiB (8192 x 8192 at
+// 32 bits). Larger pictures would take minutes to save and gigabytes to repaint.
+constexpr uint64_t kMaxPixelBytes = 256ull << 20;
+// Bytes of a w x h picture of 32 or 8 bits (8-bit rows padded to 4 bytes), computed in 64 bits:
+// false when w or h is not positive or the size is over kMaxPixelBytes.
+bool PixelBytes(int w, int h, int bits, size_t *bytes);
 
 #endif

@@ -118,6 +118,11 @@ int TVX_CreateImageEx(int index, const char *name, int x, int y, int width, int 
     record.bits = bits;
     record.width = width < 1 ? 1 : width;
     record.height = height < 1 ? 1 : height;
+    size_t pixelBytes = 0;
+    if (!PixelBytes(record.width, record.height, bits, &pixelBytes))
+        return 3;
+    if (name == NULL)
+        name = "";
     ZoomFit fit;
     if (!FitZoom(record.width, record.height, zoom, ReadScreenLimits(), &fit))
         return 2;
@@ -191,6 +196,9 @@ int TVX_DestroyImage(int index)
     if (!InUse(index))
         return 1;
     ImageTable[index].inUse = 0;
+    // The pixel pointers go with the pixels: an application reading them after this finds NULL.
+    ImagePixels32[index] = NULL;
+    ImagePixels8[index] = NULL;
     ReleaseImage(&ImageTable[index]);
     return 0;
 }
@@ -238,7 +246,7 @@ int TVX_SetColorTable(const RGBQUAD *entries, int count)
         return code;
     if (count > 256)
         count = 256;
-    if (count > 0)
+    if (count > 0 && entries != NULL)
         SetDIBColorTable(ImageTable[CurrentImage].memoryDC, 0, (UINT)count, entries);
     InvalidateRect(ImageTable[CurrentImage].window, NULL, FALSE);
     return 0;
@@ -247,7 +255,7 @@ int TVX_SetColorTable(const RGBQUAD *entries, int count)
 int TVX_GetColorTable(RGBQUAD *entries)
 {
     int code = CheckCurrent8();
-    if (code != 0)
+    if (code != 0 || entries == NULL)
         return code;
     GetDIBColorTable(ImageTable[CurrentImage].memoryDC, 0, 256, entries);
     return 0;
@@ -313,6 +321,9 @@ int TVX_ResizeImage(int index, int width, int height)
     int newHeight = height < 1 ? 1 : height;
     // Refuse before anything is destroyed: a size that cannot fit, or memory that cannot be had,
     // must leave the user's picture as it was.
+    size_t pixelBytes = 0;
+    if (!PixelBytes(newWidth, newHeight, r.bits, &pixelBytes))
+        return 3;
     ZoomFit fit;
     if (!FitZoom(newWidth, newHeight, r.zoom, ReadScreenLimits(), &fit))
         return 2;
@@ -348,7 +359,7 @@ int TVX_ResizeImage(int index, int width, int height)
 
 void TVX_GetImageRect(void *dst, int x, int y, int width, int height)
 {
-    if (!InUse(CurrentImage))
+    if (dst == NULL || !InUse(CurrentImage))
         return;
     const ImageRecord &r = ImageTable[CurrentImage];
     if (r.bits == 32)
@@ -361,7 +372,7 @@ void TVX_GetImageRect(void *dst, int x, int y, int width, int height)
 
 void TVX_PutFrame(const void *src, int x)
 {
-    if (!InUse(CurrentImage))
+    if (src == NULL || !InUse(CurrentImage))
         return;
     const ImageRecord &r = ImageTable[CurrentImage];
     if (r.bits == 32)

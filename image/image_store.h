@@ -36,6 +36,7 @@ void EndClickWait(void);
 
 // Image files.
 extern int JpegQuality;
+int LoadImageFileW(const wchar_t *file, int x, int y);   // TVX_LoadImageFile by a wide name
 void ResetImageFileDialogs(void);
 int FindEncoderClsid(const wchar_t *mime, CLSID *clsid);
 int ChooseImageFileToOpen(char *buffer);

@@ -15,7 +15,7 @@ int BeginClickWait(int image, const char *prompt)
     if ((unsigned)image >= 256 || !ImageTable[image].inUse)
         return 2;
     SetStatusText(prompt);
-    DragAcceptFiles(MainWindow, FALSE);
+    AcceptMainWindowDrops(false);
     TVX_SelectImage(image);
     ClickWait.clicked = 0;
     StopRequest.store(0);
@@ -29,7 +29,7 @@ void EndClickWait(void)
     ShowColorDepthStatus();
     ClickWait.active = 0;
     ClickWait.image = -1;
-    DragAcceptFiles(MainWindow, TRUE);
+    AcceptMainWindowDrops(true);
 }
 
 static void ZoomBy(int index, bool in)
@@ -114,12 +114,12 @@ static bool FeedClickWait(int index, UINT message, LPARAM lParam)
 
 static void OnDropFiles(HWND window, HDROP drop)
 {
-    wchar_t file[256];
-    if (DragQueryFileW(drop, 0, file, 256) > 0) {
+    // By its wide name, and only when the whole name fits: never a cut or converted one.
+    wchar_t file[MAX_PATH];
+    UINT length = DragQueryFileW(drop, 0, NULL, 0);
+    if (length > 0 && length < MAX_PATH && DragQueryFileW(drop, 0, file, MAX_PATH) > 0) {
         SelectImageByWindow(window);
-        char name[MAX_PATH];
-        WideToAnsi(file, name, MAX_PATH);
-        TVX_LoadImageFile(name, 0, 0);
+        LoadImageFileW(file, 0, 0);
         if ((unsigned)CurrentImage < 256 && ImageTable[CurrentImage].inUse)
             InvalidateRect(ImageTable[CurrentImage].window, NULL, FALSE);
         TVX_SelectPreviousImage();

@@ -70,8 +70,9 @@ int TVX_CreateImage(int index, const char *name, int x, int y, int width, int he
 int TVX_CreateImage8(int index, const char *name, int x, int y, int width, int height, int zoom);
 int TVX_CreateImageEx(int index, const char *name, int x, int y, int width, int height, int zoom,
                       int bits);       // 0 made (and current), 1 slot in use or index >= 256,
-                                       // 2 cannot fit the screen, 3 bits not 8/32 or no DIB;
-                                       // x, y = -1: default place
+                                       // 2 cannot fit the screen, 3 bits not 8/32, pixels over
+                                       // 256 MiB (8192 x 8192 at 32 bits) or no DIB;
+                                       // x, y = -1: default place; name NULL is ""
 int TVX_DestroyImage(int index);       // 0, 1 bad index or free
 int TVX_RefreshImage(int index);       // draws the pixels into the window now; 0, 1 bad or free
 int TVX_SelectImage(int index);        // 0 current (the old one remembered), 1 bad or free
@@ -82,15 +83,20 @@ int TVX_GetStretchMode(int index);     // 3 colour-on-colour, 4 halftone, 0 bad 
 int TVX_SetStretchMode(int mode, int index);   // 0, 1 bad or free
 int TVX_SetZoom(int index, int zoom);  // 0, 1 bad or free, 2 cannot fit (nothing changes)
 int TVX_ResizeImage(int index, int width, int height);   // 0 (pixels cleared), 1 bad or free,
-                                       // 2 or 3 new size refused (the image stays as it was)
+                                       // 2 or 3 new size refused (the image stays as it was;
+                                       // 3 also over 256 MiB of pixels)
 void TVX_GetImageRect(void *dst, int x, int y, int width, int height);   // out of the current
 void TVX_PutFrame(const void *src, int x);   // a 640 x 480 block into the current at column x
 int TVX_LoadImageFile(const char *file, int x, int y);   // into the current image at (x, y):
-                                       // 0, 1 unreadable, 2 current slot free
+                                       // 0, 1 unreadable, NULL, or a name over 259 characters,
+                                       // 2 current slot free
 int TVX_SaveImageFile(int height, int width, int format, const char *file);
                                        // top-left of the current image; format 0 BMP, 1 JPEG
-                                       // (".jps"), 2 GIF, 3 PNG, 4 TIFF: 0 saved, 1 failed,
-                                       // 2 width or height not positive, 3 current slot free
+                                       // (".jps"), 2 GIF, 3 PNG, 4 TIFF: 0 saved, 1 failed
+                                       // (also: name NULL or "", a name that does not fit 259
+                                       // characters with its extension, or width x height x 4
+                                       // over 256 MiB), 2 width or height not positive,
+                                       // 3 current slot free
 
 // ---------------------------------------------------------------------------------------------
 // The button box and the input box (one of each at a time)

@@ -38,6 +38,22 @@ int AnsiToWide(const char *text, wchar_t *out, int units)
     return units - 1;
 }
 
+bool AnsiToWideWhole(const char *text, wchar_t *out, int units)
+{
+    if (units <= 0)
+        return false;
+    out[0] = L'\0';
+    if (text == NULL)
+        return false;
+    // Fails with ERROR_INSUFFICIENT_BUFFER rather than cut: a cut file name names another file.
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, out, units);
+    if (n <= 0) {
+        out[0] = L'\0';
+        return false;
+    }
+    return true;
+}
+
 static int IsSystemLeadByte(unsigned char byte)
 {
     return IsDBCSLeadByte(byte) ? 1 : 0;
@@ -85,6 +101,16 @@ void SetStatusText(const char *text)
         return;
     DWORD_PTR ignored;
     SendMessageTimeoutW(StatusLine, WM_SETTEXT, 0, (LPARAM)wide, SMTO_NORMAL, 200, &ignored);
+}
+
+void AcceptMainWindowDrops(bool accept)
+{
+    if (MainWindow == NULL)
+        return;
+    if (GetWindowThreadProcessId(MainWindow, NULL) == GetCurrentThreadId())
+        DragAcceptFiles(MainWindow, accept ? TRUE : FALSE);
+    else
+        PostMessageW(MainWindow, kMsgAcceptDrops, accept ? 1 : 0, 0);
 }
 
 void ShowColorDepthStatus(void)

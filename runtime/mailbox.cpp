@@ -16,66 +16,100 @@ static void WaitStep(void)
     MsgWaitForMultipleObjects(0, NULL, FALSE, 1, QS_ALLINPUT);
 }
 
-// Writes the code last and waits for the worker to serve it. After Exit no wait begins and a
-// running wait ends: the worker serves nothing more. When Exit ran inside the wait, the worker
-// has already ended, so nothing reads the request's fields after the sender returns.
-// Returns false when the request was not served.
-static bool PostAndWait(int code)
+// The main thread sends one request at a time. Its waits pump, so a handler run inside one (a
+// second drop while the first loads, a command during a wait) could try to send too: that nested
+// send is refused, since the worker may be reading the pending request's fields. Main-window
+// messages that would send are deferred instead (DeferWhileSending) and posted again once the
+// send has ended, so the user's command is not lost.
+static bool Sending = false;   // main thread only
+
+struct DeferredMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+enum { kDeferredMessages = 16 };
+static DeferredMessage Deferred[kDeferredMessages];
+static int DeferredCount = 0;
+
+bool DeferWhileSending(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    while (RequestMailbox.code.load(std::memory_order_acquire) != 0) {
-        if (QuitState.load() != 0)
-            return false;
-        WaitStep();
-    }
-    if (QuitState.load() != 0)
+    if (!Sending || DeferredCount == kDeferredMessages)
         return false;
-    RequestMailbox.done.store(0, std::memory_order_relaxed);
-    RequestMailbox.code.store(code, std::memory_order_release);
-    while (RequestMailbox.done.load(std::memory_order_acquire) == 0) {
-        if (QuitState.load() != 0)
-            return RequestMailbox.done.load(std::memory_order_acquire) != 0;
-        WaitStep();
-    }
+    Deferred[DeferredCount++] = {window, message, wParam, lParam};
     return true;
+}
+
+static void PostDeferred(void)
+{
+    for (int i = 0; i < DeferredCount; i++)
+        PostMessageW(Deferred[i].window, Deferred[i].message, Deferred[i].wParam, Deferred[i].lParam);
+    DeferredCount = 0;
+}
+
+// Waits for the free slot, then writes the request's fields (fill), done, and the code last,
+// and waits for the worker to serve it. After Exit no wait begins and a running wait ends: the
+// worker serves nothing more. When Exit ran inside the wait, the worker has already ended, so
+// nothing reads the request's fields after the sender returns. Returns false when the request
+// was not served.
+template <typename Fill>
+static bool Send(int code, Fill fill)
+{
+    if (Sending)
+        return false;
+    Sending = true;
+    bool served = false;
+    while (RequestMailbox.code.load(std::memory_order_acquire) != 0 && QuitState.load() == 0)
+        WaitStep();
+    if (QuitState.load() == 0) {
+        fill(RequestMailbox);
+        RequestMailbox.done.store(0, std::memory_order_relaxed);
+        RequestMailbox.code.store(code, std::memory_order_release);
+        while (RequestMailbox.done.load(std::memory_order_acquire) == 0 && QuitState.load() == 0)
+            WaitStep();
+        served = RequestMailbox.done.load(std::memory_order_acquire) != 0;
+    }
+    Sending = false;
+    PostDeferred();
+    return served;
 }
 
 int RequestCreateImage(int index, const char *name, int width, int height, int bits)
 {
-    RequestMailbox.index = index;
-    RequestMailbox.name = name;
-    RequestMailbox.x = -1;
-    RequestMailbox.y = -1;
-    RequestMailbox.width = width;
-    RequestMailbox.height = height;
-    RequestMailbox.zoom = 100;
-    RequestMailbox.bits = bits;
-    if (!PostAndWait(kRequestCreateImage))
-        return 4;
-    return RequestMailbox.result;
+    bool served = Send(kRequestCreateImage, [&](RequestMailboxRecord &m) {
+        m.index = index;
+        m.name = name;
+        m.x = -1;
+        m.y = -1;
+        m.width = width;
+        m.height = height;
+        m.zoom = 100;
+        m.bits = bits;
+    });
+    return served ? RequestMailbox.result : 4;
 }
 
 void RequestRedrawImage(int index)
 {
-    RequestMailbox.index = index;
-    PostAndWait(kRequestRedrawImage);
+    Send(kRequestRedrawImage, [&](RequestMailboxRecord &m) { m.index = index; });
 }
 
-int RequestLoadImageFile(int index, const char *path)
+int RequestLoadImageFile(int index, const wchar_t *path)
 {
-    RequestMailbox.index = index;
-    RequestMailbox.path = path;
-    RequestMailbox.x = 0;
-    RequestMailbox.y = 0;
-    if (!PostAndWait(kRequestLoadImageFile))
-        return 4;
-    return RequestMailbox.result;
+    bool served = Send(kRequestLoadImageFile, [&](RequestMailboxRecord &m) {
+        m.index = index;
+        m.path = path;
+        m.x = 0;
+        m.y = 0;
+    });
+    return served ? RequestMailbox.result : 4;
 }
 
 void RequestPasteBitmap(HBITMAP bitmap)
 {
-    RequestMailbox.bitmap = bitmap;
     // The worker deletes the bitmap after copying it; when it never gets the request, do it here.
-    if (!PostAndWait(kRequestPasteBitmap))
+    if (!Send(kRequestPasteBitmap, [&](RequestMailboxRecord &m) { m.bitmap = bitmap; }))
         DeleteObject(bitmap);
 }
 
@@ -85,29 +119,32 @@ void RequestOpenTextWindow(int n)
         RaiseWindow(TextWindowHandle(n));
         return;
     }
-    RequestMailbox.x = -1;
-    RequestMailbox.y = -1;
-    RequestMailbox.width = -1;
-    RequestMailbox.height = -1;
-    RequestMailbox.index = n;
-    PostAndWait(kRequestOpenTextWindow);
+    Send(kRequestOpenTextWindow, [&](RequestMailboxRecord &m) {
+        m.x = -1;
+        m.y = -1;
+        m.width = -1;
+        m.height = -1;
+        m.index = n;
+    });
 }
 
 void RequestOpenInputBox(int count)
 {
-    RequestMailbox.index = count;
-    RequestMailbox.x = 0;
-    RequestMailbox.y = 0;
-    PostAndWait(kRequestOpenInputBox);
+    Send(kRequestOpenInputBox, [&](RequestMailboxRecord &m) {
+        m.index = count;
+        m.x = 0;
+        m.y = 0;
+    });
 }
 
 void RequestOpenButtonBox(int nx, int ny)
 {
-    RequestMailbox.width = nx;
-    RequestMailbox.height = ny;
-    RequestMailbox.x = 0;
-    RequestMailbox.y = 0;
-    PostAndWait(kRequestOpenButtonBox);
+    Send(kRequestOpenButtonBox, [&](RequestMailboxRecord &m) {
+        m.width = nx;
+        m.height = ny;
+        m.x = 0;
+        m.y = 0;
+    });
 }
 
 void ServeRequest(void)
@@ -125,7 +162,7 @@ void ServeRequest(void)
         break;
     case kRequestLoadImageFile:
         TVX_SelectImage(m.index);
-        m.result = TVX_LoadImageFile(m.path, m.x, m.y);
+        m.result = LoadImageFileW(m.path, m.x, m.y);
         TVX_SelectPreviousImage();
         break;
     case kRequestPasteBitmap:

@@ -180,6 +180,11 @@ static void OnWindowInfo(void)
         PostMessageW(text, WM_COMMAND, kCmdWindowInfo, 0);
 }
 
+static bool IsImmediateCommand(int id)
+{
+    return id == kCmdStart || id == kCmdStop || id == kCmdExit;
+}
+
 static void OnCommand(WPARAM wParam)
 {
     // After Exit the worker serves nothing more: no prompt or request may begin.
@@ -241,8 +246,10 @@ static void OnDropFiles(HDROP drop)
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, NULL, 0);
     int cursor = 0;
     for (UINT i = 0; i < count; i++) {
+        // A name that does not fit is passed over whole: a cut one would name another file.
         wchar_t file[MAX_PATH];
-        if (DragQueryFileW(drop, i, file, MAX_PATH) == 0)
+        UINT fileLength = DragQueryFileW(drop, i, NULL, 0);
+        if (fileLength == 0 || fileLength >= MAX_PATH || DragQueryFileW(drop, i, file, MAX_PATH) == 0)
             continue;
         wchar_t full[MAX_PATH];
         wchar_t *part = NULL;
@@ -251,16 +258,17 @@ static void OnDropFiles(HDROP drop)
             continue;
         UINT width, height;
         ReadImageFileSize(full, &width, &height);
-        char fullAnsi[MAX_PATH], partAnsi[MAX_PATH];
-        WideToAnsi(full, fullAnsi, MAX_PATH);
-        WideToAnsi(part, partAnsi, MAX_PATH);
         if (width == 0 || height == 0)
             continue;
+        // The title shows the name in the system code page; the file is loaded by its wide name,
+        // which may hold characters the code page has not.
+        char partAnsi[MAX_PATH];
+        WideToAnsi(part, partAnsi, MAX_PATH);
         DropTarget target = {partAnsi, (int)width, (int)height};
         int slot = CreateInNextFreeSlot(&cursor, CreateDropImage, &target);
         if (slot < 0)
             continue;
-        RequestLoadImageFile(slot, fullAnsi);
+        RequestLoadImageFile(slot, full);
         RequestRedrawImage(slot);
         TVX_SelectPreviousImage();
     }
@@ -279,8 +287,18 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONDOWN:
     case WM_NCRBUTTONDOWN: OnRightButton(window); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
-    case WM_COMMAND: OnCommand(wParam); return 0;
-    case WM_DROPFILES: OnDropFiles((HDROP)wParam); return 0;
+    // Commands that send requests, and drops, arriving inside another request's wait run after
+    // it; Start, Stop and Exit act at once.
+    case WM_COMMAND:
+        if (!IsImmediateCommand(LOWORD(wParam)) && DeferWhileSending(window, message, wParam, lParam))
+            return 0;
+        OnCommand(wParam);
+        return 0;
+    case WM_DROPFILES:
+        if (!DeferWhileSending(window, message, wParam, lParam))
+            OnDropFiles((HDROP)wParam);
+        return 0;
+    case kMsgAcceptDrops: DragAcceptFiles(window, wParam != 0 ? TRUE : FALSE); return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

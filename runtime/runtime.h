@@ -26,6 +26,9 @@ extern int FullScreenWidth;
 extern int FullScreenHeight;
 
 enum {
+    // Posted to the main window: wParam 1 accept dropped files, 0 refuse them. The worker never
+    // calls into the main window's thread directly, which would wait on it during Exit.
+    kMsgAcceptDrops = WM_APP + 1,
     kMainWindowWidth = 240,
     kMainWindowExtraHeight = 58,   // added to the caption height
     kStatusLineId = 2001,
@@ -47,6 +50,7 @@ void InsertMenuText(HMENU menu, UINT position, UINT state, UINT id, const char *
 void InsertMenuSeparator(HMENU menu, UINT position);
 void InsertSubMenu(HMENU menu, UINT position, HMENU submenu, const char *text);
 void RaiseWindow(HWND window);   // to the top of the z-order, from either thread
+void AcceptMainWindowDrops(bool accept);   // from either thread, without waiting
 void NameThread(HANDLE thread, const wchar_t *name);   // for debuggers and process lists
 // Shows a popup menu at the cursor with right-button tracking, owned by owner, then destroys it.
 void TrackMenuAtCursor(HMENU menu, HWND owner);
@@ -54,6 +58,8 @@ int GetWindowTextAnsi(HWND window, char *buffer, int max);
 void SetWindowTextAnsi(HWND window, const char *text);
 int AnsiToWide(const char *text, wchar_t *out, int units);   // cut to fit, always terminated
 int WideToAnsi(const wchar_t *text, char *out, int bytes);   // cut at a character boundary
+// For file names, which must never be cut: false (out "") when text is NULL or does not fit whole.
+bool AnsiToWideWhole(const char *text, wchar_t *out, int units);
 // The client area of a full-screen window: width and height of the work area above the caption.
 void ReadFullScreenSize(int *width, int *height);
 
@@ -88,7 +94,7 @@ struct RequestMailboxRecord {
     int width, height;
     int zoom;
     int bits;
-    const char *path;
+    const wchar_t *path;   // wide: a dropped name may hold characters the code page has not
     HBITMAP bitmap;
     int result;
 };
@@ -96,11 +102,15 @@ extern RequestMailboxRecord RequestMailbox;
 
 int RequestCreateImage(int index, const char *name, int width, int height, int bits);
 void RequestRedrawImage(int index);
-int RequestLoadImageFile(int index, const char *path);
+int RequestLoadImageFile(int index, const wchar_t *path);
 void RequestPasteBitmap(HBITMAP bitmap);
 void RequestOpenTextWindow(int n);
 void RequestOpenInputBox(int count);
 void RequestOpenButtonBox(int nx, int ny);
 void ServeRequest(void);
+// While a request is being sent (its wait pumps the main thread), keeps a main-window message
+// that would send another and posts it again once the send has ended; false when no send runs
+// (or the small queue is full), and the caller handles the message now.
+bool DeferWhileSending(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -54,7 +54,7 @@ DWORD WINAPI WorkerThreadMain(void *)
         if (RequestMailbox.code.load(std::memory_order_acquire) != 0)
             ServeRequest();
         if (StartRequest.load() == 1 && AppRunning.load() == 0) {
-            DragAcceptFiles(MainWindow, FALSE);
+            AcceptMainWindowDrops(false);
             AppRunning.store(1);
             StartRequest.store(0);
             StopRequest.store(0);
@@ -63,7 +63,7 @@ DWORD WINAPI WorkerThreadMain(void *)
                 break;
             AppRunning.store(0);
             StopRequest.store(0);
-            DragAcceptFiles(MainWindow, TRUE);
+            AcceptMainWindowDrops(true);
         }
     }
     TVX_AppExit();
@@ -93,14 +93,21 @@ void RunExitSequence(void)
     QuitState.store(1);
     TVX_CloseLogs();
 
+    // The main thread pumps nothing here, but it answers messages the worker sends it (a call
+    // that reaches a main-thread window from the worker waits for that answer), so that such a
+    // call cannot hold the worker past the limit.
     int start = NowMilliseconds();
     for (;;) {
         DWORD status = 0;
         if (!GetExitCodeThread(WorkerThreadHandle, &status) || status != STILL_ACTIVE)
             break;
-        if (ElapsedMilliseconds(NowMilliseconds(), start) > kExitWaitMilliseconds)
+        int elapsed = ElapsedMilliseconds(NowMilliseconds(), start);
+        if (elapsed > kExitWaitMilliseconds)
             break;
-        Sleep(0);
+        MsgWaitForMultipleObjects(1, &WorkerThreadHandle, FALSE,
+                                  (DWORD)(kExitWaitMilliseconds - elapsed + 1), QS_SENDMESSAGE);
+        MSG ignored;
+        PeekMessageW(&ignored, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     DWORD status = 0;
     if (GetExitCodeThread(WorkerThreadHandle, &status) && status == STILL_ACTIVE)

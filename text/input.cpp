@@ -57,6 +57,8 @@ template <typename Edit> static bool EditLine(int index, Edit edit)
 
 void TVX_InputText(char *buffer)
 {
+    if (buffer == NULL)
+        return;
     buffer[0] = '\0';
     int index = CurrentTextWindow;
     // After Exit no input begins: nothing would end it but the window's closing.

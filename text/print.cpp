@@ -13,7 +13,7 @@ static int IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) ? 
 void TVX_Print(const char *format, ...)
 {
     int index = CurrentTextWindow;
-    if (!IsTextWindowOpen(index))
+    if (format == NULL || !IsTextWindowOpen(index))
         return;
     char formatted[kPrintBytes];
     va_list arguments;

@@ -169,12 +169,14 @@ TEST(Titles, ShowZoomDepthAndHalftone)
     EXPECT_EQ(255u, strlen(title));
 }
 
+// The name after EnsureFileExtension, or "refused" when the extension did not fit.
 static std::u16string Ensure(std::u16string name, const char16_t *ext)
 {
     char16_t buffer[260] = {};
     for (size_t i = 0; i < name.size(); i++)
         buffer[i] = name[i];
-    EnsureFileExtension(buffer, 260, ext);
+    if (!EnsureFileExtension(buffer, 260, ext))
+        return name == buffer ? u"refused" : u"refused, name changed";
     return buffer;
 }
 
@@ -187,6 +189,34 @@ TEST(FileExtensions, AppendedUnlessTheLastFourCharactersHoldThem)
     EXPECT_EQ(u"x.tiff.tif", Ensure(u"x.tiff", u".tif"));
     EXPECT_EQ(u"png.png", Ensure(u"png", u".png"));   // three characters: always appended
     EXPECT_EQ(u".png", Ensure(u"", u".png"));
-    std::u16string full(258, u'a');
-    EXPECT_EQ(259u, Ensure(full, u".bmp").size());   // kept within the 260 units
+    // 255 units and ".bmp" fill 260 with the terminator; one more would cut the extension.
+    EXPECT_EQ(259u, Ensure(std::u16string(255, u'a'), u".bmp").size());
+    EXPECT_EQ(u"refused", Ensure(std::u16string(256, u'a'), u".bmp"));
+    EXPECT_EQ(u"refused", Ensure(std::u16string(258, u'a'), u".bmp"));
+    EXPECT_EQ(259u, Ensure(std::u16string(255, u'a') + u".PNG", u".png").size());   // already there
+}
+
+TEST(PixelBytes, CountsIn64BitsAndRefusesWhatIsOverTheCap)
+{
+    size_t bytes = 0;
+    EXPECT_TRUE(PixelBytes(640, 480, 32, &bytes));
+    EXPECT_EQ(640u * 480 * 4, bytes);
+    EXPECT_TRUE(PixelBytes(5, 3, 8, &bytes));
+    EXPECT_EQ(8u * 3, bytes);   // rows padded to 4 bytes
+    EXPECT_TRUE(PixelBytes(8192, 8192, 32, &bytes));
+    EXPECT_EQ(kMaxPixelBytes, (uint64_t)bytes);
+    const struct { int w, h, bits; } refused[] = {
+        {8192, 8193, 32},     // one row over the cap
+        {32768, 32768, 32},   // 4 GiB: 0 in 32-bit arithmetic
+        {65536, 65536, 8},    // 4 GiB: 0 in 32-bit arithmetic
+        {40000, 40000, 8},
+        {0x7FFFFFFF, 0x7FFFFFFF, 32},
+        {0, 10, 32}, {10, 0, 8}, {-1, 10, 32}, {10, -5, 8},
+        {10, 10, 24},
+    };
+    for (const auto &r : refused) {
+        bytes = 12345;
+        EXPECT_FALSE(PixelBytes(r.w, r.h, r.bits, &bytes)) << r.w << " x " << r.h << " x " << r.bits;
+        EXPECT_EQ(12345u, bytes);
+    }
 }
