@@ -2,7 +2,7 @@
 # Sourced by scripts/test and scripts/run.
 
 TVX_PACKAGES="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb openbox
-x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps"
+x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps locales"
 
 tvx_missing_packages() {
     local p missing=""
@@ -12,10 +12,19 @@ tvx_missing_packages() {
     echo "$missing"
 }
 
+# Wine names Unix files in the locale's character set: without ja_JP.UTF-8 present it cannot
+# make or open a file whose name holds characters outside ASCII.
+tvx_ensure_locale() {
+    locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+    echo "generating the locale ja_JP.UTF-8"
+    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 ||
+        { echo "set-up step failed: localedef -i ja_JP -f UTF-8 ja_JP.UTF-8" >&2; return 1; }
+}
+
 tvx_install_deps() {
     local missing
     missing=$(tvx_missing_packages)
-    [ -z "$missing" ] && return 0
+    [ -z "$missing" ] && { tvx_ensure_locale; return; }
     echo "installing:$missing"
     if [ "$(id -u)" != 0 ]; then
         echo "missing packages and not root: install them with apt-get:$missing" >&2
@@ -43,4 +52,5 @@ tvx_install_deps() {
     rm -f "$log"
     missing=$(tvx_missing_packages)
     [ -z "$missing" ] || { echo "set-up step failed: still missing after apt-get install:$missing" >&2; return 1; }
+    tvx_ensure_locale
 }

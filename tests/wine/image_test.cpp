@@ -449,3 +449,139 @@ TEST(ImageWindows, ADroppedFileLoadsOnlyTheFirstIntoThatImage)
     EXPECT_EQ(0, code);
     EXPECT_EQ(0x0000FFu, first);
 }
+
+static bool FileExists(const std::string &name)
+{
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static bool AnyFileLike(const std::string &pattern)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+// Names that do not fit whole, missing names, NULL arguments and sizes over the cap are refused
+// with the call's failure code; nothing is read or written under a cut name.
+TEST(ImageFiles, NamesThatDoNotFitNullArgumentsAndOversizedPicturesAreRefused)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            std::string folder = OutputFile("");
+            // 259 characters with ".png" just fit: written, and red.
+            std::string stem = folder + std::string(259 - 4 - folder.size(), 'n');
+            ASSERT_EQ(0, TVX_CreateImage(0, "red", 0, 0, 8, 8, 100));
+            for (int p = 0; p < 64; p++)
+                ImagePixels32[0][p] = 0xFF0000;
+            ASSERT_EQ(0, TVX_SaveImageFile(8, 8, 3, stem.c_str()));
+            std::string fits = stem + ".png";
+            ASSERT_EQ(259u, fits.size());
+            EXPECT_TRUE(FileExists(fits));
+            // A 318-character name whose first 259 characters name that file loads nothing.
+            ASSERT_EQ(0, TVX_CreateImage(1, "target", 0, 0, 8, 8, 100));
+            EXPECT_EQ(1, TVX_LoadImageFile((fits + std::string(59, 'x')).c_str(), 0, 0));
+            EXPECT_EQ(0u, ImagePixels32[1][0]);
+            EXPECT_EQ(0, TVX_LoadImageFile(fits.c_str(), 0, 0));
+            EXPECT_EQ(0xFF0000u, ImagePixels32[1][0] & 0xFFFFFF);
+            // Saves whose name, or whose name with its extension, does not fit write nothing.
+            for (size_t length : {256u, 257u, 324u, 325u}) {
+                std::string name = folder + std::string(length - folder.size(), 'q');
+                EXPECT_EQ(1, TVX_SaveImageFile(8, 8, 1, name.c_str())) << length;
+                EXPECT_EQ(1, TVX_SaveImageFile(8, 8, 3, name.c_str())) << length;
+            }
+            EXPECT_FALSE(AnyFileLike(folder + "qqq*"));
+            // No name: refused, and no file named ".jps" appears.
+            remove(".jps");
+            EXPECT_EQ(1, TVX_SaveImageFile(8, 8, 1, NULL));
+            EXPECT_EQ(1, TVX_SaveImageFile(8, 8, 1, ""));
+            EXPECT_EQ(1, TVX_SaveImageFile(8, 8, 3, ""));
+            EXPECT_FALSE(FileExists(".jps"));
+            EXPECT_FALSE(FileExists(".png"));
+            EXPECT_EQ(1, TVX_LoadImageFile(NULL, 0, 0));
+            EXPECT_EQ(1, TVX_LoadImageFile("", 0, 0));
+
+            // Pixel memory over 256 MiB is refused before anything is made; 32768 x 32768 x 4
+            // would be 0 bytes in 32-bit arithmetic.
+            EXPECT_EQ(3, TVX_CreateImage8(4, "huge", 0, 0, 40000, 40000, 100));
+            EXPECT_EQ(3, TVX_CreateImage(4, "huge", 0, 0, 32768, 32768, 100));
+            EXPECT_EQ(0, ImageTable[4].inUse);
+            EXPECT_EQ(nullptr, ImagePixels32[4]);
+            EXPECT_EQ(3, TVX_ResizeImage(1, 40000, 40000));
+            EXPECT_EQ(8, ImageTable[1].width);
+            EXPECT_EQ(0xFF0000u, ImagePixels32[1][0] & 0xFFFFFF);
+            std::string big = OutputFile("big");
+            EXPECT_EQ(1, TVX_SaveImageFile(40000, 40000, 1, big.c_str()));
+            EXPECT_EQ(1, TVX_SaveImageFile(8193, 8192, 3, big.c_str()));
+            EXPECT_FALSE(AnyFileLike(big + ".*"));
+
+            // NULL where a name is optional is "", elsewhere nothing happens.
+            ASSERT_EQ(0, TVX_CreateImage(3, NULL, 0, 0, 8, 8, 100));
+            EXPECT_EQ(L'(', TitleOf(ImageTable[3].window)[0]);   // an empty name, then the zoom
+            TVX_Print(NULL);
+            TVX_InputText(NULL);
+            TVX_GetImageRect(NULL, 0, 0, 8, 8);
+            TVX_PutFrame(NULL, 0);
+            char value[8];
+            EXPECT_EQ(2, TVX_GetInputBoxValue(0, NULL, 8));
+            EXPECT_EQ(1, TVX_GetInputBoxValue(0, value, 8));
+
+            // The pixel pointers go with the image.
+            ASSERT_NE(nullptr, ImagePixels32[3]);
+            TVX_DestroyImage(3);
+            EXPECT_EQ(nullptr, ImagePixels32[3]);
+            EXPECT_EQ(nullptr, ImagePixels8[3]);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+// A file whose name holds characters outside code page 932, dropped on the main window and on an
+// image window, is loaded by its wide name; a prompt answer over the size cap makes no image.
+TEST(MainWindowImages, DroppedNamesOutsideTheCodePageLoadAndOversizedPromptsMakeNoImage)
+{
+    const std::wstring unicodeName = FullPath(OutputFile("")) + L"caf\u00e9_\ud55c\uad6d.png";
+    unsigned dropped = 0, onWindow = 0;
+    int made = -1;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([&] {
+            ASSERT_EQ(0, TVX_CreateImage(9, "src", 0, 0, 6, 4, 100));
+            for (int p = 0; p < 24; p++)
+                ImagePixels32[9][p] = 0x12A05C;
+            ASSERT_EQ(0, TVX_SaveImageFile(4, 6, 3, OutputFile("unicode").c_str()));
+            TVX_DestroyImage(9);
+            ASSERT_TRUE(CopyFileW(FullPath(OutputFile("unicode.png")).c_str(),
+                                  unicodeName.c_str(), FALSE));
+            ASSERT_EQ(0, TVX_CreateImage(1, "target", 0, 0, 8, 8, 100));
+            SendMessageW(ImageTable[1].window, WM_DROPFILES, (WPARAM)MakeDrop({unicodeName}), 0);
+            onWindow = ImagePixels32[1][0] & 0xFFFFFF;
+        });
+        StopUntilIdle();
+        PostMessageW(MainWindow, WM_DROPFILES, (WPARAM)MakeDrop({unicodeName}), 0);
+        ASSERT_TRUE(WaitUntil([] { return ImageTable[0].inUse != 0; }, 10000));
+        Sleep(200);
+        dropped = ImagePixels32[0][0] & 0xFFFFFF;
+
+        PostMainCommand(1027);
+        for (const wchar_t *answer : {L"40000\r", L"40000\r", L"8\r"}) {
+            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+            int line = TextWindow[0].cursor_y;
+            for (const wchar_t *p = answer; *p; p++) {
+                PostMessageW(TextWindow[0].window, WM_CHAR, *p, 0);
+                Sleep(20);
+            }
+            ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != line; }, 5000));
+        }
+        Sleep(300);
+        made = FirstFreeImageSlot();
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0x12A05Cu, onWindow);
+    EXPECT_EQ(0x12A05Cu, dropped);
+    EXPECT_EQ(2, made);   // slots 0 and 1 only
+}
