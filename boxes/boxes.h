@@ -38,6 +38,10 @@ HWND InputBoxWindow(void);   // NULL when there is no input box
 // Shared by both boxes: a popup menu of one item at the cursor, and the rename prompt in the
 // current text window (false for an empty line).
 void ShowOneItemMenu(HWND window, UINT id, const char *text);
+// Shows a box made hidden, in front. It takes the foreground only when the main window does not
+// have it: keys the user types there in quick succession (X just after S opened the box) must
+// still reach the main window, and under Wine a key in flight while the foreground moves is lost.
+void ShowBoxWindow(HWND box);
 bool AskForLabel(int k, HWND control, char line[256]);
 LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -35,7 +35,9 @@ void TVX_OpenButtonBox(int x, int y, int nx, int ny)
     BoxSize client = ButtonBoxClient(nx, ny, b.buttonWidth, b.buttonHeight);
     RECT outer = {0, 0, client.width, client.height};
     AdjustWindowRect(&outer, kBoxStyle, FALSE);
-    b.boxWindow = CreateWindowExW(0, L"tvx_bb", L"ButtonBox", kBoxStyle, x, y,
+    // Made hidden and shown once whole, so that showing it is the one moment it may take the
+    // foreground (see ShowBoxWindow).
+    b.boxWindow = CreateWindowExW(0, L"tvx_bb", L"ButtonBox", kBoxStyle & ~WS_VISIBLE, x, y,
                                   outer.right - outer.left, outer.bottom - outer.top, MainWindow,
                                   NULL, InstanceHandle, NULL);
     if (b.boxWindow == NULL)
@@ -51,8 +53,7 @@ void TVX_OpenButtonBox(int x, int y, int nx, int ny)
                                           NULL, InstanceHandle, NULL);
             b.pressCount[k] = 0;
         }
-    UpdateWindow(b.boxWindow);
-    SetForegroundWindow(b.boxWindow);
+    ShowBoxWindow(b.boxWindow);
 }
 
 void TVX_SetButtonBoxTitle(int index, const char *text)
@@ -89,6 +90,19 @@ void DestroyButtonBox(void)
     ButtonBoxState.boxWindow = NULL;
     if (!DestroyWindow(box))
         MessageBoxW(MainWindow, L"DestroyWindow[BB] error", L"TORVEX error!", MB_OK | MB_ICONERROR);
+}
+
+void ShowBoxWindow(HWND box)
+{
+    if (GetForegroundWindow() == MainWindow) {
+        ShowWindow(box, SW_SHOWNA);
+        SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        UpdateWindow(box);
+        return;
+    }
+    ShowWindow(box, SW_SHOW);
+    UpdateWindow(box);
+    SetForegroundWindow(box);
 }
 
 void ShowOneItemMenu(HWND window, UINT id, const char *text)

@@ -52,7 +52,7 @@ void TVX_OpenInputBox(int x, int y, int items)
     BoxSize client = InputBoxClient(b.itemCount, b.labelWidth, b.editWidth);
     RECT outer = {0, 0, client.width, client.height};
     AdjustWindowRect(&outer, kBoxStyle, FALSE);
-    b.boxWindow = CreateWindowExW(0, L"tvx_ib", L"InputBox", kBoxStyle, x, y,
+    b.boxWindow = CreateWindowExW(0, L"tvx_ib", L"InputBox", kBoxStyle & ~WS_VISIBLE, x, y,
                                   outer.right - outer.left, outer.bottom - outer.top, MainWindow,
                                   NULL, InstanceHandle, NULL);
     if (b.boxWindow == NULL)
@@ -73,8 +73,7 @@ void TVX_OpenInputBox(int x, int y, int items)
                                     at.x, at.y, b.editWidth, 24, b.boxWindow, NULL,
                                     InstanceHandle, NULL);
     }
-    UpdateWindow(b.boxWindow);
-    SetForegroundWindow(b.boxWindow);
+    ShowBoxWindow(b.boxWindow);
     SetFocus(b.edit[0]);
     b.focusedEdit = b.edit[0];
 }

@@ -53,11 +53,15 @@ DWORD WINAPI WorkerThreadMain(void *)
         TVX_PumpMessages();
         if (RequestMailbox.code.load(std::memory_order_acquire) != 0)
             ServeRequest();
-        if (StartRequest.load() == 1 && AppRunning.load() == 0) {
+        if (StartRequest.load() == 1 && AppRunning.load() == 0 && QuitState.load() == 0) {
             AcceptMainWindowDrops(false);
             AppRunning.store(1);
             StartRequest.store(0);
             StopRequest.store(0);
+            // Exit may have come between the checks above and the clearing: Exit sets QuitState
+            // before StopRequest, so reading QuitState after the clearing cannot miss it.
+            if (QuitState.load() != 0)
+                StopRequest.store(1);
             TVX_AppMain();
             if (QuitState.load() != 0)
                 break;
@@ -88,9 +92,10 @@ void RunExitSequence(void)
     // Exit is taken once; a second X or Escape queued behind the first finds it done.
     if (QuitState.load() != 0)
         return;
+    // QuitState before StopRequest: a run beginning now clears StopRequest, then reads QuitState.
     InputWindow.store(0);
-    StopRequest.store(1);
     QuitState.store(1);
+    StopRequest.store(1);
     TVX_CloseLogs();
 
     // The main thread pumps nothing here, but it answers messages the worker sends it (a call

@@ -176,6 +176,52 @@ TEST(Exit, DuringAPollingRunEndsOnTheWorkerWithinOnePoll)
     EXPECT_LT(ended - exitAsked, 1000);
 }
 
+// Start and Exit pressed together: a run beginning as Exit comes must not clear Exit's stop
+// request, nor wait for the main thread while it waits for the worker.
+TEST(Exit, StartAndExitAtOnceEndOnTheWorker)
+{
+    OnAppMain = PollingRun;
+    DWORD workerId = 0;
+    int exitAsked = 0;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        workerId = WorkerThreadId;
+        exitAsked = Now();
+        PostMainKey('S');
+        PostMainKey('X');
+    });
+    int ended = Now();
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, ExitHook.calls.load());
+    EXPECT_EQ(workerId, ExitHook.lastThread.load());   // not killed: it ended by itself
+    EXPECT_LT(ended - exitAsked, 1000);
+}
+
+// A run that reaches the main window after Exit has begun (a message sent to it) is answered, so
+// the worker still ends by itself.
+TEST(Exit, AMessageTheRunSendsToTheMainWindowDuringExitIsAnswered)
+{
+    std::atomic<LRESULT> answered{-1};
+    OnAppMain = [&] {
+        while (QuitState.load() == 0)
+            Sleep(1);   // neither pumps nor polls: Exit is waiting for the worker now
+        DWORD_PTR result = 0;
+        answered = SendMessageTimeoutW(MainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+        PollingRun();
+    };
+    DWORD workerId = 0;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        workerId = WorkerThreadId;
+        PostMainKey('S');
+        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
+        PostMainKey('X');
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, answered.load());
+    EXPECT_EQ(workerId, ExitHook.lastThread.load());
+}
+
 TEST(Exit, ABlockedWorkerIsTerminatedAfterTwoSecondsAndExitRunsOnTheMainThread)
 {
     std::atomic<int> blocked{0};
