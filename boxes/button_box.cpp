@@ -158,12 +158,11 @@ static void OnKeyDown(HWND window, WPARAM key)
 {
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     if (ctrl) {
-        if (key == 'Q')
+        if (key == 'Q' && !IsModalWaitActive())
             PostMessageW(window, WM_CLOSE, 0, 0);
         return;
     }
-    if (key == 'S' || key == 'C' || key == 'X' || key == VK_ESCAPE)
-        PostMessageW(MainWindow, WM_KEYDOWN, key, 0);
+    ForwardMainKey(key);
 }
 
 static int IndexAt(LPARAM lParam)
@@ -194,12 +193,21 @@ LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             b.pressCount[wParam - '0']++;
         return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
-    case WM_LBUTTONDBLCLK: RenameButton(IndexAt(lParam)); return 0;
-    case WM_RBUTTONDOWN:
-        b.renameIndex = IndexAt(lParam);
-        ShowOneItemMenu(window, kCmdRenameButton, "Rename");
+    // Renaming reads a line: refused, like the menus, while a line input or click wait runs.
+    case WM_LBUTTONDBLCLK:
+        if (!IsModalWaitActive())
+            RenameButton(IndexAt(lParam));
         return 0;
-    case WM_NCRBUTTONDOWN: ShowOneItemMenu(window, kCmdDestroyButtonBox, "&Destroy\tCtrl+Q"); return 0;
+    case WM_RBUTTONDOWN:
+        if (!IsModalWaitActive()) {
+            b.renameIndex = IndexAt(lParam);
+            ShowOneItemMenu(window, kCmdRenameButton, "Rename");
+        }
+        return 0;
+    case WM_NCRBUTTONDOWN:
+        if (!IsModalWaitActive())
+            ShowOneItemMenu(window, kCmdDestroyButtonBox, "&Destroy\tCtrl+Q");
+        return 0;
     case WM_CLOSE: DestroyButtonBox(); return 0;
     case WM_DESTROY: return 0;
     case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;

@@ -209,21 +209,25 @@ LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         InputColumnsFor(LOWORD(lParam), b.sizingEdge, &b.labelWidth, &b.editWidth);
         Layout();
         return 0;
+    // Renaming reads a line: refused, like the menus, while a line input or click wait runs.
     case WM_LBUTTONDBLCLK: {
         int item = InputItemAt((short)HIWORD(lParam), b.itemCount);
-        if (item >= 0)
+        if (item >= 0 && !IsModalWaitActive())
             RenameItem(item);
         return 0;
     }
     case WM_RBUTTONDOWN: {
         int item = InputItemAt((short)HIWORD(lParam), b.itemCount);
-        if (item >= 0) {
+        if (item >= 0 && !IsModalWaitActive()) {
             b.renameIndex = item;
             ShowOneItemMenu(window, kCmdRenameItem, "Rename");
         }
         return 0;
     }
-    case WM_NCRBUTTONDOWN: ShowOneItemMenu(window, kCmdDestroyInputBox, "Destroy"); return 0;
+    case WM_NCRBUTTONDOWN:
+        if (!IsModalWaitActive())
+            ShowOneItemMenu(window, kCmdDestroyInputBox, "Destroy");
+        return 0;
     case WM_CLOSE: DestroyInputBox(); return 0;
     case WM_DESTROY: return 0;
     case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;

@@ -4,6 +4,7 @@ add_library(torvex STATIC
     ${TVX_PORTABLE_SOURCES}
     runtime/helpers.cpp
     runtime/mailbox.cpp
+    runtime/modal.cpp
     runtime/main_window.cpp
     runtime/startup.cpp
     runtime/unbuilt.cpp

@@ -16,8 +16,6 @@ int &CurrentImage = Selection.current;
 
 static bool InUse(int index) { return (unsigned)index < 256 && ImageTable[index].inUse; }
 
-static int IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) ? 1 : 0; }
-
 void InitImageTable(void)
 {
     for (ImageRecord &record : ImageTable)

@@ -22,15 +22,14 @@ ScreenLimits ReadScreenLimits(void);
 LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A wait for clicks in one image window (the interactive operations).
+// Whether one runs is ClickWaitActive, the flag of the library's one modal rule.
 struct ClickWaitState {
-    int active;
     int image;
     int clicked, clickX, clickY;
     int moved, moveX, moveY;
     int cancelled;
 };
 extern ClickWaitState ClickWait;
-int IsClickWaitActive(void);
 int BeginClickWait(int image, const char *prompt);   // 0, or 2 for a bad or free image
 void EndClickWait(void);
 

@@ -6,9 +6,7 @@
 #include "text_window.h"
 #include "unbuilt.h"
 
-ClickWaitState ClickWait = {0, -1, 0, 0, 0, 0, 0, 0, 0};
-
-int IsClickWaitActive(void) { return ClickWait.active; }
+ClickWaitState ClickWait = {-1, 0, 0, 0, 0, 0, 0, 0};
 
 int BeginClickWait(int image, const char *prompt)
 {
@@ -20,14 +18,14 @@ int BeginClickWait(int image, const char *prompt)
     ClickWait.clicked = 0;
     StopRequest.store(0);
     ClickWait.image = image;
-    ClickWait.active = 1;
+    ClickWaitActive.store(1);
     return 0;
 }
 
 void EndClickWait(void)
 {
     ShowColorDepthStatus();
-    ClickWait.active = 0;
+    ClickWaitActive.store(0);
     ClickWait.image = -1;
     AcceptMainWindowDrops(true);
 }
@@ -40,7 +38,9 @@ static void ZoomBy(int index, bool in)
 
 static void OnKeyDown(HWND window, int index, WPARAM key)
 {
-    if (ClickWait.active)
+    // A click wait takes this window's keys itself; during a line input only Start, Stop and Exit
+    // pass on to the main window, which decides on them.
+    if (ClickWaitActive.load() != 0 || ForwardMainKey(key) || IsModalWaitActive())
         return;
     if (GetKeyState(VK_CONTROL) < 0) {
         switch (key) {
@@ -56,10 +56,6 @@ static void OnKeyDown(HWND window, int index, WPARAM key)
         }
     }
     switch (key) {
-    case VK_ESCAPE:
-    case 'X':
-    case 'S':
-    case 'C': PostMessageW(MainWindow, WM_KEYDOWN, key, 0); break;
     case VK_TAB:
         if (GetStretchBltMode(ImageTable[index].windowDC) == COLORONCOLOR) {
             ImageRecord &r = ImageTable[index];
@@ -91,8 +87,8 @@ static void OnWheel(int index, WPARAM wParam)
 // Feeds the running click wait from its own window; false when no wait takes this window.
 static bool FeedClickWait(int index, UINT message, LPARAM lParam)
 {
-    if (!ClickWait.active || ClickWait.image != index)
-        return ClickWait.active != 0;
+    if (ClickWaitActive.load() == 0 || ClickWait.image != index)
+        return ClickWaitActive.load() != 0;
     int zoom = ImageTable[index].zoom;
     int x = ClientToPixel(LOWORD(lParam), zoom);
     int y = ClientToPixel(HIWORD(lParam), zoom);

@@ -54,11 +54,6 @@ bool AnsiToWideWhole(const char *text, wchar_t *out, int units)
     return true;
 }
 
-static int IsSystemLeadByte(unsigned char byte)
-{
-    return IsDBCSLeadByte(byte) ? 1 : 0;
-}
-
 int WideToAnsi(const wchar_t *text, char *out, int bytes)
 {
     if (bytes <= 0)

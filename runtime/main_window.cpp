@@ -72,7 +72,7 @@ HMENU BuildMainPopupMenu(void)
 
 static void OnRightButton(HWND window)
 {
-    if (IsClickWaitActive())
+    if (ClickWaitActive.load() != 0)
         return;
     TrackMenuAtCursor(BuildMainPopupMenu(), window);
 }
@@ -82,7 +82,10 @@ static void OnKeyDown(HWND window, WPARAM key)
     switch (MainKeyAction((unsigned)key, GetKeyState(VK_CONTROL) < 0)) {
     case kMainKeyPostPaste: PostMessageW(window, WM_COMMAND, kCmdPaste, 0); break;
     case kMainKeyPostWindowInfo: PostMessageW(window, WM_COMMAND, kCmdWindowInfo, 0); break;
-    case kMainKeyStart: RequestStart(); break;
+    case kMainKeyStart:
+        if (!IsModalWaitActive())
+            RequestStart();
+        break;
     case kMainKeyStop: RequestStop(); break;
     case kMainKeyExit: RunExitSequence(); break;
     default: break;
@@ -190,6 +193,10 @@ static void OnCommand(WPARAM wParam)
     // After Exit the worker serves nothing more: no prompt or request may begin.
     int id = LOWORD(wParam);
     if (QuitState.load() != 0 && id != kCmdExit)
+        return;
+    // While a line input or a click wait runs only Stop and Exit act: the others are the items
+    // the popup menu greys, and a prompt would start a second line input.
+    if (IsModalWaitActive() && id != kCmdStop && id != kCmdExit)
         return;
     switch (id) {
     case kCmdStart: RequestStart(); break;

@@ -63,6 +63,17 @@ bool AnsiToWideWhole(const char *text, wchar_t *out, int units);
 // The client area of a full-screen window: width and height of the work area above the caption.
 void ReadFullScreenSize(int *width, int *height);
 
+// ----- The modal rule and the keys every window passes on -------------------------------------
+extern std::atomic<int> InputWindow;       // 0, or the text window of the active line input plus 1
+extern std::atomic<int> ClickWaitActive;   // 1 while an image operation waits for clicks
+// True while a line input or a click wait runs: context menus and command keys are refused.
+bool IsModalWaitActive(void);
+// Takes the line input for text window index; false when one runs already (none may nest).
+bool ClaimLineInput(int index);
+// S, C, X and Escape without Ctrl go to the main window (Start, Stop, Exit); true when key was one.
+bool ForwardMainKey(WPARAM key);
+int IsSystemLeadByte(unsigned char byte);   // of the system code page, for the cutting rules
+
 // ----- Worker thread and shared flags --------------------------------------------------------
 extern std::atomic<int> StartRequest;
 extern std::atomic<int> AppRunning;

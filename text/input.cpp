@@ -4,7 +4,6 @@
 #include "runtime.h"
 #include "text_window.h"
 
-std::atomic<int> InputWindow{0};
 std::atomic<int> KeyAction{0};
 KeyRingState KeyRing;
 static wchar_t LastInputLine[kInputMaxUnits + 1];
@@ -61,15 +60,15 @@ void TVX_InputText(char *buffer)
         return;
     buffer[0] = '\0';
     int index = CurrentTextWindow;
-    // After Exit no input begins: nothing would end it but the window's closing.
-    if (!IsTextWindowOpen(index) || QuitState.load() != 0)
+    // After Exit no input begins: nothing would end it but the window's closing. Inside another
+    // input none begins either: the outer one goes on and keeps what the user types.
+    if (!IsTextWindowOpen(index) || QuitState.load() != 0 || !ClaimLineInput(index))
         return;
     HWND window = TextWindow[index].window;
     RaiseWindow(window);
     SetStatusText("Input text");
 
     int last = NowMilliseconds();
-    InputWindow.store(index + 1);
     int phase = 1;
     bool redraw = true;
     InputLine line;

@@ -8,8 +8,6 @@
 
 enum { kPrintBytes = 4096 };
 
-static int IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) ? 1 : 0; }
-
 void TVX_Print(const char *format, ...)
 {
     int index = CurrentTextWindow;

@@ -374,27 +374,15 @@ static void OnKeyDown(HWND window, int index, WPARAM key)
         }
         return;
     }
+    // During a click wait only Start, Stop and Exit pass on to the main window.
+    if (ForwardMainKey(key) || IsModalWaitActive())
+        return;
     switch (key) {
     case 'A': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextAbout, 0); break;
-    case 'C':
-        if (ctrl)
-            PostMessageW(window, WM_COMMAND, kCmdTextCopyLog, 0);
-        else
-            PostMessageW(MainWindow, WM_KEYDOWN, 'C', 0);
-        break;
+    case 'C': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextCopyLog, 0); break;
     case 'Q': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextDestroy, 0); break;
-    case 'S':
-        if (ctrl)
-            PostMessageW(window, WM_COMMAND, kCmdTextSelect, 0);
-        else
-            PostMessageW(MainWindow, WM_KEYDOWN, 'S', 0);
-        break;
+    case 'S': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextSelect, 0); break;
     case 'W': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextWindowInfo, 0); break;
-    case 'X':
-    case VK_ESCAPE:
-        if (!ctrl)
-            PostMessageW(MainWindow, WM_KEYDOWN, key, 0);
-        break;
     case VK_SPACE:
         if (!ctrl) {
             TVX_SelectTextWindow(index);
@@ -450,7 +438,7 @@ HMENU BuildTextWindowMenu(int index)
 
 static void OnRightButton(HWND window, int index)
 {
-    if (InputWindow.load() != 0 || IsClickWaitActive())
+    if (IsModalWaitActive())
         return;
     TrackMenuAtCursor(BuildTextWindowMenu(index), window);
 }

@@ -53,7 +53,6 @@ HMENU BuildTextWindowMenu(int index);   // the popup menu with its check marks
 LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Line input.
-extern std::atomic<int> InputWindow;   // 0, or the text window of the active line input plus 1
 extern std::atomic<int> KeyAction;     // 0 none, 1 recall the last line, 2 paste
 extern KeyRingState KeyRing;
 void ClearLastInputLine(void);

@@ -329,3 +329,42 @@ TEST(Boxes, TheMainWindowsPromptsOpenAndReplaceThem)
     EXPECT_EQ(3, items[0]);
     EXPECT_EQ(5, items[1]);
 }
+
+// While the console waits for its line, nothing starts a second line input: a rename asked for
+// from the box's menu returns at once with the label kept, a double click and the main window's
+// commands are refused, and the line the user then types goes to the console.
+TEST(Modal, NoLineInputStartsInsideAnotherAndTheTypedLineReachesTheFirst)
+{
+    std::atomic<int> result{-1};
+    OnAppMain = [&] {
+        TVX_OpenButtonBox(0, 336, 3, 1);
+        TVX_OpenTextWindow(0, -1, -1, -1, -1);
+        result = TVX_Command();
+        while (StopRequest.load() == 0) {
+            TVX_PumpMessages();
+            Sleep(1);
+        }
+    };
+    std::wstring label;
+    bool textWindowOne = true;
+    int code = RunWithDriver([&] {
+        WaitForIdleWorker();
+        PostMainKey('S');
+        ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+        HWND box = ButtonBoxState.boxWindow;
+        ButtonBoxState.renameIndex = 1;
+        PostMessageW(box, WM_COMMAND, kCmdRenameButton, 0);
+        PostMessageW(box, WM_LBUTTONDBLCLK, 0, MAKELPARAM(102 + 1, 10));
+        PostMainCommand(1028);   // Text Window
+        Sleep(300);
+        EXPECT_EQ(1, InputWindow.load());   // still the console's
+        Answer(L"ver");
+        ASSERT_TRUE(WaitUntil([&] { return result.load() != -1; }, 5000));
+        label = TextOf(ButtonBoxState.button[1]);
+        textWindowOne = IsTextWindowOpen(1) != 0;
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, result.load());   // "ver" reached the console
+    EXPECT_EQ(L"1", label);
+    EXPECT_FALSE(textWindowOne);
+}

@@ -199,7 +199,7 @@ TEST(ImageWindows, ClicksWheelAndTabReachTheImage)
             SendMessageW(window, WM_KEYDOWN, VK_TAB, 0);   // ignored while waiting
             EXPECT_EQ(COLORONCOLOR, TVX_GetStretchMode(0));
             EndClickWait();
-            EXPECT_EQ(0, ClickWait.active);
+            EXPECT_EQ(0, ClickWaitActive.load());
 
             ASSERT_EQ(0, TVX_SetZoom(0, 100));
             SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);   // no Ctrl
