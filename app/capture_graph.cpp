@@ -51,9 +51,8 @@ STDMETHODIMP tzm_SampleGrabberCB::QueryInterface(REFIID iid, void **object)
 
 STDMETHODIMP tzm_SampleGrabberCB::BufferCB(double sampleTime, BYTE *buffer, long length)
 {
-    CameraSlot &slot = CaptureGraph.camera[cameraIndex];
-    if (slot.frame.buffer != nullptr)
-        StoreSample(&slot.frame, buffer, length, sampleTime);
+    // The store checks the buffer under its lock: the module may be letting it go right now.
+    StoreSample(&CaptureGraph.camera[cameraIndex].frame, buffer, length, sampleTime);
     return S_OK;
 }
 
@@ -99,7 +98,10 @@ static void ClearSlot(CameraSlot &slot)
         flag = 0;
 }
 
-static void ReleaseSlot(CameraSlot &slot)
+// Lets a camera's objects go. When its graph is known to be stopped (or never ran), the frame
+// buffer and the callback go too; otherwise a streaming thread may still be inside the callback,
+// so both are left allocated (a small leak instead of a write into freed memory).
+static void ReleaseSlot(CameraSlot &slot, bool stopped)
 {
     // The graph still holds the grabber after the slot lets it go, and a grabber releases its
     // callback when it goes: take the callback back before it is freed.
@@ -111,19 +113,39 @@ static void ReleaseSlot(CameraSlot &slot)
     ReleaseHeld(slot.grabberFilter);
     ReleaseHeld(slot.captureFilter);
     ReleaseHeld(slot.builder);
-    // The graph is stopped or never ran: no streaming thread writes the buffer any more.
+    uint8_t *buffer;
     {
         std::lock_guard<std::mutex> hold(slot.frame.lock);
-        free(slot.frame.buffer);
+        buffer = slot.frame.buffer;
         slot.frame.buffer = nullptr;
+        slot.frame.frameBytes = 0;
     }
-    delete slot.callback;
+    if (stopped) {
+        free(buffer);
+        delete slot.callback;
+    }
     slot.callback = nullptr;
+}
+
+// Stops the graph and waits up to 3 s for the stop to be confirmed; false when it was not.
+static bool StopGraph(IGraphBuilder *graph)
+{
+    IMediaControl *control = nullptr;
+    if (graph == nullptr || FAILED(graph->QueryInterface(IID_IMediaControl, (void **)&control)) ||
+        control == nullptr)
+        return false;
+    DWORD start = tzm_System.tickCount();
+    bool stopped = false;
+    while (!(stopped = control->Stop() == S_OK) && tzm_System.tickCount() - start <= 3000) {
+    }
+    control->Release();
+    return stopped;
 }
 
 // What one attempt holds besides the slots, released at its end whatever happened.
 struct AttemptHeld {
     bool comStarted = false;   // CoInitialize answered S_OK or S_FALSE: the count must balance
+    bool ran = false;          // Run was called: streams may deliver until the graph stops
     ICreateDevEnum *devices = nullptr;
     IEnumMoniker *monikers = nullptr;
     IMoniker *moniker = nullptr;
@@ -138,8 +160,11 @@ static void TearDown(AttemptHeld &held)
     ReleaseHeld(held.moniker);
     ReleaseHeld(held.control);
     ReleaseHeld(held.config);
+    // After Run (19 includes "still starting", 21 ran without a frame) the streams may deliver:
+    // stop and confirm before the buffers go.
+    bool stopped = !held.ran || StopGraph(CaptureGraph.graph);
     for (int i = 7; i >= 0; i--)
-        ReleaseSlot(CaptureGraph.camera[i]);
+        ReleaseSlot(CaptureGraph.camera[i], stopped);
     ReleaseHeld(CaptureGraph.graph);
     CaptureGraph.cameraCount = 0;
     if (held.comStarted)
@@ -307,6 +332,7 @@ static int OpenAttempt(double frameRate, AttemptHeld &held)
     if (FAILED(g.graph->QueryInterface(IID_IMediaControl, (void **)&held.control)))
         return 18;
     HRESULT ran = held.control->Run();
+    held.ran = true;
     ReleaseHeld(held.control);
     if (ran != S_OK)
         return 19;
@@ -334,10 +360,10 @@ int tzm_OpenCameras(double frameRate)
             g.opened = 1;
             return 0;
         }
-        if (code == 19 || code == 21)
-            attempts++;
         TearDown(held);
-        if (attempts != 1 && attempts != 2)
+        // Only a graph that would not run or deliver is built again, at most twice; any other
+        // failure, also one that follows such a retry, is final.
+        if ((code != 19 && code != 21) || ++attempts > 2)
             return code;
     }
 }
@@ -350,15 +376,13 @@ int tzm_CloseCameras(void)
     IMediaControl *control = nullptr;
     if (FAILED(g.graph->QueryInterface(IID_IMediaControl, (void **)&control)) || control == nullptr)
         return 2;
-    DWORD start = tzm_System.tickCount();
-    while (control->Stop() != S_OK && tzm_System.tickCount() - start <= 3000) {
-    }
     control->Release();
+    bool stopped = StopGraph(g.graph);
     for (int i = g.cameraCount - 1; i >= 0; i--)
-        ReleaseSlot(g.camera[i]);
+        ReleaseSlot(g.camera[i], stopped);
     g.cameraCount = 0;
     ReleaseHeld(g.graph);
     tzm_System.coUninitialize();
     g.opened = 0;
-    return 0;
+    return stopped ? 0 : 3;
 }

@@ -62,7 +62,9 @@ struct CaptureGraphRecord {
 extern CaptureGraphRecord CaptureGraph;
 
 int tzm_OpenCameras(double frameRate);   // 0 running; 1 already open; 2 to 23 (see the .cpp)
-int tzm_CloseCameras(void);              // 0 closed; 1 not open; 2 no media control
+int tzm_CloseCameras(void);              // 0 closed; 1 not open; 2 no media control; 3 closed,
+                                         // but the graph did not confirm its stop: the frame
+                                         // buffers are kept, since streams may still write them
 IPin *tzm_FindPin(IBaseFilter *filter, PIN_DIRECTION direction);
 
 double tzm_GetCameraProperty(int property, int *isAuto);   // camera 0, percent; -1.0 unreadable

@@ -21,6 +21,8 @@ void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int ro
 void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double sampleTime)
 {
     std::lock_guard<std::mutex> hold(slot->lock);
+    if (slot->buffer == nullptr)
+        return;   // the module has let the buffer go
     slot->frameBytes = length;
     CopyFrameFlipped(slot->buffer, sample, length, kFrameHeight480);
     slot->sampleTime = sampleTime;
@@ -40,7 +42,7 @@ long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime)
         n = bytes;
     if (n > kFrameBufferBytes)
         n = kFrameBufferBytes;
-    if (n > 0)
+    if (n > 0 && slot->buffer != nullptr)
         memcpy(dst, slot->buffer, (size_t)n);
     if (sampleTime != nullptr)
         *sampleTime = slot->sampleTime;

@@ -35,6 +35,11 @@ TEST(FrameCopy, ALongerSampleIsCutToTheBuffer)
     CopyFrameFlipped(fresh.data(), shortRows.data(), (long)shortRows.size(), 480);
     EXPECT_EQ(9, fresh[99]);
     EXPECT_EQ(0, fresh[100]);
+    // A slot whose buffer the module has let go takes no frame and gives none.
+    FrameSlot gone;
+    StoreSample(&gone, sample.data(), kFrameBufferBytes, 1.0);
+    EXPECT_EQ(0, gone.frameBytes);
+    EXPECT_EQ(0, TakeFrame(&gone, fresh.data(), kFrameBufferBytes, nullptr));
 }
 
 TEST(FrameHandover, TheReaderNeverSeesHalfOfTwoFrames)

@@ -42,13 +42,31 @@ TEST(CaptureFakes, EveryFailureGivesItsCodeAndReleasesEverything)
         World.fail.insert(row.call);
         EXPECT_EQ(row.code, tzm_OpenCameras(30.0)) << row.call;
         bool retried = row.code == 19 || row.code == 21;
-        // 19 and 21 rebuild the graph from scratch: three attempts in all.
+        // 19 and 21 rebuild the graph from scratch: three attempts in all, each graph stopped
+        // before its frame buffers go.
         EXPECT_EQ(retried ? 3 : 1, World.inits) << row.call;
         if (retried) {
             EXPECT_EQ(3, World.graphs) << row.call;
+            EXPECT_EQ(3, World.stops) << row.call;
         }
         ExpectNothingHeld();
     }
+    // A retry that fails another way ends there: two attempts, that failure's code.
+    const Row afterRetry[] = {{"Connect", 15}, {"CoInit", 2}, {"Bind", 7}};
+    for (const Row &row : afterRetry) {
+        UseFakeWorld({kPnp0, kPnp1});
+        World.failAt[1] = {"Run"};
+        World.failAt[2] = {row.call};
+        EXPECT_EQ(row.code, tzm_OpenCameras(30.0)) << row.call;
+        EXPECT_EQ(2, World.inits) << row.call;
+        ExpectNothingHeld();
+    }
+    UseFakeWorld({kPnp0});
+    World.failAt[1] = {"NoFrame"};   // the second attempt delivers: open
+    EXPECT_EQ(0, tzm_OpenCameras(30.0));
+    EXPECT_EQ(2, World.inits);
+    EXPECT_EQ(0, tzm_CloseCameras());
+    ExpectNothingHeld();
     UseFakeWorld({kSoft, kSoft});   // no plug-and-play device: 8, after one attempt
     EXPECT_EQ(8, tzm_OpenCameras(30.0));
     EXPECT_EQ(1, World.inits);
@@ -88,6 +106,24 @@ TEST(CaptureFakes, OnlyPlugAndPlayDevicesAmongTheFirstEightAreOpened)
     EXPECT_EQ(400000, World.formatTime);
     EXPECT_EQ(0, tzm_CloseCameras());
     ExpectNothingHeld();
+}
+
+// A graph that does not confirm its stop may still deliver: its frame buffers and callbacks stay
+// allocated, and a late frame finds no buffer to write.
+TEST(CaptureFakes, AGraphThatDoesNotStopKeepsItsBuffersFromLateFrames)
+{
+    UseFakeWorld({kPnp0});
+    World.failAt[1] = {"NoFrame", "Stop"};
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));   // the first graph ran, did not deliver, nor stop
+    EXPECT_EQ(2, World.inits);
+    tzm_SampleGrabberCB *callback = CaptureGraph.camera[0].callback;
+    World.fail.insert("Stop");
+    EXPECT_EQ(3, tzm_CloseCameras());
+    EXPECT_EQ(World.inits, World.uninits);
+    std::vector<BYTE> late(kFrameBufferBytes, 0x77);
+    EXPECT_EQ(S_OK, callback->BufferCB(9.0, late.data(), kFrameBufferBytes));
+    EXPECT_EQ(0, CaptureGraph.camera[0].frame.frameBytes);
+    EXPECT_EQ(nullptr, CaptureGraph.camera[0].frame.buffer);
 }
 
 TEST(CaptureFakes, PropertiesAsPercentagesOfTheirRanges)

@@ -2,7 +2,7 @@
 // DevEnumCreate, ClassEnum, DisplayName, Bind, AddCapture, BuilderCreate, SetFiltergraph,
 // FindInterface, SetFormat, GrabberCreate, GrabberQI, SetMediaType, AddGrabber, Connect,
 // SetBufferSamples, SetOneShot, MediaControl, Run, NoFrame, SetCallback, ProcAmp,
-// CameraControl, Pages.
+// CameraControl, Pages, Stop.
 #include "fake_dshow.h"
 
 #include <cstring>
@@ -333,7 +333,7 @@ struct FakeGraph : IGraphBuilder, IMediaControl, Counted {
     STDMETHODIMP Stop() override
     {
         World.stops++;
-        return S_OK;
+        return World.Fails("Stop") ? S_FALSE : S_OK;   // S_FALSE: still stopping
     }
     TZM_GRAPH_STUBS
 };

@@ -7,6 +7,7 @@
 
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct FakeProperty {
 
 struct FakeWorld {
     std::set<std::string> fail;            // names of the calls that fail (see fake_dshow.cpp)
+    std::map<int, std::set<std::string>> failAt;   // the same, only in attempt n (CoInitialize n)
     std::vector<std::wstring> devices;     // display names, in enumeration order
     int live = 0;                          // fake objects alive
     int inits = 0, uninits = 0;
@@ -31,7 +33,11 @@ struct FakeWorld {
     int rangeCalls = 0;
     std::wstring frameCaption;
     ULONG framePages = 0;
-    bool Fails(const char *call) const { return fail.count(call) != 0; }
+    bool Fails(const char *call) const
+    {
+        auto at = failAt.find(inits);
+        return fail.count(call) != 0 || (at != failAt.end() && at->second.count(call) != 0);
+    }
 };
 extern FakeWorld World;
 
