@@ -6,6 +6,7 @@
 #include "image_store.h"
 #include "rules.h"
 #include "runtime.h"
+#include "scoped.h"
 #include "unbuilt.h"
 
 ImageRecord ImageTable[256];
@@ -398,13 +399,11 @@ void BlitBitmapToCurrentImage(HBITMAP bitmap)
 {
     if (InUse(CurrentImage)) {
         const ImageRecord &r = ImageTable[CurrentImage];
-        HDC dc = CreateCompatibleDC(r.memoryDC);
-        HGDIOBJ old = SelectObject(dc, bitmap);
+        MemoryDC dc(r.memoryDC);
+        SelectedObject select(dc.get(), bitmap);
         BITMAP info = {};
         GetObjectW(bitmap, sizeof info, &info);
-        BitBlt(r.memoryDC, 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
-        SelectObject(dc, old);
-        DeleteDC(dc);
+        BitBlt(r.memoryDC, 0, 0, info.bmWidth, info.bmHeight, dc.get(), 0, 0, SRCCOPY);
     }
     DeleteObject(bitmap);
 }

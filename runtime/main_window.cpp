@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 #include "rules.h"
 #include "runtime.h"
+#include "scoped.h"
 #include "text_window.h"
 #include "image_store.h"
 #include "unbuilt.h"
@@ -45,9 +46,7 @@ static void OnCreate(HWND window)
     }
     WaitUntilElapsed(t, 500);
 
-    HDC screen = GetDC(NULL);
-    ScreenBits = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(NULL, screen);
+    ScreenBits = GetDeviceCaps(WindowDC(NULL).get(), BITSPIXEL);
 
     WorkerThreadHandle = CreateThread(NULL, 0, WorkerThreadMain, NULL, 0, &WorkerThreadId);
     if (WorkerThreadHandle != NULL)

@@ -20,7 +20,7 @@ extern int ScreenBits;
 extern double MillisecondsPerTick;
 extern wchar_t StartupDirectoryW[2][MAX_PATH];   // the file dialogs' remembered folders
 extern char StartupDirectoryA[2][MAX_PATH];
-extern char LogDirectory[MAX_PATH];              // ends in a backslash
+extern char LogDirectory[2 * MAX_PATH];          // ends in a backslash, or "" (the current folder)
 extern HFONT DefaultImageFont;
 extern int FullScreenWidth;
 extern int FullScreenHeight;

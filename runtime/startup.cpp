@@ -16,7 +16,7 @@ HINSTANCE InstanceHandle = NULL;
 HMENU MainMenuBar = NULL;
 wchar_t StartupDirectoryW[2][MAX_PATH];
 char StartupDirectoryA[2][MAX_PATH];
-char LogDirectory[MAX_PATH];
+char LogDirectory[2 * MAX_PATH];
 HFONT DefaultImageFont = NULL;
 int FullScreenWidth = 0;
 int FullScreenHeight = 0;
@@ -59,15 +59,18 @@ static void ReadStartupDirectories(void)
             StartupDirectoryW[i][0] = L'\0';
         WideToAnsi(StartupDirectoryW[i], StartupDirectoryA[i], MAX_PATH);
     }
+    // The logs go to the start-up folder. A folder too long to name whole is left out: the names
+    // are then relative to the current folder, which is that folder at start-up, never another.
     wchar_t logDirectory[MAX_PATH];
     DWORD length = GetCurrentDirectoryW(MAX_PATH - 1, logDirectory);
+    LogDirectory[0] = '\0';
     if (length == 0 || length >= MAX_PATH - 1)
-        length = 0;
-    if (length == 0 || logDirectory[length - 1] != L'\\') {
+        return;
+    if (logDirectory[length - 1] != L'\\') {
         logDirectory[length] = L'\\';
         logDirectory[length + 1] = L'\0';
     }
-    WideToAnsi(logDirectory, LogDirectory, MAX_PATH);
+    WideToAnsi(logDirectory, LogDirectory, sizeof LogDirectory);
 }
 
 static HMENU CreateMainMenuBar(void)

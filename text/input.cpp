@@ -2,6 +2,7 @@
 // lines and two-cell characters, recall of the last line and paste of clipboard text.
 #include "rules.h"
 #include "runtime.h"
+#include "scoped.h"
 #include "text_window.h"
 
 std::atomic<int> KeyAction{0};
@@ -18,17 +19,17 @@ void ClearLastInputLine(void)
 
 void PasteClipboardKeys(void)
 {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(NULL))
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
         return;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    const wchar_t *text = data != NULL ? (const wchar_t *)GlobalLock(data) : NULL;
-    if (text != NULL) {
-        for (const wchar_t *p = text; *p != L'\0' && *p != L'\n' && *p != L'\r'; p++)
-            if (!KeyRingPut(&KeyRing, (uint16_t)*p))
-                break;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
+    OpenedClipboard clipboard;
+    if (!clipboard.ok())
+        return;
+    GlobalBytes<const wchar_t> text(GetClipboardData(CF_UNICODETEXT));
+    if (text.get() == NULL)
+        return;
+    for (const wchar_t *p = text.get(); *p != L'\0' && *p != L'\n' && *p != L'\r'; p++)
+        if (!KeyRingPut(&KeyRing, (uint16_t)*p))
+            break;
 }
 
 static void DrawInputCursor(int index, int phase)

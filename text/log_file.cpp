@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "runtime.h"
+#include "scoped.h"
 #include "text_window.h"
 
 std::atomic<int> LogState[kTextWindowSlots];
@@ -9,6 +10,9 @@ static FILE *LogStream[kTextWindowSlots];
 // Taken around every write, open and close: Exit closes the logs on the main thread while the
 // worker may still be printing.
 static std::mutex LogLock;
+
+// A folder of up to MAX_PATH characters in the code page (two bytes each at most) and the name.
+enum { kLogNameBytes = 2 * MAX_PATH + 16 };
 
 static void LogFileName(char *out, size_t bytes, int index)
 {
@@ -35,7 +39,7 @@ int TVX_StartLog(int index)
             LogState[index].store(1);
             return 0;
         }
-        char name[520];
+        char name[kLogNameBytes];
         LogFileName(name, sizeof name, index);
         LogStream[index] = fopen(name, "w");
         if (LogStream[index] != NULL) {
@@ -71,56 +75,72 @@ void TVX_CloseLogs(void)
     }
 }
 
-// Reads the whole file into a clipboard block; the clipboard is open. Returns the result code.
-static int PutFileOnClipboard(FILE *file)
+// The whole file in a new clipboard block, or NULL when there is not the memory for it.
+static HGLOBAL ReadWholeFile(FILE *file)
 {
-    EmptyClipboard();
     fseek(file, 0, SEEK_END);
     long size = ftell(file);
     rewind(file);
-    HGLOBAL block = size >= 0 ? GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (SIZE_T)size + 1) : NULL;
-    char *bytes = block != NULL ? (char *)GlobalLock(block) : NULL;
-    if (bytes == NULL) {
-        if (block != NULL)
-            GlobalFree(block);
-        TVX_Pause("No enough memory (copy log)");
-        return 3;
-    }
-    size_t got = fread(bytes, 1, (size_t)size, file);
-    bytes[got] = '\0';
-    GlobalUnlock(block);
-    if (SetClipboardData(CF_TEXT, block) == NULL)
+    if (size < 0)
+        return NULL;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (SIZE_T)size + 1);
+    if (block == NULL)
+        return NULL;
+    GlobalBytes<char> bytes(block);
+    if (bytes.get() == NULL) {
         GlobalFree(block);
-    return 0;
+        return NULL;
+    }
+    size_t got = fread(bytes.get(), 1, (size_t)size, file);
+    bytes.get()[got] = '\0';
+    return block;
 }
 
+// The log is read under the log lock, the clipboard is opened only to hand the text over, and
+// the message boxes come after both are let go: Exit closes the logs while a box may be up, and
+// other programs wait for an open clipboard. What the clipboard held stays until the new text is
+// in hand.
 int TVX_CopyLog(int index)
 {
     if (!IsTextWindowOpen(index))
         return 4;
-    if (!OpenClipboard(NULL))
-        return 1;
-    std::unique_lock<std::mutex> hold(LogLock);
-    int state = LogState[index].load();
-    if (state != 0 && LogStream[index] != NULL) {
-        fclose(LogStream[index]);   // so that the file holds everything written
-        LogStream[index] = NULL;
+    HGLOBAL block = NULL;
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> hold(LogLock);
+        int state = LogState[index].load();
+        if (state != 0 && LogStream[index] != NULL) {
+            fclose(LogStream[index]);   // so that the file holds everything written
+            LogStream[index] = NULL;
+        }
+        char name[kLogNameBytes];
+        LogFileName(name, sizeof name, index);
+        FILE *file = fopen(name, "rb");
+        if (file != NULL) {
+            found = true;
+            block = ReadWholeFile(file);
+            fclose(file);
+        }
+        if (state != 0 && LogState[index].load() != 0)
+            LogStream[index] = fopen(name, "a");
     }
-    char name[256];
-    LogFileName(name, sizeof name, index);
-    int result;
-    FILE *file = fopen(name, "rb");
-    if (file == NULL) {
-        hold.unlock();
+    if (!found) {
         TVX_Pause("Can't open LOG file!");
-        hold.lock();
-        result = 2;
-    } else {
-        result = PutFileOnClipboard(file);
-        fclose(file);
+        return 2;
     }
-    CloseClipboard();
-    if (state != 0 && LogState[index].load() != 0)
-        LogStream[index] = fopen(name, "a");
-    return result;
+    if (block == NULL) {
+        TVX_Pause("No enough memory (copy log)");
+        return 3;
+    }
+    OpenedClipboard clipboard;
+    if (!clipboard.ok()) {
+        GlobalFree(block);
+        return 1;
+    }
+    EmptyClipboard();
+    if (SetClipboardData(CF_TEXT, block) == NULL) {
+        GlobalFree(block);
+        return 3;
+    }
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runtime.h"
+#include "scoped.h"
 #include "text_window.h"
 #include "image_store.h"
 #include "unbuilt.h"
@@ -72,24 +73,22 @@ static HFONT ConsoleFontHandle = NULL;
 // Whether a font draws a visible underscore, the input cursor, in a small memory DC.
 static bool DrawsUnderscore(HFONT font)
 {
-    HDC screen = GetDC(NULL);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    PatBlt(dc, 0, 0, 32, 32, BLACKNESS);
-    SetTextColor(dc, RGB(255, 255, 255));
-    SetBkColor(dc, RGB(0, 0, 0));
-    TextOutW(dc, 4, 4, L"_", 1);
+    WindowDC screen(NULL);
+    MemoryDC dc(screen.get());
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), 32, 32);
     bool lit = false;
-    for (int y = 0; y < 32 && !lit; y++)
-        for (int x = 0; x < 32 && !lit; x++)
-            lit = (GetPixel(dc, x, y) & 0xFFFFFF) != 0;
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
+    {
+        SelectedObject selectBitmap(dc.get(), bitmap);
+        SelectedObject selectFont(dc.get(), font);
+        PatBlt(dc.get(), 0, 0, 32, 32, BLACKNESS);
+        SetTextColor(dc.get(), RGB(255, 255, 255));
+        SetBkColor(dc.get(), RGB(0, 0, 0));
+        TextOutW(dc.get(), 4, 4, L"_", 1);
+        for (int y = 0; y < 32 && !lit; y++)
+            for (int x = 0; x < 32 && !lit; x++)
+                lit = (GetPixel(dc.get(), x, y) & 0xFFFFFF) != 0;
+    }
     DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(NULL, screen);
     return lit;
 }
 

@@ -449,3 +449,71 @@ TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
     EXPECT_GE(changes, 4);   // 1.2 s at 200 ms a phase: about six
     EXPECT_LE(changes, 8);
 }
+
+static std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(NULL)) {
+        HANDLE data = GetClipboardData(CF_TEXT);
+        if (data != NULL) {
+            text = (const char *)GlobalLock(data);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+static void PutClipboardText(const char *text)
+{
+    if (!OpenClipboard(NULL))
+        return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    strcpy((char *)GlobalLock(block), text);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+// Copying a log that has no file shows its box without holding the clipboard or the logs: other
+// programs can use the clipboard meanwhile, Exit can close the logs, and the clipboard keeps what
+// it held.
+TEST(TextWindows, ACopyLogBoxHoldsNeitherTheClipboardNorTheLogs)
+{
+    std::atomic<int> copied{-1};
+    bool clipboardFree = false, logsClosed = false;
+    std::string kept;
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+            ASSERT_EQ(0, TVX_OpenTextWindow(1, -1, -1, -1, -1));
+            ASSERT_EQ(0, TVX_StartLog(0));
+            remove(LogPath(1).c_str());
+        });
+        PutClipboardText("kept");
+        // The worker waits in the box; the test goes on beside it.
+        std::thread([&] { CallOnWorker([&] { copied = TVX_CopyLog(1); }); }).detach();
+        HWND box = NULL;
+        ASSERT_TRUE(WaitUntil([&] { return (box = FindWindowW(NULL, L"Pause")) != NULL; }, 5000));
+        clipboardFree = OpenClipboard(NULL) != FALSE;
+        if (clipboardFree)
+            CloseClipboard();
+        std::thread closer([&] {
+            TVX_CloseLogs();
+            logsClosed = true;
+        });
+        WaitUntil([&] { return logsClosed; }, 2000);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        closer.join();
+        ASSERT_TRUE(WaitUntil([&] { return copied.load() != -1; }, 5000));
+        kept = ClipboardText();
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(2, copied.load());
+    EXPECT_TRUE(clipboardFree);
+    EXPECT_TRUE(logsClosed);
+    EXPECT_EQ("kept", kept);
+    remove(LogPath(0).c_str());
+}

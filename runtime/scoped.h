@@ -1,0 +1,128 @@
+// scoped.h - small owners of system resources, so that every path out of a function gives back
+// what it took: device contexts, objects selected into them, the clipboard, global memory locks
+// and COM interface pointers.
+#ifndef TVX_SCOPED_H
+#define TVX_SCOPED_H
+
+#include <windows.h>
+
+// A window's device context (GetDC), released at the end of the scope.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC()
+    {
+        if (dc_ != NULL)
+            ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC &) = delete;
+    WindowDC &operator=(const WindowDC &) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory device context compatible with another, deleted at the end of the scope.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
+    ~MemoryDC()
+    {
+        if (dc_ != NULL)
+            DeleteDC(dc_);
+    }
+    MemoryDC(const MemoryDC &) = delete;
+    MemoryDC &operator=(const MemoryDC &) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a device context; the one it replaced is selected back at the end.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject()
+    {
+        if (previous_ != NULL && previous_ != HGDI_ERROR)
+            SelectObject(dc_, previous_);
+    }
+    SelectedObject(const SelectedObject &) = delete;
+    SelectedObject &operator=(const SelectedObject &) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// The clipboard, opened for the scope; ok() says whether it could be opened. Keep the scope
+// short: no message box or wait inside it, since every other program waits for it meanwhile.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner = NULL) : open_(OpenClipboard(owner) != FALSE) {}
+    ~OpenedClipboard()
+    {
+        if (open_)
+            CloseClipboard();
+    }
+    OpenedClipboard(const OpenedClipboard &) = delete;
+    OpenedClipboard &operator=(const OpenedClipboard &) = delete;
+    bool ok() const { return open_; }
+
+private:
+    bool open_;
+};
+
+// The bytes of a global memory block, locked for the scope; get() is NULL when it could not be.
+template <typename T> class GlobalBytes {
+public:
+    explicit GlobalBytes(HGLOBAL block)
+        : block_(block), bytes_(block != NULL ? (T *)GlobalLock(block) : NULL)
+    {
+    }
+    ~GlobalBytes()
+    {
+        if (bytes_ != NULL)
+            GlobalUnlock(block_);
+    }
+    GlobalBytes(const GlobalBytes &) = delete;
+    GlobalBytes &operator=(const GlobalBytes &) = delete;
+    T *get() const { return bytes_; }
+
+private:
+    HGLOBAL block_;
+    T *bytes_;
+};
+
+// One reference to a COM object, released at the end of the scope (or when reset).
+template <typename T> class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() { reset(); }
+    ComRef(const ComRef &) = delete;
+    ComRef &operator=(const ComRef &) = delete;
+    T *get() const { return object_; }
+    T *operator->() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+    // For calls that hand out a new reference: releases the one held first.
+    T **put()
+    {
+        reset();
+        return &object_;
+    }
+    void **putVoid() { return (void **)put(); }
+    void reset()
+    {
+        if (object_ != nullptr)
+            object_->Release();
+        object_ = nullptr;
+    }
+
+private:
+    T *object_ = nullptr;
+};
+
+#endif
