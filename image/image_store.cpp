@@ -15,7 +15,7 @@ unsigned char *ImagePixels8[256];
 SelectionState Selection;
 int &CurrentImage = Selection.current;
 
-static bool InUse(int index) { return (unsigned)index < 256 && ImageTable[index].inUse; }
+static bool InUse(int index) { return (unsigned)index < 256 && LoadShared(ImageTable[index].inUse); }
 
 void InitImageTable(void)
 {
@@ -27,7 +27,7 @@ void InitImageTable(void)
 int FirstFreeImageSlot(void)
 {
     for (int i = 0; i < 256; i++)
-        if (!ImageTable[i].inUse)
+        if (!LoadShared(ImageTable[i].inUse))
             return i;
     return -1;
 }
@@ -173,8 +173,9 @@ int TVX_CreateImageEx(int index, const char *name, int x, int y, int width, int 
     record.previousBitmap = (HBITMAP)SelectObject(record.memoryDC, record.dib);
     ImagePixels32[index] = (unsigned int *)pixels;
     ImagePixels8[index] = (unsigned char *)pixels;
-    record.inUse = 1;
+    // The record is whole before its slot shows as in use to the main thread.
     ImageTable[index] = record;
+    StoreShared(ImageTable[index].inUse, 1);
     UpdateSnapRects();
     TVX_SelectImage(index);
     return 0;
@@ -194,7 +195,7 @@ int TVX_DestroyImage(int index)
 {
     if (!InUse(index))
         return 1;
-    ImageTable[index].inUse = 0;
+    StoreShared(ImageTable[index].inUse, 0);
     // The pixel pointers go with the pixels: an application reading them after this finds NULL.
     ImagePixels32[index] = NULL;
     ImagePixels8[index] = NULL;

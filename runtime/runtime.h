@@ -63,6 +63,12 @@ bool AnsiToWideWhole(const char *text, wchar_t *out, int units);
 // The client area of a full-screen window: width and height of the work area above the caption.
 void ReadFullScreenSize(int *width, int *height);
 
+// ----- Words of the window tables that one thread writes and the other reads ----------------
+// (a slot's in-use flag: the worker makes and frees windows, the main window's prompts and drops
+// look for free slots). Atomic access without changing the records' layout.
+inline int LoadShared(const int &word) { return __atomic_load_n(&word, __ATOMIC_ACQUIRE); }
+inline void StoreShared(int &word, int value) { __atomic_store_n(&word, value, __ATOMIC_RELEASE); }
+
 // ----- The modal rule and the keys every window passes on -------------------------------------
 extern std::atomic<int> InputWindow;       // 0, or the text window of the active line input plus 1
 extern std::atomic<int> ClickWaitActive;   // 1 while an image operation waits for clicks

@@ -106,6 +106,16 @@ int TVX_RunProgram(HINSTANCE instance)
         return 1;
     }
 
+    // What the worker may use from its first moment is ready before the main window's creation
+    // starts it.
+    DefaultImageFont = CreateFontW(16, 8, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH, L"ＭＳ ゴシック");
+    tvx_tttc = 0xFFFFFF;
+    TextCursor.x = 0;
+    TextCursor.y = 0;
+    TextCursor.left = 0;
+
     ReadFullScreenSize(&FullScreenWidth, &FullScreenHeight);
     MainMenuBar = CreateMainMenuBar();
     // Created 55 pixels high so that the drop animation brings it to rest at the bottom.
@@ -117,14 +127,6 @@ int TVX_RunProgram(HINSTANCE instance)
     ShowColorDepthStatus();
     DragAcceptFiles(MainWindow, TRUE);
     UpdateWindow(MainWindow);
-
-    DefaultImageFont = CreateFontW(16, 8, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                   OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH, L"ＭＳ ゴシック");
-    tvx_tttc = 0xFFFFFF;
-    TextCursor.x = 0;
-    TextCursor.y = 0;
-    TextCursor.left = 0;
 
     MSG message;
     while (GetMessageW(&message, NULL, 0, 0) > 0) {

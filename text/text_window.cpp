@@ -9,12 +9,12 @@
 #include "unbuilt.h"
 
 TextWindowRecord TextWindow[kTextWindowSlots];
-int CurrentTextWindow = 0;
+std::atomic<int> CurrentTextWindow{0};
 std::recursive_mutex TextDrawLock;
 
 static bool IsOpen(int index)
 {
-    return (unsigned)index < kTextWindowSlots && TextWindow[index].in_use;
+    return (unsigned)index < kTextWindowSlots && LoadShared(TextWindow[index].in_use);
 }
 
 void InitTextWindowTable(void)
@@ -31,7 +31,7 @@ HWND TextWindowHandle(int index) { return IsOpen(index) ? TextWindow[index].wind
 int FirstFreeTextWindow(void)
 {
     for (int i = 0; i < kTextWindowSlots; i++)
-        if (!TextWindow[i].in_use)
+        if (!LoadShared(TextWindow[i].in_use))
             return i;
     return -1;
 }
@@ -200,7 +200,7 @@ int TVX_OpenTextWindow(int index, int x, int y, int width, int height)
     FillColorStack(&record.stacks, record.text_color, record.back_color);
     {
         std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
-        record.in_use = 1;
+        StoreShared(record.in_use, 1);
     }
     UpdateSnapRects();
     InvalidateRect(record.window, NULL, FALSE);
@@ -217,7 +217,7 @@ int TVX_CloseTextWindow(int index)
     HWND window;
     {
         std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
-        record.in_use = 0;
+        StoreShared(record.in_use, 0);
         if (index == CurrentTextWindow) {
             for (int i = 0; i < kTextWindowSlots; i++) {
                 if (TextWindow[i].in_use) {

@@ -27,7 +27,7 @@ struct TextWindowRecord {
 };
 enum { kTextWindowSlots = 256 };
 extern TextWindowRecord TextWindow[kTextWindowSlots];
-extern int CurrentTextWindow;
+extern std::atomic<int> CurrentTextWindow;   // the main window's prompts read it too
 
 // Serialises drawing into back buffers and moving cursors: the main window's prompts print and
 // read from the main thread while the worker owns and paints the windows. Never held while
