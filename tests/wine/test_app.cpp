@@ -152,7 +152,7 @@ void StartWorkerCalls()
     ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
 }
 
-void CallOnWorker(std::function<void()> work)
+void CallOnWorker(std::function<void()> work, int timeoutMs)
 {
     auto finished = std::make_shared<std::atomic<int>>(0);
     {
@@ -162,7 +162,7 @@ void CallOnWorker(std::function<void()> work)
             *finished = 1;
         });
     }
-    ASSERT_TRUE(WaitUntil([finished] { return finished->load() != 0; }, 15000));
+    ASSERT_TRUE(WaitUntil([finished] { return finished->load() != 0; }, timeoutMs));
 }
 
 int main(int argc, char **argv)

@@ -35,7 +35,7 @@ void CallOnMainThread(std::function<void()> work);
 void StopUntilIdle();
 // Runs work on the worker thread inside a run of the default TVX_AppMain (which serves such
 // calls until Stop) and waits until it has finished. Start the run first (StartWorkerCalls).
-void CallOnWorker(std::function<void()> work);
+void CallOnWorker(std::function<void()> work, int timeoutMs = 15000);
 void StartWorkerCalls();   // Stop, then wait for the run to end
 int Now();
 

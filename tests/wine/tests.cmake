@@ -5,12 +5,14 @@ add_executable(runtime_tests
     wine/text_test.cpp
     wine/image_test.cpp
     wine/box_test.cpp
+    wine/resources_test.cpp
 )
 target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
 target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)
 target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
+set_tests_properties(wine.Resources.ThousandCyclesOfEveryWindowKindLeaveNothingBehind PROPERTIES TIMEOUT 400)
 # The files the image-file test writes are checked on the Linux side afterwards.
 set_tests_properties(wine.ImageFiles.SaveAndLoadInTheirFormats PROPERTIES FIXTURES_SETUP image_files)
 add_test(NAME files.jpeg_capture
