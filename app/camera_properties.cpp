@@ -1,6 +1,6 @@
 // camera_properties.cpp - the cameras' image-quality and camera-control properties as
 // percentages of their ranges, automatic mode, and the driver's property pages.
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 
 // Range and value of property number p of a camera through the interface that holds it.
 static HRESULT GetRange(CameraSlot &slot, int p, long *min, long *max)

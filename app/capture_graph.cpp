@@ -1,6 +1,6 @@
 // capture_graph.cpp - opening every plug-and-play camera into one filter graph, receiving their
 // frames, and closing them again.
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 
 #include <cstdio>
 #include <cstdlib>

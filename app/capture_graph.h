@@ -10,7 +10,7 @@
 #include <dshow.h>
 #include <qedit.h>
 
-#include "capture_rules.h"
+#include "app/capture_rules.h"
 
 // The system calls the module makes outside its COM objects; tests replace them.
 struct CaptureSystem {

@@ -1,5 +1,5 @@
 // capture_rules.cpp - platform-free rules of the camera capture module.
-#include "capture_rules.h"
+#include "app/capture_rules.h"
 
 #include <cmath>
 #include <cstring>

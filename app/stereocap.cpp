@@ -3,7 +3,7 @@
 // 1280 x 480 JPEG ".jps". Its messages are in code page 932 (compiled with that charset).
 #include <cstdio>
 
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 #include "torvex.h"
 
 enum {

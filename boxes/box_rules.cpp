@@ -1,5 +1,5 @@
 // box_rules.cpp - layout rules of the button box and the input box.
-#include "box_rules.h"
+#include "boxes/box_rules.h"
 
 BoxPoint ButtonPosition(int column, int row, int buttonWidth, int buttonHeight)
 {

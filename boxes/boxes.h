@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "box_rules.h"
+#include "boxes/box_rules.h"
 #include "torvex.h"
 
 struct ButtonBoxRecord {

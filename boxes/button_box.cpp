@@ -2,10 +2,10 @@
 // for the application to poll, renamed from the box itself.
 #include <cstdio>
 
-#include "boxes.h"
-#include "runtime.h"
-#include "text_window.h"
-#include "unbuilt.h"
+#include "boxes/boxes.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
+#include "runtime/unbuilt.h"
 
 ButtonBoxRecord ButtonBoxState;
 

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "boxes.h"
-#include "runtime.h"
-#include "text_window.h"
-#include "unbuilt.h"
+#include "boxes/boxes.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
+#include "runtime/unbuilt.h"
 
 InputBoxRecord InputBoxState;
 

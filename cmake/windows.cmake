@@ -1,38 +1,55 @@
-# The 32-bit Windows build: the library, the capture program, and the tests run under Wine.
+# The Windows build (i686 or x86-64): the library, one static library per folder, the capture
+# program, the test camera and the tests run under Wine.
+#
+# The folders' libraries link one way only: runtime <- text <- image, boxes. A call from a lower
+# folder into a higher one has no library to resolve it and fails the link. The umbrella `torvex`
+# holds the composition that registers the window modules with the runtime frame.
 
-add_library(torvex STATIC
-    ${TVX_PORTABLE_SOURCES}
-    runtime/helpers.cpp
-    runtime/mailbox.cpp
-    runtime/modal.cpp
-    runtime/main_window.cpp
-    runtime/startup.cpp
-    runtime/unbuilt.cpp
-    runtime/worker.cpp
-    boxes/button_box.cpp
-    boxes/input_box.cpp
-    image/image_files.cpp
-    image/image_store.cpp
-    image/image_window.cpp
-    text/console.cpp
-    text/input.cpp
-    text/log_file.cpp
-    text/print.cpp
-    text/text_window.cpp
-)
-target_include_directories(torvex PUBLIC include PRIVATE runtime text image boxes)
-target_compile_options(torvex PRIVATE ${TVX_WARNINGS})
-target_compile_definitions(torvex PUBLIC UNICODE _UNICODE NOMINMAX)
-target_link_libraries(torvex PUBLIC gdiplus comdlg32 shell32 gdi32 user32 kernel32)
+function(tvx_folder_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
+    target_compile_options(${name} PRIVATE ${TVX_WARNINGS})
+    target_compile_definitions(${name} PUBLIC UNICODE _UNICODE NOMINMAX)
+    target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+endfunction()
+
+tvx_folder_library(tvx_runtime
+    SOURCES runtime/rules.cpp runtime/helpers.cpp runtime/mailbox.cpp runtime/main_window.cpp
+            runtime/modal.cpp runtime/modules.cpp runtime/startup.cpp runtime/unbuilt.cpp
+            runtime/worker.cpp
+    LINKS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
+tvx_folder_library(tvx_text
+    SOURCES text/text_rules.cpp text/console.cpp text/input.cpp text/log_file.cpp text/print.cpp
+            text/text_window.cpp text/text_module.cpp
+    LINKS tvx_runtime)
+# Image and box prompts print and read in text windows.
+tvx_folder_library(tvx_image
+    SOURCES image/image_rules.cpp image/jpeg_writer.cpp image/image_files.cpp
+            image/image_store.cpp image/image_window.cpp image/image_module.cpp
+    LINKS tvx_text tvx_runtime)
+tvx_folder_library(tvx_boxes
+    SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp
+    LINKS tvx_text tvx_runtime)
+tvx_folder_library(torvex
+    SOURCES runtime/library_modules.cpp
+    LINKS tvx_image tvx_boxes tvx_text tvx_runtime)
+
+# The layering, checked at every build: the runtime links alone, the text windows with the
+# runtime only.
+add_executable(layer_runtime tests/tools/layering.cpp)
+target_link_libraries(layer_runtime PRIVATE tvx_runtime)
+add_executable(layer_text tests/tools/layering.cpp)
+target_compile_definitions(layer_text PRIVATE TVX_LAYER_TEXT)
+target_link_libraries(layer_text PRIVATE tvx_text)
 
 # The process entry lives apart so that test programs with their own main can link the library.
 add_library(torvex_entry OBJECT runtime/winmain.cpp)
 target_link_libraries(torvex_entry PRIVATE torvex)
-target_include_directories(torvex_entry PRIVATE runtime text image boxes)
 
 # The capture module: application code, shared by the program and its tests.
 add_library(capture STATIC app/capture_graph.cpp app/camera_properties.cpp ${TZM_PORTABLE_SOURCES})
-target_include_directories(capture PUBLIC app)
+target_include_directories(capture PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(capture PRIVATE ${TVX_WARNINGS})
 target_link_libraries(capture PUBLIC strmiids ole32 oleaut32 uuid)
 
@@ -51,6 +68,7 @@ add_subdirectory(tests)
 # Windows machine) with regsvr32.
 add_library(testcam SHARED testcam/testcam.cpp testcam/picture.cpp testcam/testcam.def)
 set_target_properties(testcam PROPERTIES PREFIX "")
+target_include_directories(testcam PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(testcam PRIVATE ${TVX_WARNINGS})
 target_link_options(testcam PRIVATE -static)
 target_link_libraries(testcam PRIVATE strmiids ole32 oleaut32 uuid advapi32)

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "image_store.h"
-#include "jpeg_writer.h"
-#include "runtime.h"
+#include "image/image_store.h"
+#include "image/jpeg_writer.h"
+#include "runtime/runtime.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;

@@ -1,10 +1,10 @@
 // image_rules.cpp - platform-free rules of the image store.
-#include "image_rules.h"
+#include "image/image_rules.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "rules.h"
+#include "runtime/rules.h"
 
 // The zoom at which one side of n pixels at zoom z fits within limit pixels, and at least one
 // pixel: z itself when it fits, else the truncated zoom of the limit. Exact integer arithmetic:

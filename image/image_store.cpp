@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "image_store.h"
-#include "rules.h"
-#include "runtime.h"
-#include "scoped.h"
-#include "unbuilt.h"
+#include "image/image_store.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "runtime/scoped.h"
+#include "runtime/unbuilt.h"
 
 ImageRecord ImageTable[256];
 unsigned int *ImagePixels32[256];

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "image_rules.h"
+#include "image/image_rules.h"
 #include "torvex.h"
 
 extern SelectionState Selection;   // Selection.current is CurrentImage

@@ -1,10 +1,9 @@
 // image_window.cpp - the image window procedure: painting, keys, wheel zoom, the click-wait
 // feed, and files dropped on the window.
-#include "image_store.h"
-#include "rules.h"
-#include "runtime.h"
-#include "text_window.h"
-#include "unbuilt.h"
+#include "image/image_store.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "runtime/unbuilt.h"
 
 ClickWaitState ClickWait = {-1, 0, 0, 0, 0, 0, 0, 0};
 

@@ -1,5 +1,5 @@
 // jpeg_writer.cpp - a baseline JPEG encoder.
-#include "jpeg_writer.h"
+#include "image/jpeg_writer.h"
 
 #include <cmath>
 

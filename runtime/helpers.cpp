@@ -1,8 +1,8 @@
 // helpers.cpp - the small helpers shared by every module: clock, status line, menu items, texts.
 #include <cstdio>
 
-#include "rules.h"
-#include "runtime.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
 
 double MillisecondsPerTick = 1.0;
 

@@ -1,10 +1,7 @@
 // mailbox.cpp - the one-slot request mailbox by which the main thread has the worker create and
 // change the worker's windows.
-#include "runtime.h"
-#include "text_window.h"
-#include "image_store.h"
-#include "boxes.h"
-#include "unbuilt.h"
+#include "runtime/modules.h"
+#include "runtime/runtime.h"
 
 RequestMailboxRecord RequestMailbox = {{0}, {1}, 0, NULL, 0, 0, 0, 0, 0, 0, NULL, NULL, 0};
 
@@ -115,10 +112,6 @@ void RequestPasteBitmap(HBITMAP bitmap)
 
 void RequestOpenTextWindow(int n)
 {
-    if ((unsigned)n < 256 && IsTextWindowOpen(n)) {
-        RaiseWindow(TextWindowHandle(n));
-        return;
-    }
     Send(kRequestOpenTextWindow, [&](RequestMailboxRecord &m) {
         m.x = -1;
         m.y = -1;
@@ -147,41 +140,17 @@ void RequestOpenButtonBox(int nx, int ny)
     });
 }
 
+// The worker performs the request through the module that registered its code; a code no module
+// serves is only acknowledged.
 void ServeRequest(void)
 {
     RequestMailboxRecord &m = RequestMailbox;
-    switch (m.code.load(std::memory_order_acquire)) {
-    case kRequestCreateImage:
-        m.result = (unsigned)m.index >= 256
-                       ? 4
-                       : TVX_CreateImageEx(m.index, m.name, m.x, m.y, m.width, m.height, m.zoom,
-                                           m.bits);
-        break;
-    case kRequestRedrawImage:
-        TVX_RefreshImage(m.index);
-        break;
-    case kRequestLoadImageFile:
-        TVX_SelectImage(m.index);
-        m.result = LoadImageFileW(m.path, m.x, m.y);
-        TVX_SelectPreviousImage();
-        break;
-    case kRequestPasteBitmap:
-        BlitBitmapToCurrentImage(m.bitmap);
-        break;
-    case kRequestOpenTextWindow:
-        if ((unsigned)m.index < 256)
-            TVX_OpenTextWindow(m.index, m.x, m.y, m.width, m.height);
-        break;
-    case kRequestOpenInputBox:
-        DestroyInputBox();
-        TVX_OpenInputBox(m.x, m.y, m.index);
-        break;
-    case kRequestOpenButtonBox:
-        DestroyButtonBox();
-        TVX_OpenButtonBox(m.x, m.y, m.width, m.height);
-        break;
-    default:
-        break;
+    int code = m.code.load(std::memory_order_acquire);
+    for (int i = 0; i < LibraryModuleCount(); i++) {
+        const LibraryModule *module = LibraryModuleAt(i);
+        for (int r = 0; r < module->requestCount; r++)
+            if (module->requests[r].code == code)
+                module->requests[r].serve(m);
     }
     m.done.store(1, std::memory_order_release);
     m.code.store(0, std::memory_order_release);

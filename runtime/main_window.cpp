@@ -4,13 +4,11 @@
 
 #include <windows.h>
 
-#include <gdiplus.h>
-#include "rules.h"
-#include "runtime.h"
-#include "scoped.h"
-#include "text_window.h"
-#include "image_store.h"
-#include "unbuilt.h"
+#include "runtime/modules.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "runtime/scoped.h"
+#include "runtime/unbuilt.h"
 
 HWND MainWindow = NULL;
 HWND StatusLine = NULL;
@@ -91,97 +89,6 @@ static void OnKeyDown(HWND window, WPARAM key)
     }
 }
 
-// Reads one answer of a creation prompt; false when Exit came while it waited.
-static bool ReadNumber(int *value)
-{
-    char line[256];
-    TVX_InputText(line);
-    if (QuitState.load() != 0)
-        return false;
-    *value = LeadingInteger(line);
-    return true;
-}
-
-static void OnPaste(void)
-{
-    if (AppRunning.load() != 0)
-        return;
-    HBITMAP bitmap = ReadClipboardBitmap();
-    if (bitmap == NULL)
-        return;
-    BITMAP info = {};
-    GetObjectW(bitmap, sizeof info, &info);
-    for (int i = 0; i < 256 && QuitState.load() == 0; i++) {
-        char name[16];
-        snprintf(name, sizeof name, "%03d", i);
-        if (RequestCreateImage(i, name, info.bmWidth, info.bmHeight, 32) == 0) {
-            RequestPasteBitmap(bitmap);
-            RequestRedrawImage(i);
-            TVX_SelectPreviousImage();
-            return;
-        }
-    }
-    DeleteObject(bitmap);
-}
-
-static void OnImageWindowPrompt(void)
-{
-    int width, height, bits;
-    RequestOpenTextWindow(0);
-    TVX_Print("Creating ImageWindow...\n");
-    TVX_Print(" Width=");
-    if (!ReadNumber(&width))
-        return;
-    TVX_Print("Height=");
-    if (!ReadNumber(&height))
-        return;
-    TVX_Print("Bit[32 or 8]=");
-    if (!ReadNumber(&bits))
-        return;
-    if (bits != 32 && bits != 8)
-        return;
-    int slot = FirstFreeImageSlot();
-    if (slot < 0)
-        return;
-    char name[16];
-    snprintf(name, sizeof name, "%03d", slot);
-    RequestCreateImage(slot, name, width, height, bits);
-}
-
-static void OnInputBoxPrompt(void)
-{
-    int count;
-    RequestOpenTextWindow(0);
-    TVX_Print("Creating InpuxBox...\n");
-    TVX_Print("How many items? >");
-    if (!ReadNumber(&count))
-        return;
-    RequestOpenInputBox(count);
-}
-
-static void OnButtonBoxPrompt(void)
-{
-    int nx, ny;
-    RequestOpenTextWindow(0);
-    TVX_Print("Creating ButtonBox...\n");
-    TVX_Print("Number[X]=>");
-    if (!ReadNumber(&nx))
-        return;
-    TVX_Print("Number[Y]=>");
-    if (!ReadNumber(&ny))
-        return;
-    RequestOpenButtonBox(nx, ny);
-}
-
-static void OnWindowInfo(void)
-{
-    if (!IsTextWindowOpen(CurrentTextWindow))
-        RequestOpenTextWindow(0);
-    HWND text = TextWindowHandle(CurrentTextWindow);
-    if (text != NULL)
-        PostMessageW(text, WM_COMMAND, kCmdWindowInfo, 0);
-}
-
 static bool IsImmediateCommand(int id)
 {
     return id == kCmdStart || id == kCmdStop || id == kCmdExit;
@@ -198,85 +105,28 @@ static void OnCommand(WPARAM wParam)
     if (IsModalWaitActive() && id != kCmdStop && id != kCmdExit)
         return;
     switch (id) {
-    case kCmdStart: RequestStart(); break;
-    case kCmdStop: RequestStop(); break;
-    case kCmdExit: RunExitSequence(); break;
-    case kCmdPaste: OnPaste(); break;
-    case kCmdImageWindow: OnImageWindowPrompt(); break;
-    case kCmdTextWindow: {
-        int slot = FirstFreeTextWindow();
-        if (slot >= 0)
-            RequestOpenTextWindow(slot);
-        break;
-    }
-    case kCmdInputBox: OnInputBoxPrompt(); break;
-    case kCmdButtonBox: OnButtonBoxPrompt(); break;
-    case kCmdWindowInfo: OnWindowInfo(); break;
+    case kCmdStart: RequestStart(); return;
+    case kCmdStop: RequestStop(); return;
+    case kCmdExit: RunExitSequence(); return;
     default: break;
     }
+    // The others belong to the modules: the creation prompts, paste, window info.
+    for (int m = 0; m < LibraryModuleCount(); m++) {
+        const LibraryModule *module = LibraryModuleAt(m);
+        for (int c = 0; c < module->commandCount; c++)
+            if (module->commands[c].id == id)
+                module->commands[c].run();
+    }
 }
 
-// Width and height of an image file as GDI+ reads it; 0 x 0 when it cannot.
-static void ReadImageFileSize(const wchar_t *path, UINT *width, UINT *height)
-{
-    *width = 0;
-    *height = 0;
-    Gdiplus::GpImage *image = NULL;
-    if (Gdiplus::DllExports::GdipLoadImageFromFile(path, &image) != Gdiplus::Ok || image == NULL)
-        return;
-    Gdiplus::DllExports::GdipGetImageWidth(image, width);
-    Gdiplus::DllExports::GdipGetImageHeight(image, height);
-    Gdiplus::DllExports::GdipDisposeImage(image);
-}
-
-struct DropTarget {
-    const char *fileName;
-    int width, height;
-};
-
-static int CreateDropImage(int slot, void *context)
-{
-    const DropTarget *target = (const DropTarget *)context;
-    char name[256];
-    snprintf(name, sizeof name, "%03d %s", slot, target->fileName);
-    return RequestCreateImage(slot, name, target->width, target->height, 32);
-}
-
+// Files dropped on the main window go to the module that takes them (the image windows).
 static void OnDropFiles(HDROP drop)
 {
-    // Drops are refused during a run; one already queued when the run began is ignored too.
-    if (AppRunning.load() != 0 || QuitState.load() != 0) {
-        DragFinish(drop);
-        return;
-    }
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, NULL, 0);
-    int cursor = 0;
-    for (UINT i = 0; i < count; i++) {
-        // A name that does not fit is passed over whole: a cut one would name another file.
-        wchar_t file[MAX_PATH];
-        UINT fileLength = DragQueryFileW(drop, i, NULL, 0);
-        if (fileLength == 0 || fileLength >= MAX_PATH || DragQueryFileW(drop, i, file, MAX_PATH) == 0)
-            continue;
-        wchar_t full[MAX_PATH];
-        wchar_t *part = NULL;
-        DWORD length = GetFullPathNameW(file, MAX_PATH, full, &part);
-        if (length == 0 || length >= MAX_PATH || part == NULL || *part == L'\0')
-            continue;
-        UINT width, height;
-        ReadImageFileSize(full, &width, &height);
-        if (width == 0 || height == 0)
-            continue;
-        // The title shows the name in the system code page; the file is loaded by its wide name,
-        // which may hold characters the code page has not.
-        char partAnsi[MAX_PATH];
-        WideToAnsi(part, partAnsi, MAX_PATH);
-        DropTarget target = {partAnsi, (int)width, (int)height};
-        int slot = CreateInNextFreeSlot(&cursor, CreateDropImage, &target);
-        if (slot < 0)
-            continue;
-        RequestLoadImageFile(slot, full);
-        RequestRedrawImage(slot);
-        TVX_SelectPreviousImage();
+    for (int m = 0; m < LibraryModuleCount(); m++) {
+        if (LibraryModuleAt(m)->dropFiles != nullptr) {
+            LibraryModuleAt(m)->dropFiles(drop);
+            return;
+        }
     }
     DragFinish(drop);
 }

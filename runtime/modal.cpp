@@ -5,7 +5,7 @@
 // their procedures are re-entered under a command that is not finished. Context menus and command
 // keys are refused meanwhile, and a second line input never starts inside the first: it would take
 // the keys the user types for the first.
-#include "runtime.h"
+#include "runtime/runtime.h"
 
 std::atomic<int> InputWindow{0};
 std::atomic<int> ClickWaitActive{0};

@@ -1,5 +1,5 @@
 // rules.cpp - platform-free rules of the runtime frame.
-#include "rules.h"
+#include "runtime/rules.h"
 
 #include <climits>
 #include <cmath>

@@ -6,11 +6,9 @@
 #include <windows.h>
 
 #include <gdiplus.h>
-#include "runtime.h"
-#include "text_window.h"
-#include "image_store.h"
-#include "boxes.h"
-#include "unbuilt.h"
+#include "runtime/modules.h"
+#include "runtime/runtime.h"
+#include "runtime/unbuilt.h"
 
 HINSTANCE InstanceHandle = NULL;
 HMENU MainMenuBar = NULL;
@@ -21,33 +19,29 @@ HFONT DefaultImageFont = NULL;
 int FullScreenWidth = 0;
 int FullScreenHeight = 0;
 
-struct WindowClassRow {
-    const wchar_t *name;
-    WNDPROC procedure;
-    UINT style;
-    HBRUSH background;   // NULL: the system button-face colour
-};
+static int RegisterWindowClass(const WindowClassRow &row)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = row.style;
+    wc.lpfnWndProc = row.procedure;
+    wc.hInstance = InstanceHandle;
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = row.background ? row.background : (HBRUSH)(COLOR_BTNFACE + 1);
+    wc.lpszClassName = row.name;
+    return RegisterClassExW(&wc) == 0 ? 1 : 0;
+}
 
+// The main window's class, then every module's.
 static int RegisterWindowClasses(void)
 {
-    const WindowClassRow rows[5] = {
-        {L"tvx_mw", MainWindowProc, CS_CLASSDC, NULL},
-        {L"tvx_iw", ImageWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
-        {L"tvx_twi", TextWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
-        {L"tvx_ib", InputBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
-        {L"tvx_bb", ButtonBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
-    };
-    for (const WindowClassRow &row : rows) {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof wc;
-        wc.style = row.style;
-        wc.lpfnWndProc = row.procedure;
-        wc.hInstance = InstanceHandle;
-        wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-        wc.hbrBackground = row.background ? row.background : (HBRUSH)(COLOR_BTNFACE + 1);
-        wc.lpszClassName = row.name;
-        if (RegisterClassExW(&wc) == 0)
-            return 1;
+    if (RegisterWindowClass({L"tvx_mw", MainWindowProc, CS_CLASSDC, NULL}) != 0)
+        return 1;
+    for (int m = 0; m < LibraryModuleCount(); m++) {
+        const LibraryModule *module = LibraryModuleAt(m);
+        for (int c = 0; c < module->classCount; c++)
+            if (RegisterWindowClass(module->classes[c]) != 0)
+                return 1;
     }
     return 0;
 }
@@ -92,14 +86,11 @@ int TVX_RunProgram(HINSTANCE instance)
     QueryPerformanceFrequency(&frequency);
     MillisecondsPerTick = 1000.0 / (double)frequency.QuadPart;
 
-    InitImageTable();
-    InitTextWindowTable();
-    ResetBoxes();
     InstanceHandle = instance;
     ReadStartupDirectories();
-    ResetCustomColors();
-    ResetImageFileDialogs();
-    ClearLastInputLine();
+    for (int m = 0; m < LibraryModuleCount(); m++)
+        if (LibraryModuleAt(m)->reset != nullptr)
+            LibraryModuleAt(m)->reset();
 
     if (RegisterWindowClasses() != 0) {
         Gdiplus::GdiplusShutdown(gdiplusToken);
@@ -134,7 +125,9 @@ int TVX_RunProgram(HINSTANCE instance)
         DispatchMessageW(&message);
     }
 
-    ReleaseConsoleFont();
+    for (int m = 0; m < LibraryModuleCount(); m++)
+        if (LibraryModuleAt(m)->release != nullptr)
+            LibraryModuleAt(m)->release();
     DeleteObject(DefaultImageFont);
     DefaultImageFont = NULL;
     // The bar went with the main window when it was destroyed; this covers a window never made.

@@ -1,10 +1,9 @@
 // worker.cpp - the worker thread that runs the application hooks, the shared flags, message
 // pumping, and the Exit sequence.
-#include "rules.h"
-#include "runtime.h"
-#include "text_window.h"
-#include "boxes.h"
-#include "unbuilt.h"
+#include "runtime/modules.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "runtime/unbuilt.h"
 
 std::atomic<int> StartRequest{0};
 std::atomic<int> StopRequest{0};
@@ -12,6 +11,18 @@ std::atomic<int> AppRunning{0};
 std::atomic<int> QuitState{0};
 
 enum { kExitWaitMilliseconds = 2000 };
+
+// Whether a module's dialog window (the input box) took the message as dialog navigation.
+static bool IsDialogKey(MSG *message)
+{
+    for (int m = 0; m < LibraryModuleCount(); m++) {
+        const LibraryModule *module = LibraryModuleAt(m);
+        HWND dialog = module->dialogWindow != nullptr ? module->dialogWindow() : NULL;
+        if (dialog != NULL && IsDialogMessageW(dialog, message))
+            return true;
+    }
+    return false;
+}
 
 // Dispatches what is pending. A quit message is put back and ends the pump, so that a nested
 // pump (a mailbox wait, a line input) cannot swallow the quit that ends the main loop.
@@ -23,11 +34,8 @@ static int PumpQueue(bool routeInputBox)
             PostQuitMessage((int)message.wParam);
             break;
         }
-        if (routeInputBox) {
-            HWND box = InputBoxWindow();
-            if (box != NULL && IsDialogMessageW(box, &message))
-                continue;
-        }
+        if (routeInputBox && IsDialogKey(&message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -96,7 +104,9 @@ void RunExitSequence(void)
     InputWindow.store(0);
     QuitState.store(1);
     StopRequest.store(1);
-    TVX_CloseLogs();
+    for (int m = 0; m < LibraryModuleCount(); m++)
+        if (LibraryModuleAt(m)->closeAtExit != nullptr)
+            LibraryModuleAt(m)->closeAtExit();
 
     // The main thread pumps nothing here, but it answers messages the worker sends it (a call
     // that reaches a main-thread window from the worker waits for that answer), so that such a

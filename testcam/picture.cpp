@@ -1,5 +1,5 @@
 // picture.cpp - the test cameras' moving test picture.
-#include "picture.h"
+#include "testcam/picture.h"
 
 #include <cstddef>
 

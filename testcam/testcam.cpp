@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "picture.h"
+#include "testcam/picture.h"
 
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 

@@ -1,9 +1,9 @@
 // console.cpp - the one-line command console of text windows ("Cmd>").
 #include <cstring>
 
-#include "runtime.h"
-#include "text_window.h"
-#include "unbuilt.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
+#include "runtime/unbuilt.h"
 
 int TVX_Command(void)
 {

@@ -1,9 +1,9 @@
 // input.cpp - line input in the current text window: echo, blinking cursor, backspace over wrapped
 // lines and two-cell characters, recall of the last line and paste of clipboard text.
-#include "rules.h"
-#include "runtime.h"
-#include "scoped.h"
-#include "text_window.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "runtime/scoped.h"
+#include "text/text_window.h"
 
 std::atomic<int> KeyAction{0};
 KeyRingState KeyRing;

@@ -1,9 +1,9 @@
 // log_file.cpp - one log file per text window: start, pause, copy to the clipboard, close at Exit.
 #include <cstdio>
 
-#include "runtime.h"
-#include "scoped.h"
-#include "text_window.h"
+#include "runtime/runtime.h"
+#include "runtime/scoped.h"
+#include "text/text_window.h"
 
 std::atomic<int> LogState[kTextWindowSlots];
 static FILE *LogStream[kTextWindowSlots];

@@ -2,9 +2,9 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "rules.h"
-#include "runtime.h"
-#include "text_window.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
 
 enum { kPrintBytes = 4096 };
 

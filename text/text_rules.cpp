@@ -1,5 +1,5 @@
 // text_rules.cpp - platform-free rules of the text windows.
-#include "text_rules.h"
+#include "text/text_rules.h"
 
 int ScrollStep(TextCursorState *cursor, int *bandHeight)
 {

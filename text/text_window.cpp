@@ -2,11 +2,10 @@
 // scrolling, the window procedure with its keys and popup menu.
 #include <cstdio>
 
-#include "runtime.h"
-#include "scoped.h"
-#include "text_window.h"
-#include "image_store.h"
-#include "unbuilt.h"
+#include "runtime/runtime.h"
+#include "runtime/scoped.h"
+#include "text/text_window.h"
+#include "runtime/unbuilt.h"
 
 TextWindowRecord TextWindow[kTextWindowSlots];
 std::atomic<int> CurrentTextWindow{0};

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "text_rules.h"
+#include "text/text_rules.h"
 #include "torvex.h"
 
 struct TextWindowRecord {
@@ -57,6 +57,11 @@ extern std::atomic<int> KeyAction;     // 0 none, 1 recall the last line, 2 past
 extern KeyRingState KeyRing;
 void ClearLastInputLine(void);
 void PasteClipboardKeys(void);
+
+// The main window's prompts (main thread): text window n to the front, opened when it is not;
+// one number read as the prompt's answer (false when Exit came meanwhile).
+void ShowTextWindowFromMain(int n);
+bool ReadPromptNumber(int *value);
 
 // Log files.
 extern std::atomic<int> LogState[kTextWindowSlots];   // 0 none, 1 logging, 2 paused

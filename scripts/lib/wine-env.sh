@@ -24,7 +24,7 @@ tvx_width_problem() {
     loader=$(tvx_loader "$1")
     [ -n "$loader" ] || { echo "unknown width '$1' (32 or 64)"; return 1; }
     [ -x "$loader" ] || { echo "$loader is not installed"; return 1; }
-    out=$("$loader" --version 2>&1) && return 0
+    out=$(LC_ALL=C bash -c '"$0" --version' "$loader" 2>&1) && return 0
     # bash names its own script and line before the system's words; keep the words.
     echo "$loader --version failed: $(echo "$out" | tail -n 1 | sed -E 's/^.*line [0-9]+: //')"
     return 1

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 
 int main()
 {

@@ -2,8 +2,9 @@
 // quality 100 saved and loaded back. Prints figures; it has no pass or fail.
 #include <cstdio>
 
-#include "image_store.h"
-#include "runtime.h"
+#include "image/image_store.h"
+#include "runtime/modules.h"
+#include "runtime/runtime.h"
 
 static double Seconds(LARGE_INTEGER start)
 {
@@ -57,4 +58,8 @@ void TVX_AppInit(void)
 void TVX_AppMain(void) {}
 void TVX_AppExit(void) {}
 
-int main() { return TVX_RunProgram(GetModuleHandleW(NULL)); }
+int main()
+{
+    RegisterLibraryModules();
+    return TVX_RunProgram(GetModuleHandleW(NULL));
+}

@@ -2,8 +2,9 @@
 // its log file. Prints figures; it has no pass or fail.
 #include <cstdio>
 
-#include "runtime.h"
-#include "text_window.h"
+#include "runtime/modules.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
 
 static double LinesPerSecond(int lines)
 {
@@ -38,6 +39,7 @@ void TVX_AppExit(void) {}
 
 int main()
 {
+    RegisterLibraryModules();
     int code = TVX_RunProgram(GetModuleHandleW(NULL));
     char log[MAX_PATH + 16];
     snprintf(log, sizeof log, "%sTORVEX0.LOG", LogDirectory);

@@ -2,7 +2,7 @@
 // graph. Prints figures; it has no pass or fail.
 #include <cstdio>
 
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 
 int main()
 {

@@ -1,7 +1,7 @@
 // Layout rules of the button box and the input box.
 #include <gtest/gtest.h>
 
-#include "box_rules.h"
+#include "boxes/box_rules.h"
 
 TEST(ButtonBoxLayout, ElevenByThreeAtTheStartingSize)
 {

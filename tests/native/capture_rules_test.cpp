@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "capture_rules.h"
-#include "picture.h"
+#include "app/capture_rules.h"
+#include "testcam/picture.h"
 
 TEST(FrameCopy, TurnsABottomUpSampleTopDown)
 {

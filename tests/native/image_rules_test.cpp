@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image_rules.h"
-#include "rules.h"
+#include "image/image_rules.h"
+#include "runtime/rules.h"
 
 // A 1280 x 1024 screen with a 19-pixel caption; minimum window 112 x 27, dialog frame 3.
 static const ScreenLimits kScreen = {1280, 1024 - 19, 112 - 6, 27 - 6 - 19};

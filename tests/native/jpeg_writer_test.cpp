@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "jpeg_writer.h"
+#include "image/jpeg_writer.h"
 
 static size_t FindMarker(const std::vector<uint8_t> &bytes, uint8_t marker, size_t from = 0)
 {

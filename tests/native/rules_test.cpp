@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rules.h"
+#include "runtime/rules.h"
 
 TEST(StatusLine, CentresOnThirtySixColumns)
 {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "text_rules.h"
+#include "text/text_rules.h"
 
 struct Recorder {
     struct Op {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "../../testcam/picture.h"
+#include "testcam/picture.h"
 
 int main(int argc, char **argv)
 {

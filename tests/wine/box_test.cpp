@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "boxes.h"
-#include "runtime.h"
+#include "boxes/boxes.h"
+#include "runtime/runtime.h"
 #include "test_app.h"
-#include "text_window.h"
+#include "text/text_window.h"
 
 static std::wstring TextOf(HWND window)
 {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 
 // Counts COM starts and stops, can fail chosen creations, and keeps one reference of its own to
 // every object it creates, so a test can tell whether the module released all of its own.

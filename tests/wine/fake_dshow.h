@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "capture_graph.h"
+#include "app/capture_graph.h"
 
 struct FakeProperty {
     long min = 0, max = 255, value = 128, flags = 2;

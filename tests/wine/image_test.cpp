@@ -9,10 +9,10 @@
 
 #include <shlobj.h>   // DROPFILES
 
-#include "image_store.h"
-#include "runtime.h"
+#include "image/image_store.h"
+#include "runtime/runtime.h"
 #include "test_app.h"
-#include "text_window.h"
+#include "text/text_window.h"
 
 static std::wstring TitleOf(HWND window)
 {

@@ -10,11 +10,11 @@
 
 #include <winternl.h>
 
-#include "boxes.h"
-#include "image_store.h"
-#include "runtime.h"
+#include "boxes/boxes.h"
+#include "image/image_store.h"
+#include "runtime/runtime.h"
 #include "test_app.h"
-#include "text_window.h"
+#include "text/text_window.h"
 
 // The process's GDI objects: every handle value that names one.
 static int CountGdiObjects()

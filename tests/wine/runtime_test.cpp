@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime.h"
+#include "runtime/runtime.h"
 #include "test_app.h"
-#include "text_window.h"
-#include "unbuilt.h"
+#include "text/text_window.h"
+#include "runtime/unbuilt.h"
 
 static std::wstring TextOf(HWND window)
 {

@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime.h"
+#include "runtime/modules.h"
+#include "runtime/runtime.h"
 
 HookRecord InitHook, MainHook, ExitHook;
 std::function<void()> OnAppInit, OnAppMain, OnAppExit;
@@ -79,6 +80,7 @@ int RunWithDriver(const std::function<void()> &driver)
         if (QuitState.load() == 0)
             PostMainKey('X');
     });
+    RegisterLibraryModules();
     int code = TVX_RunProgram(GetModuleHandleW(NULL));
     thread.join();
     return code;

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../../testcam/picture.h"
-#include "capture_graph.h"
+#include "testcam/picture.h"
+#include "app/capture_graph.h"
 
 #include <tlhelp32.h>   // after windows.h
 

@@ -8,7 +8,6 @@ add_executable(runtime_tests
     wine/resources_test.cpp
 )
 target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
-target_include_directories(runtime_tests PRIVATE ${PROJECT_SOURCE_DIR}/runtime ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)
 target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
@@ -23,8 +22,6 @@ set_tests_properties(files.jpeg_capture PROPERTIES FIXTURES_REQUIRED image_files
 foreach(bench print_bench image_bench)
     add_executable(${bench} bench/${bench}.cpp)
     target_compile_options(${bench} PRIVATE ${TVX_WARNINGS})
-    target_include_directories(${bench} PRIVATE ${PROJECT_SOURCE_DIR}/runtime
-                               ${PROJECT_SOURCE_DIR}/text ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/boxes)
     target_link_libraries(${bench} PRIVATE torvex)
 endforeach()
 
@@ -58,4 +55,5 @@ target_link_libraries(testcam_bench PRIVATE capture)
 
 # The reference picture for the end-to-end comparison of captured pairs.
 add_executable(testpicture tools/testpicture.cpp ${PROJECT_SOURCE_DIR}/testcam/picture.cpp)
+target_include_directories(testpicture PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(testpicture PRIVATE ${TVX_WARNINGS})

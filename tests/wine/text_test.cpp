@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime.h"
+#include "runtime/runtime.h"
 #include "test_app.h"
-#include "text_window.h"
+#include "text/text_window.h"
 
 static std::wstring TitleOf(HWND window)
 {

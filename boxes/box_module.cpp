@@ -1,0 +1,64 @@
+// box_module.cpp - what the input box and the button box bring to the runtime frame: their
+// window classes and sizes at start-up, the main window's prompts that make them, the requests
+// that make them on the worker, and the input box's dialog keys.
+#include "boxes/boxes.h"
+#include "runtime/modules.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
+
+static void OnInputBoxPrompt(void)
+{
+    int count;
+    ShowTextWindowFromMain(0);
+    TVX_Print("Creating InpuxBox...\n");
+    TVX_Print("How many items? >");
+    if (!ReadPromptNumber(&count))
+        return;
+    RequestOpenInputBox(count);
+}
+
+static void OnButtonBoxPrompt(void)
+{
+    int nx, ny;
+    ShowTextWindowFromMain(0);
+    TVX_Print("Creating ButtonBox...\n");
+    TVX_Print("Number[X]=>");
+    if (!ReadPromptNumber(&nx))
+        return;
+    TVX_Print("Number[Y]=>");
+    if (!ReadPromptNumber(&ny))
+        return;
+    RequestOpenButtonBox(nx, ny);
+}
+
+static void ServeOpenInputBox(RequestMailboxRecord &m)
+{
+    DestroyInputBox();
+    TVX_OpenInputBox(m.x, m.y, m.index);
+}
+
+static void ServeOpenButtonBox(RequestMailboxRecord &m)
+{
+    DestroyButtonBox();
+    TVX_OpenButtonBox(m.x, m.y, m.width, m.height);
+}
+
+static const WindowClassRow kBoxClasses[] = {
+    {L"tvx_ib", InputBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
+    {L"tvx_bb", ButtonBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
+};
+static const MainCommandRow kBoxCommands[] = {
+    {kCmdInputBox, OnInputBoxPrompt},
+    {kCmdButtonBox, OnButtonBoxPrompt},
+};
+static const RequestRow kBoxRequests[] = {
+    {kRequestOpenInputBox, ServeOpenInputBox},
+    {kRequestOpenButtonBox, ServeOpenButtonBox},
+};
+
+extern const LibraryModule BoxModule;
+const LibraryModule BoxModule = {
+    "boxes", kBoxClasses, 2, kBoxCommands, 2, kBoxRequests, 2,
+    ResetBoxes, nullptr, nullptr, nullptr, InputBoxWindow,
+};

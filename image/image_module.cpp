@@ -1,0 +1,171 @@
+// image_module.cpp - what the image windows bring to the runtime frame: their window class and
+// start-up reset, the main window's Image Window prompt, Paste and dropped files, and the requests
+// that make, fill and redraw images on the worker.
+#include <cstdio>
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include "image/image_store.h"
+#include "runtime/modules.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "runtime/unbuilt.h"
+#include "text/text_window.h"
+
+static void OnPaste(void)
+{
+    if (AppRunning.load() != 0)
+        return;
+    HBITMAP bitmap = ReadClipboardBitmap();
+    if (bitmap == NULL)
+        return;
+    BITMAP info = {};
+    GetObjectW(bitmap, sizeof info, &info);
+    for (int i = 0; i < 256 && QuitState.load() == 0; i++) {
+        char name[16];
+        snprintf(name, sizeof name, "%03d", i);
+        if (RequestCreateImage(i, name, info.bmWidth, info.bmHeight, 32) == 0) {
+            RequestPasteBitmap(bitmap);
+            RequestRedrawImage(i);
+            TVX_SelectPreviousImage();
+            return;
+        }
+    }
+    DeleteObject(bitmap);
+}
+
+static void OnImageWindowPrompt(void)
+{
+    int width, height, bits;
+    ShowTextWindowFromMain(0);
+    TVX_Print("Creating ImageWindow...\n");
+    TVX_Print(" Width=");
+    if (!ReadPromptNumber(&width))
+        return;
+    TVX_Print("Height=");
+    if (!ReadPromptNumber(&height))
+        return;
+    TVX_Print("Bit[32 or 8]=");
+    if (!ReadPromptNumber(&bits))
+        return;
+    if (bits != 32 && bits != 8)
+        return;
+    int slot = FirstFreeImageSlot();
+    if (slot < 0)
+        return;
+    char name[16];
+    snprintf(name, sizeof name, "%03d", slot);
+    RequestCreateImage(slot, name, width, height, bits);
+}
+
+// Width and height of an image file as GDI+ reads it; 0 x 0 when it cannot.
+static void ReadImageFileSize(const wchar_t *path, UINT *width, UINT *height)
+{
+    *width = 0;
+    *height = 0;
+    Gdiplus::GpImage *image = NULL;
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(path, &image) != Gdiplus::Ok || image == NULL)
+        return;
+    Gdiplus::DllExports::GdipGetImageWidth(image, width);
+    Gdiplus::DllExports::GdipGetImageHeight(image, height);
+    Gdiplus::DllExports::GdipDisposeImage(image);
+}
+
+struct DropTarget {
+    const char *fileName;
+    int width, height;
+};
+
+static int CreateDropImage(int slot, void *context)
+{
+    const DropTarget *target = (const DropTarget *)context;
+    char name[256];
+    snprintf(name, sizeof name, "%03d %s", slot, target->fileName);
+    return RequestCreateImage(slot, name, target->width, target->height, 32);
+}
+
+static void OnDropFiles(HDROP drop)
+{
+    // Drops are refused during a run; one already queued when the run began is ignored too.
+    if (AppRunning.load() != 0 || QuitState.load() != 0) {
+        DragFinish(drop);
+        return;
+    }
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, NULL, 0);
+    int cursor = 0;
+    for (UINT i = 0; i < count; i++) {
+        // A name that does not fit is passed over whole: a cut one would name another file.
+        wchar_t file[MAX_PATH];
+        UINT fileLength = DragQueryFileW(drop, i, NULL, 0);
+        if (fileLength == 0 || fileLength >= MAX_PATH || DragQueryFileW(drop, i, file, MAX_PATH) == 0)
+            continue;
+        wchar_t full[MAX_PATH];
+        wchar_t *part = NULL;
+        DWORD length = GetFullPathNameW(file, MAX_PATH, full, &part);
+        if (length == 0 || length >= MAX_PATH || part == NULL || *part == L'\0')
+            continue;
+        UINT width, height;
+        ReadImageFileSize(full, &width, &height);
+        if (width == 0 || height == 0)
+            continue;
+        // The title shows the name in the system code page; the file is loaded by its wide name,
+        // which may hold characters the code page has not.
+        char partAnsi[MAX_PATH];
+        WideToAnsi(part, partAnsi, MAX_PATH);
+        DropTarget target = {partAnsi, (int)width, (int)height};
+        int slot = CreateInNextFreeSlot(&cursor, CreateDropImage, &target);
+        if (slot < 0)
+            continue;
+        RequestLoadImageFile(slot, full);
+        RequestRedrawImage(slot);
+        TVX_SelectPreviousImage();
+    }
+    DragFinish(drop);
+}
+
+static void ServeCreateImage(RequestMailboxRecord &m)
+{
+    m.result = (unsigned)m.index >= 256
+                   ? 4
+                   : TVX_CreateImageEx(m.index, m.name, m.x, m.y, m.width, m.height, m.zoom, m.bits);
+}
+
+static void ServeRedrawImage(RequestMailboxRecord &m) { TVX_RefreshImage(m.index); }
+
+static void ServeLoadImageFile(RequestMailboxRecord &m)
+{
+    TVX_SelectImage(m.index);
+    m.result = LoadImageFileW(m.path, m.x, m.y);
+    TVX_SelectPreviousImage();
+}
+
+static void ServePasteBitmap(RequestMailboxRecord &m) { BlitBitmapToCurrentImage(m.bitmap); }
+
+static void ResetImages(void)
+{
+    InitImageTable();
+    ResetImageFileDialogs();
+    ResetCustomColors();
+}
+
+static const WindowClassRow kImageClasses[] = {
+    {L"tvx_iw", ImageWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
+};
+static const MainCommandRow kImageCommands[] = {
+    {kCmdPaste, OnPaste},
+    {kCmdImageWindow, OnImageWindowPrompt},
+};
+static const RequestRow kImageRequests[] = {
+    {kRequestCreateImage, ServeCreateImage},
+    {kRequestRedrawImage, ServeRedrawImage},
+    {kRequestLoadImageFile, ServeLoadImageFile},
+    {kRequestPasteBitmap, ServePasteBitmap},
+};
+
+extern const LibraryModule ImageModule;
+const LibraryModule ImageModule = {
+    "image windows", kImageClasses, 1, kImageCommands, 2, kImageRequests, 4,
+    ResetImages, nullptr, nullptr, OnDropFiles, nullptr,
+};

@@ -1,0 +1,71 @@
+// text_module.cpp - what the text windows bring to the runtime frame: their window class, their
+// start-up reset and clean-up, the logs' closing at Exit, the main window's Text Window and
+// Window Info commands, and the request that opens a text window on the worker.
+#include "runtime/modules.h"
+#include "runtime/rules.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
+
+void ShowTextWindowFromMain(int n)
+{
+    if ((unsigned)n < kTextWindowSlots && IsTextWindowOpen(n)) {
+        RaiseWindow(TextWindowHandle(n));
+        return;
+    }
+    RequestOpenTextWindow(n);
+}
+
+bool ReadPromptNumber(int *value)
+{
+    char line[256];
+    TVX_InputText(line);
+    if (QuitState.load() != 0)
+        return false;
+    *value = LeadingInteger(line);
+    return true;
+}
+
+static void OnTextWindowCommand(void)
+{
+    int slot = FirstFreeTextWindow();
+    if (slot >= 0)
+        RequestOpenTextWindow(slot);
+}
+
+static void OnWindowInfoCommand(void)
+{
+    if (!IsTextWindowOpen(CurrentTextWindow))
+        ShowTextWindowFromMain(0);
+    HWND text = TextWindowHandle(CurrentTextWindow);
+    if (text != NULL)
+        PostMessageW(text, WM_COMMAND, kCmdWindowInfo, 0);
+}
+
+static void ServeOpenTextWindow(RequestMailboxRecord &m)
+{
+    if ((unsigned)m.index < kTextWindowSlots)
+        TVX_OpenTextWindow(m.index, m.x, m.y, m.width, m.height);
+}
+
+static void ResetText(void)
+{
+    InitTextWindowTable();
+    ClearLastInputLine();
+}
+
+static const WindowClassRow kTextClasses[] = {
+    {L"tvx_twi", TextWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
+};
+static const MainCommandRow kTextCommands[] = {
+    {kCmdTextWindow, OnTextWindowCommand},
+    {kCmdWindowInfo, OnWindowInfoCommand},
+};
+static const RequestRow kTextRequests[] = {
+    {kRequestOpenTextWindow, ServeOpenTextWindow},
+};
+
+extern const LibraryModule TextModule;
+const LibraryModule TextModule = {
+    "text windows", kTextClasses, 1, kTextCommands, 2, kTextRequests, 1,
+    ResetText, ReleaseConsoleFont, TVX_CloseLogs, nullptr, nullptr,
+};
