@@ -48,19 +48,6 @@ static void PressKey(WORD key)
     Sleep(60);
 }
 
-// Answers the prompts of a line input in text window 0, one line each.
-static void Answer(const std::wstring &line)
-{
-    ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
-    int y = TextWindow[0].cursor_y;
-    for (wchar_t c : line) {
-        PostMessageW(TextWindow[0].window, WM_CHAR, c, 0);
-        Sleep(15);
-    }
-    PostMessageW(TextWindow[0].window, WM_CHAR, L'\r', 0);
-    ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != y; }, 5000));
-}
-
 TEST(ButtonBox, OpensElevenByThreeAndRefusesWhatDoesNotFit)
 {
     int code = RunWithDriver([&] {
@@ -162,10 +149,10 @@ TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
         HWND box = ButtonBoxState.boxWindow;
         // A double click in the gap left of button 4 (row 1, column 1) renames it.
         PostMessageW(box, WM_LBUTTONDBLCLK, 0, MAKELPARAM(102 + 1, 30 + 10));
-        Answer(L"");
+        AnswerPrompt(L"");
         afterEmpty = TextOf(ButtonBoxState.button[4]);
         PostMessageW(box, WM_LBUTTONDBLCLK, 0, MAKELPARAM(102 + 1, 30 + 10));
-        Answer(L"Fix_F");
+        AnswerPrompt(L"Fix_F");
         afterLine = TextOf(ButtonBoxState.button[4]);
     });
     EXPECT_EQ(0, code);
@@ -295,27 +282,27 @@ TEST(Boxes, TheMainWindowsPromptsOpenAndReplaceThem)
     int code = RunWithDriver([&] {
         WaitForIdleWorker();
         PostMainCommand(1051);
-        Answer(L"2");
-        Answer(L"3");
+        AnswerPrompt(L"2");
+        AnswerPrompt(L"3");
         ASSERT_TRUE(WaitUntil([] { return ButtonBoxState.boxWindow != NULL; }, 5000));
         columns[0] = ButtonBoxState.columns;
         rows[0] = ButtonBoxState.rows;
         HWND first = ButtonBoxState.boxWindow;
         PostMainCommand(1051);
-        Answer(L"4");
-        Answer(L"1");
+        AnswerPrompt(L"4");
+        AnswerPrompt(L"1");
         ASSERT_TRUE(WaitUntil([&] { return ButtonBoxState.boxWindow != first &&
                                            ButtonBoxState.boxWindow != NULL; }, 5000));
         columns[1] = ButtonBoxState.columns;
         rows[1] = ButtonBoxState.rows;
         replaced = !IsWindow(first);
         PostMainCommand(1044);
-        Answer(L"3");
+        AnswerPrompt(L"3");
         ASSERT_TRUE(WaitUntil([] { return InputBoxState.boxWindow != NULL; }, 5000));
         items[0] = InputBoxState.itemCount;
         HWND input = InputBoxState.boxWindow;
         PostMainCommand(1044);
-        Answer(L"5");
+        AnswerPrompt(L"5");
         ASSERT_TRUE(WaitUntil([&] { return InputBoxState.boxWindow != input &&
                                            InputBoxState.boxWindow != NULL; }, 5000));
         items[1] = InputBoxState.itemCount;
@@ -358,7 +345,7 @@ TEST(Modal, NoLineInputStartsInsideAnotherAndTheTypedLineReachesTheFirst)
         PostMainCommand(1028);   // Text Window
         Sleep(300);
         EXPECT_EQ(1, InputWindow.load());   // still the console's
-        Answer(L"ver");
+        AnswerPrompt(L"ver");
         ASSERT_TRUE(WaitUntil([&] { return result.load() != -1; }, 5000));
         label = TextOf(ButtonBoxState.button[1]);
         textWindowOne = IsTextWindowOpen(1) != 0;

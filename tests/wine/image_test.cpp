@@ -360,6 +360,14 @@ static std::wstring FullPath(const std::string &file)
     return full;
 }
 
+// The main window's Image Window command, its three prompts answered in text window 0 as typed.
+static void AnswerImageWindowPrompts(std::initializer_list<const wchar_t *> answers)
+{
+    PostMainCommand(1027);
+    for (const wchar_t *answer : answers)
+        AnswerPrompt(answer);
+}
+
 TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
 {
     std::string names[5];
@@ -395,16 +403,7 @@ TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
         EXPECT_EQ((0x00FF00u * 3) & 0xFFFFFF, ImagePixels32[4][0] & 0xFFFFFF);
 
         // The Image Window prompts, answered in text window 0, fill the next free slot.
-        PostMainCommand(1027);
-        for (const wchar_t *answer : {L"64\r", L"48\r", L"8\r"}) {
-            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
-            int line = TextWindow[0].cursor_y;
-            for (const wchar_t *p = answer; *p; p++) {
-                PostMessageW(TextWindow[0].window, WM_CHAR, *p, 0);
-                Sleep(20);
-            }
-            ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != line; }, 5000));
-        }
+        AnswerImageWindowPrompts({L"64", L"48", L"8"});
         ASSERT_TRUE(WaitUntil([] { return ImageTable[5].inUse != 0; }, 5000));
         names[0] = ImageTable[5].name;
         widths[0] = ImageTable[5].width;
@@ -567,16 +566,7 @@ TEST(MainWindowImages, DroppedNamesOutsideTheCodePageLoadAndOversizedPromptsMake
         Sleep(200);
         dropped = ImagePixels32[0][0] & 0xFFFFFF;
 
-        PostMainCommand(1027);
-        for (const wchar_t *answer : {L"40000\r", L"40000\r", L"8\r"}) {
-            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
-            int line = TextWindow[0].cursor_y;
-            for (const wchar_t *p = answer; *p; p++) {
-                PostMessageW(TextWindow[0].window, WM_CHAR, *p, 0);
-                Sleep(20);
-            }
-            ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != line; }, 5000));
-        }
+        AnswerImageWindowPrompts({L"40000", L"40000", L"8"});
         Sleep(300);
         made = FirstFreeImageSlot();
     });

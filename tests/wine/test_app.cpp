@@ -10,6 +10,7 @@
 
 #include "runtime/modules.h"
 #include "runtime/runtime.h"
+#include "text/text_window.h"
 
 HookRecord InitHook, MainHook, ExitHook;
 std::function<void()> OnAppInit, OnAppMain, OnAppExit;
@@ -84,6 +85,18 @@ int RunWithDriver(const std::function<void()> &driver)
     int code = TVX_RunProgram(GetModuleHandleW(NULL));
     thread.join();
     return code;
+}
+
+void AnswerPrompt(const std::wstring &line)
+{
+    ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
+    int y = TextWindow[0].cursor_y;
+    for (wchar_t c : line) {
+        PostMessageW(TextWindow[0].window, WM_CHAR, c, 0);
+        Sleep(15);
+    }
+    PostMessageW(TextWindow[0].window, WM_CHAR, L'\r', 0);
+    ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != y; }, 5000));
 }
 
 int Now()

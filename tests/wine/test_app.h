@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 
 struct HookRecord {
     std::atomic<int> calls{0};
@@ -38,5 +39,8 @@ void StopUntilIdle();
 void CallOnWorker(std::function<void()> work, int timeoutMs = 15000);
 void StartWorkerCalls();   // Stop, then wait for the run to end
 int Now();
+// Answers the line input waiting in text window 0 as typed: the line's characters, then Enter;
+// returns once the cursor has moved to the next line.
+void AnswerPrompt(const std::wstring &line);
 
 #endif

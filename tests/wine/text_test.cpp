@@ -163,6 +163,32 @@ TEST(TextWindows, NinePushesAndNinePopsEndWithTheFirstPush)
     EXPECT_EQ(0, code);
 }
 
+static std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(NULL)) {
+        HANDLE data = GetClipboardData(CF_TEXT);
+        if (data != NULL) {
+            text = (const char *)GlobalLock(data);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+static void PutClipboardText(const char *text)
+{
+    if (!OpenClipboard(NULL))
+        return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    strcpy((char *)GlobalLock(block), text);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
 TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
 {
     std::string file, clipboard, afterCopy;
@@ -187,14 +213,7 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
             TVX_InputText(line);
             EXPECT_STREQ("abd", line);
             EXPECT_EQ(0, TVX_CopyLog(0));
-            if (OpenClipboard(NULL)) {
-                HANDLE data = GetClipboardData(CF_TEXT);
-                if (data != NULL) {
-                    clipboard = (const char *)GlobalLock(data);
-                    GlobalUnlock(data);
-                }
-                CloseClipboard();
-            }
+            clipboard = ClipboardText();
             TVX_Print("after copy\n");
             std::string big(5000, 'z');
             TVX_Print("%s", big.c_str());   // cut to 4095 bytes
@@ -346,17 +365,8 @@ TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
         ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
         // The first prompt is on the screen; log what follows.
         SendMessageW(TextWindow[0].window, WM_COMMAND, 1024, 0);
-        const wchar_t *answers[3] = {L"640\r", L"480\r", L"16\r"};
-        for (const wchar_t *answer : answers) {
-            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
-            int line = TextWindow[0].cursor_y;
-            for (const wchar_t *p = answer; *p; p++) {
-                PostMessageW(TextWindow[0].window, WM_CHAR, *p, 0);
-                Sleep(20);
-            }
-            // Enter moves the cursor to the next line.
-            ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y > line; }, 5000));
-        }
+        for (const wchar_t *answer : {L"640", L"480", L"16"})
+            AnswerPrompt(answer);   // Enter moves the cursor to the next line
         Sleep(100);
         EXPECT_EQ(0, InputWindow.load());   // 16 bits: nothing more is asked or made
         PostMainKey('X');
@@ -448,32 +458,6 @@ TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
     EXPECT_EQ(0, code);
     EXPECT_GE(changes, 4);   // 1.2 s at 200 ms a phase: about six
     EXPECT_LE(changes, 8);
-}
-
-static std::string ClipboardText()
-{
-    std::string text;
-    if (OpenClipboard(NULL)) {
-        HANDLE data = GetClipboardData(CF_TEXT);
-        if (data != NULL) {
-            text = (const char *)GlobalLock(data);
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-static void PutClipboardText(const char *text)
-{
-    if (!OpenClipboard(NULL))
-        return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    strcpy((char *)GlobalLock(block), text);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
 }
 
 // Copying a log that has no file shows its box without holding the clipboard or the logs: other
