@@ -74,7 +74,7 @@ static int CountHandles()
     return -1;
 }
 
-enum { kCycles = 1000 };
+enum { kCycles = 1000, kWineCacheSlack = 4 };
 
 struct Counts {
     int gdi, windows, handles;
@@ -136,8 +136,11 @@ TEST(Resources, ThousandCyclesOfEveryWindowKindLeaveNothingBehind)
                    "handles %d -> %d\n",
                    kind.name, kCycles, Now() - start, before.gdi, after.gdi, before.windows, after.windows,
                    before.handles, after.handles);
-            if (after.gdi != before.gdi || after.windows != before.windows ||
-                after.handles != before.handles)
+            // What a cycle leaks shows a thousandfold. Wine's own window caches may keep an
+            // object or two over a run (seen: one GDI object once in several runs), which is no
+            // leak of ours: a few are let pass, windows and handles not at all.
+            if (after.gdi - before.gdi > kWineCacheSlack || after.gdi < before.gdi ||
+                after.windows != before.windows || after.handles != before.handles)
                 failures.push_back(kind.name);
         }
     });
