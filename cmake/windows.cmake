@@ -14,6 +14,19 @@ function(tvx_folder_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 
+# libjpeg-turbo, static: the scripts build it from Debian's source into TVX_JPEG_ROOT; elsewhere
+# (MSYS2's mingw-w64-*-libjpeg-turbo) the installed package serves.
+if(TVX_JPEG_ROOT)
+    add_library(tvx_libjpeg STATIC IMPORTED)
+    set_target_properties(tvx_libjpeg PROPERTIES
+        IMPORTED_LOCATION ${TVX_JPEG_ROOT}/lib/libjpeg.a
+        INTERFACE_INCLUDE_DIRECTORIES ${TVX_JPEG_ROOT}/include)
+else()
+    find_package(JPEG REQUIRED)
+    add_library(tvx_libjpeg INTERFACE)
+    target_link_libraries(tvx_libjpeg INTERFACE JPEG::JPEG)
+endif()
+
 tvx_folder_library(tvx_runtime
     SOURCES runtime/rules.cpp runtime/helpers.cpp runtime/mailbox.cpp runtime/main_window.cpp
             runtime/modal.cpp runtime/modules.cpp runtime/startup.cpp runtime/unbuilt.cpp
@@ -25,9 +38,10 @@ tvx_folder_library(tvx_text
     LINKS tvx_runtime)
 # Image and box prompts print and read in text windows.
 tvx_folder_library(tvx_image
-    SOURCES image/image_rules.cpp image/jpeg_writer.cpp image/image_files.cpp
+    SOURCES image/image_rules.cpp image/image_files.cpp
             image/image_store.cpp image/image_window.cpp image/image_module.cpp
-    LINKS tvx_text tvx_runtime)
+            image/jpeg_file.cpp
+    LINKS tvx_text tvx_runtime tvx_libjpeg)
 tvx_folder_library(tvx_boxes
     SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp
     LINKS tvx_text tvx_runtime)

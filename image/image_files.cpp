@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "image/image_store.h"
-#include "image/jpeg_writer.h"
 #include "runtime/runtime.h"
 
 using namespace Gdiplus;
@@ -207,57 +206,6 @@ static GpBitmap *Bitmap8(int w, int h, HBITMAP *dib)
     return bitmap;
 }
 
-// The top-left w x h of the current image as 0x00RRGGBB words (8-bit pixels through their
-// colour table); outside the image is 0.
-static uint32_t *WordsOfCurrent(int w, int h)
-{
-    size_t bytes = 0;
-    if (!PixelBytes(w, h, 32, &bytes))
-        return NULL;
-    uint32_t *words = (uint32_t *)malloc(bytes);
-    if (words == NULL || ImageTable[CurrentImage].bits == 32) {
-        if (words != NULL)
-            TVX_GetImageRect(words, 0, 0, w, h);
-        return words;
-    }
-    uint8_t *indices = (uint8_t *)malloc((size_t)w * h);
-    if (indices == NULL) {
-        free(words);
-        return NULL;
-    }
-    RGBQUAD table[256] = {};
-    TVX_GetImageRect(indices, 0, 0, w, h);
-    TVX_GetColorTable(table);
-    for (size_t i = 0; i < (size_t)w * h; i++) {
-        const RGBQUAD &c = table[indices[i]];
-        words[i] = (uint32_t)c.rgbRed << 16 | (uint32_t)c.rgbGreen << 8 | c.rgbBlue;
-    }
-    free(indices);
-    return words;
-}
-
-// JPEG is written by the library's own encoder, so that JpegQuality holds everywhere: GDI+ under
-// Wine ignores its quality parameter and writes about 75.
-static int SaveJpeg(const wchar_t *name, int w, int h, int quality)
-{
-    uint32_t *words = WordsOfCurrent(w, h);
-    if (words == NULL)
-        return 1;
-    std::vector<uint8_t> bytes;
-    bool encoded = EncodeJpeg(words, w, h, quality, &bytes);
-    free(words);
-    if (!encoded)
-        return 1;
-    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 1;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
-    return ok && written == bytes.size() ? 0 : 1;
-}
-
 int TVX_SaveImageFile(int height, int width, int format, const char *file)
 {
     if (!CurrentInUse())
@@ -278,7 +226,7 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file)
     if (!PixelBytes(width, height, 32, &bytes))
         return 1;
     if (format == 1)
-        return SaveJpeg(name, width, height, JpegQuality);
+        return SaveJpegFile(name, width, height, JpegQuality);
     HBITMAP dib = NULL;
     GpBitmap *bitmap = ImageTable[CurrentImage].bits == 32 ? Bitmap32(width, height)
                                                            : Bitmap8(width, height, &dib);

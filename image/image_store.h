@@ -36,6 +36,9 @@ void EndClickWait(void);
 // Image files.
 extern int JpegQuality;
 int LoadImageFileW(const wchar_t *file, int x, int y);   // TVX_LoadImageFile by a wide name
+// The top-left w x h of the current image as a JPEG file at the quality: 0, or 1 failed (nothing
+// is left behind).
+int SaveJpegFile(const wchar_t *name, int w, int h, int quality);
 void ResetImageFileDialogs(void);
 int FindEncoderClsid(const wchar_t *mime, CLSID *clsid);
 int ChooseImageFileToOpen(char *buffer);

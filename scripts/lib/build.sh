@@ -16,19 +16,26 @@ tvx_build_step() {
     return 1
 }
 
+source "$(dirname "${BASH_SOURCE[0]}")/libjpeg.sh"
+
 tvx_build() {
-    local root="$1" tree toolchain
+    local root="$1" tree toolchain arch jpeg
     mkdir -p "$root/build"
     if [ ! -f "$root/build/native/build.ninja" ]; then
         tvx_build_step "configuring build/native" "$root/build/configure-native.log" \
             cmake -S "$root" -B "$root/build/native" -G Ninja || return 1
     fi
     for tree in win:i686 win64:x86_64; do
-        toolchain="$root/cmake/mingw-${tree#*:}.cmake"
+        arch=${tree#*:}
+        toolchain="$root/cmake/mingw-$arch.cmake"
         tree=${tree%%:*}
-        if [ ! -f "$root/build/$tree/build.ninja" ]; then
+        tvx_jpeg_build "$root" "$arch" || return 1
+        jpeg=$(tvx_jpeg_root "$root" "$arch")
+        if [ ! -f "$root/build/$tree/build.ninja" ] ||
+           ! grep -q "^TVX_JPEG_ROOT:.*=$jpeg\$" "$root/build/$tree/CMakeCache.txt"; then
             tvx_build_step "configuring build/$tree" "$root/build/configure-$tree.log" \
-                cmake -S "$root" -B "$root/build/$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" || return 1
+                cmake -S "$root" -B "$root/build/$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+                -DTVX_JPEG_ROOT="$jpeg" || return 1
         fi
     done
     for tree in native win win64; do

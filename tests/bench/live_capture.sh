@@ -59,7 +59,7 @@ read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
 # Click to complete file: the JPEG's last two bytes are its end marker FF D9.
 complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
 waits=()
-for _ in 1 2 3 4 5; do
+for _ in $(seq 20); do
     rm -f "$XD_DIR"/CaptureAt*.jps
     sleep 0.5
     t=$(now_ms)
@@ -72,12 +72,20 @@ for _ in 1 2 3 4 5; do
     done
     [ -n "$done_at" ] && waits+=($((done_at - t)))
 done
+# A burst of ten Captures one second apart: frames shown against frames delivered meanwhile.
+read -r bd0 _ bs0 _ _ bt0 < <(read_counts)
+for _ in $(seq 10); do
+    click_button 11
+    sleep 1
+done
+read -r bd1 _ bs1 _ _ bt1 < <(read_counts)
 activate "$MAIN_WIN"
 xdo key x
 wait_for_exit "$(now_ms)" >/dev/null
 
 awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
-    -v p0="$p0" -v p1="$p1" -v t0="$t0" -v t1="$t1" -v waits="${waits[*]:-}" 'BEGIN {
+    -v p0="$p0" -v p1="$p1" -v t0="$t0" -v t1="$t1" -v waits="${waits[*]:-}" \
+    -v bd0="$bd0" -v bd1="$bd1" -v bs0="$bs0" -v bs1="$bs1" -v bt0="$bt0" -v bt1="$bt1" 'BEGIN {
     sec = (t1 - t0) / 1000; shown = s1 - s0; del0 = d1 - d0; del1 = e1 - e0
     printf "live capture over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
         sec, del0, del0 / sec, del1, del1 / sec
@@ -90,7 +98,11 @@ awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w
             (w1 - w0) / 1e6 / shown, (w1 - w0) / 1e7 / sec, (p1 - p0) / 1e6 / shown
     n = split(waits, w, " ")
     if (n > 0) {
-        line = ""; for (i = 1; i <= n; i++) line = line " " w[i]
-        printf "  Capture click to complete .jps (ms):%s\n", line
+        for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (w[j] + 0 < w[i] + 0) { x = w[i]; w[i] = w[j]; w[j] = x }
+        median = n % 2 ? w[(n + 1) / 2] : (w[n / 2] + w[n / 2 + 1]) / 2
+        printf "  Capture click to complete .jps over %d clicks: median %d ms, fastest %d, slowest %d\n", n, median, w[1], w[n]
     } else print "  no capture was completed"
+    bdel = bd1 - bd0; bshown = bs1 - bs0
+    printf "  burst of 10 Captures 1 s apart (%.1f s): camera 0 delivered %d frames, %d shown (counts +-2)\n",
+        (bt1 - bt0) / 1000, bdel, bshown
 }'

@@ -58,6 +58,10 @@ check "one click on Capture writes one CaptureAt<8 hex digits>.jps (${#captures[
     bash -c "[ ${#captures[@]} = 1 ] && [[ \$(basename '${captures[0]}') =~ ^CaptureAt[0-9A-F]{8}\.jps$ ]]"
 first="${captures[0]}"
 check "it is a 1280 x 480 JPEG" bash -c "identify '$first' | grep -q 'JPEG 1280x480'"
+# Stereo viewers read the pair's order from its descriptor: side by side, left view first.
+stereo=$(timeout 30 ffmpeg -v info -i "$first" -vf showinfo -f null - 2>&1 | grep -o 'stereoscopic information: .*')
+check "FFmpeg reads it as a stereo pair, left first (got: $stereo)" \
+    bash -c "grep -q 'type - side by side$' <<<'$stereo'"
 check "its left half is the Left picture (camera 0)" near "$(pixel "$first" 100 5)" 255,255,0
 check "its right half is the Right picture (camera 1)" near "$(pixel "$first" 740 5)" 0,255,255
 # Below the band each camera draws its own gradient (the moving magenta bar may cross a point).

@@ -2,7 +2,6 @@ add_executable(native_tests
     native/rules_test.cpp
     native/text_rules_test.cpp
     native/image_rules_test.cpp
-    native/jpeg_writer_test.cpp
     native/box_rules_test.cpp
     native/capture_rules_test.cpp
 )

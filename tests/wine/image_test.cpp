@@ -517,6 +517,11 @@ TEST(ImageFiles, NamesThatDoNotFitNullArgumentsAndOversizedPicturesAreRefused)
             EXPECT_EQ(1, TVX_SaveImageFile(40000, 40000, 1, big.c_str()));
             EXPECT_EQ(1, TVX_SaveImageFile(8193, 8192, 3, big.c_str()));
             EXPECT_FALSE(AnyFileLike(big + ".*"));
+            // A failure inside the encoder (wider than JPEG allows, yet under the cap) returns the
+            // failure code, leaves no file and the process goes on.
+            std::string wide = OutputFile("wide");
+            EXPECT_EQ(1, TVX_SaveImageFile(1, 65501, 1, wide.c_str()));
+            EXPECT_FALSE(AnyFileLike(wide + ".*"));
 
             // NULL where a name is optional is "", elsewhere nothing happens.
             ASSERT_EQ(0, TVX_CreateImage(3, NULL, 0, 0, 8, 8, 100));
