@@ -127,18 +127,13 @@ static void ReleaseSlot(CameraSlot &slot, bool stopped)
     slot.callback = nullptr;
 }
 
-// Stops the graph and waits up to 3 s for the stop to be confirmed; false when it was not.
-static bool StopGraph(IGraphBuilder *graph)
+// Stops a graph and waits up to 3 s for the stop to be confirmed; false when it was not.
+static bool StopGraph(IMediaControl *control)
 {
-    IMediaControl *control = nullptr;
-    if (graph == nullptr || FAILED(graph->QueryInterface(IID_IMediaControl, (void **)&control)) ||
-        control == nullptr)
-        return false;
     DWORD start = tzm_System.tickCount();
     bool stopped = false;
     while (!(stopped = control->Stop() == S_OK) && tzm_System.tickCount() - start <= 3000) {
     }
-    control->Release();
     return stopped;
 }
 
@@ -162,7 +157,11 @@ static void TearDown(AttemptHeld &held)
     ReleaseHeld(held.config);
     // After Run (19 includes "still starting", 21 ran without a frame) the streams may deliver:
     // stop and confirm before the buffers go.
-    bool stopped = !held.ran || StopGraph(CaptureGraph.graph);
+    bool stopped = !held.ran;
+    if (held.ran && SUCCEEDED(CaptureGraph.graph->QueryInterface(IID_IMediaControl,
+                                                                  (void **)&held.control)))
+        stopped = StopGraph(held.control);
+    ReleaseHeld(held.control);
     for (int i = 7; i >= 0; i--)
         ReleaseSlot(CaptureGraph.camera[i], stopped);
     ReleaseHeld(CaptureGraph.graph);
@@ -376,8 +375,8 @@ int tzm_CloseCameras(void)
     IMediaControl *control = nullptr;
     if (FAILED(g.graph->QueryInterface(IID_IMediaControl, (void **)&control)) || control == nullptr)
         return 2;
+    bool stopped = StopGraph(control);
     control->Release();
-    bool stopped = StopGraph(g.graph);
     for (int i = g.cameraCount - 1; i >= 0; i--)
         ReleaseSlot(g.camera[i], stopped);
     g.cameraCount = 0;

@@ -150,11 +150,7 @@ sleep 1.5
 again=("$E2E_OUT"/CaptureAt*.jps)
 check "and starts unswapped: Left is camera 0 again" near "$(pixel "${again[0]}" 100 5)" 255,255,0
 
-activate "$MAIN_WIN"
-t=$(now_ms)
-xdo key x
-took=$(wait_for_exit "$t")
-check "Exit ends the program (took $took ms)" [ "$took" != running ]
+check_exit_key "Exit ends the program"
 stopped() {
     for _ in $(seq 40); do
         grep -q '^state 0' "$CAMERA_STATE/tvx-testcam-0.state" && grep -q '^state 0' "$CAMERA_STATE/tvx-testcam-1.state" && return 0

@@ -21,6 +21,16 @@ check() { # check "description" command...
 
 trap end_program EXIT
 
+# Presses X in the main window and checks that the program ends; $1 says what is checked.
+check_exit_key() {
+    local t took
+    activate "$MAIN_WIN"
+    t=$(now_ms)
+    xdo key x
+    took=$(wait_for_exit "$t")
+    check "$1 (took $took ms)" [ "$took" != running ]
+}
+
 e2e_finish() {
     if [ "$E2E_FAILURES" -ne 0 ]; then
         echo "$E2E_FAILURES check(s) failed; pictures in $E2E_OUT"

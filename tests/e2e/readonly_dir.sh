@@ -21,11 +21,7 @@ click_button 11
 sleep 1.5
 check "Capture in a read-only folder writes no file" \
     bash -c "! ls '$E2E_OUT'/CaptureAt*.jps >/dev/null 2>&1"
-activate "$MAIN_WIN"
-t=$(now_ms)
-xdo key x
-took=$(wait_for_exit "$t")
-check "Exit ends the program (took $took ms)" [ "$took" != running ]
+check_exit_key "Exit ends the program"
 said=$(iconv -f CP932 -t UTF-8 "$LOG" | tr -d '*\r')
 echo "log: $said"
 check "the name is printed, then that it could not be saved" \
