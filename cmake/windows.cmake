@@ -1,7 +1,9 @@
 # The Windows build (i686 or x86-64): the library, one static library per folder, the capture
 # program, the test camera and the tests run under Wine.
 #
-# The folders' libraries link one way only: runtime <- text <- image, boxes. A call from a lower
+# The folders' libraries link one way only: runtime <- text <- image, boxes. The image windows
+# and the image operations are one library: the windows' commands run the operations, and the
+# operations act on the windows' image store. A call from a lower
 # folder into a higher one has no library to resolve it and fails the link. The umbrella `torvex`
 # holds the composition that registers the window modules with the runtime frame.
 
@@ -29,8 +31,8 @@ endif()
 
 tvx_folder_library(tvx_runtime
     SOURCES runtime/rules.cpp runtime/helpers.cpp runtime/mailbox.cpp runtime/main_window.cpp
-            runtime/modal.cpp runtime/modules.cpp runtime/startup.cpp runtime/unbuilt.cpp
-            runtime/worker.cpp
+            runtime/modal.cpp runtime/modules.cpp runtime/drawing_state.cpp runtime/startup.cpp
+            runtime/unbuilt.cpp runtime/worker.cpp
     LINKS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
 tvx_folder_library(tvx_text
     SOURCES text/text_rules.cpp text/console.cpp text/input.cpp text/log_file.cpp text/print.cpp
@@ -39,8 +41,11 @@ tvx_folder_library(tvx_text
 # Image and box prompts print and read in text windows.
 tvx_folder_library(tvx_image
     SOURCES image/image_rules.cpp image/image_files.cpp
-            image/image_store.cpp image/image_window.cpp image/image_module.cpp
-            image/jpeg_file.cpp
+            image/image_store.cpp image/image_window.cpp image/image_commands.cpp
+            image/image_module.cpp image/jpeg_file.cpp
+            imageops/pixel_view.cpp imageops/color_models.cpp imageops/raster.cpp
+            imageops/bitmap_font.cpp imageops/whole_image.cpp imageops/pixel_access.cpp
+            imageops/drawing.cpp imageops/transforms.cpp
     LINKS tvx_text tvx_runtime tvx_libjpeg)
 tvx_folder_library(tvx_boxes
     SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp

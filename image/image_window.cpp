@@ -1,5 +1,6 @@
 // image_window.cpp - the image window procedure: painting, keys, wheel zoom, the click-wait
 // feed, and files dropped on the window.
+#include "image/image_commands.h"
 #include "image/image_store.h"
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
@@ -123,16 +124,6 @@ static void OnDropFiles(HWND window, HDROP drop)
     SetForegroundWindow(window);
 }
 
-static void OnCommand(HWND window, WPARAM wParam)
-{
-    switch (LOWORD(wParam)) {
-    case 1004: LoadImageFileCommand(window); break;
-    case 1010: SaveAsCommand(window); break;
-    case 1005: TVX_DestroyImage(FindImageByWindow(window)); break;
-    default: break;   // the rest of the image commands arrive with the image menus
-    }
-}
-
 LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -163,7 +154,7 @@ LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         // A running wait takes the click as a cancel; the context menus come with the menus.
         FeedClickWait(index, message, lParam);
         return 0;
-    case WM_COMMAND: OnCommand(window, wParam); return 0;
+    case WM_COMMAND: RunImageCommand(window, LOWORD(wParam)); return 0;
     case WM_DROPFILES: OnDropFiles(window, (HDROP)wParam); return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);
     }

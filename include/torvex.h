@@ -99,6 +99,44 @@ int TVX_SaveImageFile(int height, int width, int format, const char *file);
                                        // 3 current slot free
 
 // ---------------------------------------------------------------------------------------------
+// Drawing into the current image (colour values 0x00RRGGBB; an 8-bit image keeps the lowest
+// byte, a colour-table index). Everything clips: positions outside the image are skipped, and
+// negative ones are outside. Nothing here redraws the window: call TVX_RefreshImage after.
+// ---------------------------------------------------------------------------------------------
+extern unsigned int DrawColor;   // boxes, filled circles and FloodFill; 0xFFFFFF at start
+extern unsigned int tvx_tc;      // bitmap-font text; 0 at start
+extern unsigned int tvx_tttc;    // TrueType text; 0xFFFFFF at start
+struct TextCursorRecord {
+    int x;      // left edge of the next character cell
+    int y;      // baseline: a bitmap-font cell covers rows y - 14 to y - 1
+    int left;   // where a new line starts
+};
+extern TextCursorRecord TextCursor;
+
+void PlotPixel(int x, int y, unsigned int colour);   // also moves the pen to (x, y)
+void PutPixel(int x, int y, unsigned int colour);
+unsigned int ReadPixel(int x, int y);   // 0 outside
+int ProbePixel(int x, int y);           // -1 outside
+void XorPlotPixel(int x, int y);        // inverts (colour bytes, or all 8 bits); moves the pen
+void XorPixel(int x, int y);
+void ReadImageRow(void *dst, int y, int n);   // n words (32-bit) or bytes (8-bit); 0 outside
+
+void DrawLine(unsigned int colour, int x1, int y1, int x2, int y2);
+void XorLine(int x1, int y1, int x2, int y2);   // the XOR figures undo themselves when drawn again
+void DrawBox(int x1, int y1, int x2, int y2);
+void XorBox(int x1, int y1, int x2, int y2);
+void FillBox(int x1, int y1, int x2, int y2);
+void XorFillBox(int x1, int y1, int x2, int y2);
+void DrawCircle(int cx, int cy, int radius, unsigned int colour);
+void XorCircle(int cx, int cy, int radius);
+void FillCircle(int cx, int cy, int radius);
+void XorFillCircle(int cx, int cy, int radius);
+void FloodFill(int x, int y);           // the 4-connected area of equal pixels, in DrawColor
+void DrawChar(int c);                   // built-in 8 x 14 font at TextCursor in tvx_tc
+void DrawString(const char *text);      // codes 32 to 127 and line feed; others are skipped
+void DrawFormatted(const char *format, ...);   // printf, at most 4095 characters
+
+// ---------------------------------------------------------------------------------------------
 // The button box and the input box (one of each at a time)
 // ---------------------------------------------------------------------------------------------
 void TVX_OpenButtonBox(int x, int y, int nx, int ny);   // nx x ny buttons labelled 0, 1, ...;

@@ -41,6 +41,24 @@ private:
     HDC dc_;
 };
 
+// A GDI object (bitmap, brush, font) deleted at the end of the scope. Declare it before the
+// SelectedObject that selects it, so that it is selected out before it is deleted.
+class OwnedObject {
+public:
+    explicit OwnedObject(HGDIOBJ object) : object_(object) {}
+    ~OwnedObject()
+    {
+        if (object_ != NULL)
+            DeleteObject(object_);
+    }
+    OwnedObject(const OwnedObject &) = delete;
+    OwnedObject &operator=(const OwnedObject &) = delete;
+    HGDIOBJ get() const { return object_; }
+
+private:
+    HGDIOBJ object_;
+};
+
 // An object selected into a device context; the one it replaced is selected back at the end.
 class SelectedObject {
 public:

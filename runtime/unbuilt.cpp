@@ -3,11 +3,6 @@
 // and runs; none pretends to do its module's work.
 #include "runtime/unbuilt.h"
 
-TextCursorRecord TextCursor = {0, 0, 0};
-unsigned int tvx_tttc = 0xFFFFFF;
-unsigned int DrawColor = 0xFFFFFF;
-unsigned int tvx_tc = 0;
-
 void PrintWindowInfo(void) {}
 
 void ResetCustomColors(void) {}

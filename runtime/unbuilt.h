@@ -11,16 +11,7 @@
 // The layout listing of the open windows ("Window Info.").
 void PrintWindowInfo(void);
 
-// The shared drawing colours of the image operations (0xRRGGBB).
-extern unsigned int DrawColor;
-extern unsigned int tvx_tc;
-
-// Image text positions and colours, the colour dialog and the clipboard picture.
-struct TextCursorRecord {
-    int x, y, left;
-};
-extern TextCursorRecord TextCursor;
-extern unsigned int tvx_tttc;
+// The colour dialog's custom colours and the clipboard picture.
 void ResetCustomColors(void);
 HBITMAP ReadClipboardBitmap(void);
 

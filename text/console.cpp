@@ -3,7 +3,6 @@
 
 #include "runtime/runtime.h"
 #include "text/text_window.h"
-#include "runtime/unbuilt.h"
 
 int TVX_Command(void)
 {

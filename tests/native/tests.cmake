@@ -2,6 +2,7 @@ add_executable(native_tests
     native/rules_test.cpp
     native/text_rules_test.cpp
     native/image_rules_test.cpp
+    native/imageops_test.cpp
     native/box_rules_test.cpp
     native/capture_rules_test.cpp
 )

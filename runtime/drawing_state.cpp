@@ -1,0 +1,9 @@
+// drawing_state.cpp - the drawing colours and the text position that the image operations, the
+// image text and the console's color command share. They live in the lowest layer because the
+// console reads them and start-up resets them.
+#include "torvex.h"
+
+unsigned int DrawColor = 0xFFFFFF;
+unsigned int tvx_tc = 0;
+unsigned int tvx_tttc = 0xFFFFFF;
+TextCursorRecord TextCursor = {0, 0, 0};
