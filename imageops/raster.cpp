@@ -1,14 +1,54 @@
 // raster.cpp - lines, boxes, circles and the flood fill over a pixel view.
 #include "imageops/raster.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
+// A plot writes one pixel; row and column write the pixels between two ends already clipped to
+// the image: the same pixels as plotting them one by one, with one bounds test per line.
 struct Put {
     uint32_t colour;
     void operator()(const PixelView &v, int x, int y) const { ViewPut(v, x, y, colour); }
+    void row(const PixelView &v, int y, int xa, int xb) const
+    {
+        if (v.bits == 32)
+            std::fill_n(ViewWord(v, xa, y), xb - xa + 1, colour);
+        else
+            memset(ViewByte(v, xa, y), (uint8_t)colour, (size_t)(xb - xa + 1));
+    }
+    void column(const PixelView &v, int x, int ya, int yb) const
+    {
+        for (int y = ya; y <= yb; y++)
+            if (v.bits == 32)
+                *ViewWord(v, x, y) = colour;
+            else
+                *ViewByte(v, x, y) = (uint8_t)colour;
+    }
 };
 struct Invert {
     void operator()(const PixelView &v, int x, int y) const { ViewInvert(v, x, y); }
+    void row(const PixelView &v, int y, int xa, int xb) const
+    {
+        if (v.bits == 32) {
+            uint32_t *p = ViewWord(v, 0, y);
+            for (int x = xa; x <= xb; x++)
+                p[x] ^= 0x00FFFFFFu;
+        } else {
+            uint8_t *p = ViewByte(v, 0, y);
+            for (int x = xa; x <= xb; x++)
+                p[x] ^= 0xFFu;
+        }
+    }
+    void column(const PixelView &v, int x, int ya, int yb) const
+    {
+        for (int y = ya; y <= yb; y++)
+            if (v.bits == 32)
+                *ViewWord(v, x, y) ^= 0x00FFFFFFu;
+            else
+                *ViewByte(v, x, y) ^= 0xFFu;
+    }
 };
 
 // The one line walk of the plain and the inverting line. Ends are put in a fixed order first, so
@@ -19,20 +59,14 @@ void WalkLine(const PixelView &v, Plot plot, int x1, int y1, int x2, int y2)
     int t;
     if (x1 == x2) {
         if (y1 > y2) { t = y1; y1 = y2; y2 = t; }
-        for (int y = y1;; y++) {
-            plot(v, x1, y);
-            if (y == y2)
-                break;
-        }
+        if (v.pixels != nullptr && (unsigned)x1 < (unsigned)v.width && y2 >= 0 && y1 < v.height)
+            plot.column(v, x1, y1 < 0 ? 0 : y1, y2 >= v.height ? v.height - 1 : y2);
         return;
     }
     if (y1 == y2) {
         if (x1 > x2) { t = x1; x1 = x2; x2 = t; }
-        for (int x = x1;; x++) {
-            plot(v, x, y1);
-            if (x == x2)
-                break;
-        }
+        if (v.pixels != nullptr && (unsigned)y1 < (unsigned)v.height && x2 >= 0 && x1 < v.width)
+            plot.row(v, y1, x1 < 0 ? 0 : x1, x2 >= v.width ? v.width - 1 : x2);
         return;
     }
     if (x1 > x2) {
@@ -222,44 +256,46 @@ void XorFillCircle(const PixelView &v, PenPoint &pen, int cx, int cy, int r)
     SpanDisc(cx, cy, r, [&](int xl, int xr, int y) { XorLine(v, pen, xl, y, xr, y); });
 }
 
-void FloodFill(const PixelView &v, PenPoint &pen, uint32_t colour, int x, int y)
+// The scan of one fill over pixels of type T. Rows are read through pointers, with the image's
+// edges as the border: a position outside never belongs to the area.
+template <typename T>
+static void Flood(const PixelView &v, PenPoint &pen, uint32_t fill, int x, int y)
 {
-    if (!ViewInside(v, x, y))
-        return;
-    // Compared in 64 bits, so that the outside (-1) differs from every word, 0xFFFFFFFF included.
-    const int64_t target = ViewGet(v, x, y, -1);
-    const uint32_t fill = v.bits == 32 ? colour : (colour & 0xFF);
-    if (target == (int64_t)fill)
-        return;
-    auto same = [&](int px, int py) { return ViewGet(v, px, py, -1) == target; };
+    const T target = *(const T *)(v.pixels + (size_t)y * v.stride + (size_t)x * sizeof(T));
+    auto row = [&](int r) { return (const T *)(v.pixels + (size_t)r * (size_t)v.stride); };
     PenPoint seeds[kFloodSeeds];
     int count = 0;
     for (;;) {
+        const T *here = row(y);
+        const T *above = y > 0 ? row(y - 1) : nullptr;
+        const T *below = y + 1 < v.height ? row(y + 1) : nullptr;
         bool up = true, down = true;
-        while (same(x - 1, y))
+        while (x > 0 && here[x - 1] == target)
             x--;
         int left = x;
-        while (same(x, y)) {
-            if (up && same(x, y - 1) && count < kFloodSeeds) {
+        for (; x < v.width && here[x] == target; x++) {
+            // One seed for each stretch of the area touching the run from above and below.
+            bool openAbove = above != nullptr && above[x] == target;
+            if (up && openAbove && count < kFloodSeeds) {
                 seeds[count++] = {x, y - 1};
                 up = false;
             }
-            if (!up && !same(x, y - 1))
+            if (!up && !openAbove)
                 up = true;
-            if (down && same(x, y + 1) && count < kFloodSeeds) {
+            bool openBelow = below != nullptr && below[x] == target;
+            if (down && openBelow && count < kFloodSeeds) {
                 seeds[count++] = {x, y + 1};
                 down = false;
             }
-            if (!down && !same(x, y + 1))
+            if (!down && !openBelow)
                 down = true;
-            x++;
         }
         DrawLine(v, pen, fill, left, y, x - 1, y);
         // The most recent seed that still lies in the unpainted area starts the next run.
         bool found = false;
         while (count > 0 && !found) {
             PenPoint seed = seeds[--count];
-            if (same(seed.x, seed.y)) {
+            if (row(seed.y)[seed.x] == target) {
                 x = seed.x;
                 y = seed.y;
                 found = true;
@@ -267,5 +303,19 @@ void FloodFill(const PixelView &v, PenPoint &pen, uint32_t colour, int x, int y)
         }
         if (!found)
             return;
+    }
+}
+
+void FloodFill(const PixelView &v, PenPoint &pen, uint32_t colour, int x, int y)
+{
+    if (!ViewInside(v, x, y))
+        return;
+    // Pixels compare as whole words; the outside is never part of the area, so a word
+    // 0xFFFFFFFF fills like any other.
+    if (v.bits == 32) {
+        if (*ViewWord(v, x, y) != colour)
+            Flood<uint32_t>(v, pen, colour, x, y);
+    } else if (*ViewByte(v, x, y) != (uint8_t)colour) {
+        Flood<uint8_t>(v, pen, (uint8_t)colour, x, y);
     }
 }

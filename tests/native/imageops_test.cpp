@@ -400,20 +400,35 @@ TEST(BitmapFont, CharactersPlaceWrapAndSkip)
     EXPECT_EQ(1u, narrow.at(35, 2));
 }
 
-TEST(WholeImage, OddSizesAndOneRowCharts)
+TEST(WholeImage, ChartsGiveTheFormulaAtEveryPixelAndSize)
 {
+    const std::pair<int, int> sizes[] = {{1, 1}, {1, 7}, {9, 1}, {3, 2}, {37, 23}, {640, 480}};
     for (int bits : {32, 8})
-        for (auto [w, h] : {std::pair<int, int>{1, 1}, {1, 7}, {9, 1}, {3, 2}})
-            for (int kind = kPatternRgb; kind <= kPatternGrey; kind++) {
+        for (auto [w, h] : sizes)
+            for (int kind = kPatternRgb; kind <= kPatternYiq; kind++) {
                 Canvas c(w, h, bits);
                 DrawPattern(c.view, c.pen, kind);
+                uint32_t mask = bits == 32 ? 0xFFFFFFFF : 0xFF;
+                for (int y = 0; y < h; y++)
+                    for (int x = 0; x < w; x++)
+                        ASSERT_EQ(PatternPixel(kind, x, y, w, h) & mask, c.at(x, y))
+                            << kind << " " << w << "x" << h << " at " << x << "," << y;
             }
     // One row high: the full hues at value 255, no division by zero.
-    Canvas row(360, 1, 32);
-    DrawPattern(row.view, row.pen, kPatternHsv);
-    EXPECT_EQ(0xFF0000u, row.at(0, 0));
-    EXPECT_EQ(HsvToRgb(255, 255, 359 * 180 / 360), row.at(180, 0));
-    Canvas nothing(0, 0, 32);
-    nothing.view.pixels = nullptr;
-    DrawPattern(nothing.view, nothing.pen, kPatternYiq);
+    EXPECT_EQ(0xFF0000u, PatternPixel(kPatternHsv, 0, 0, 360, 1));
+    EXPECT_EQ(HsvToRgb(255, 255, 179), PatternPixel(kPatternHsv, 180, 0, 360, 1));
+    // The grey ramp is two lines a column: the same pixels and pen as drawing them.
+    for (int bits : {32, 8})
+        for (auto [w, h] : sizes) {
+            Canvas grey(w, h, bits), lines(w, h, bits);
+            DrawPattern(grey.view, grey.pen, kPatternGrey);
+            for (int x = 0; x < w; x++) {
+                uint32_t level = 255u * x / w;
+                DrawLine(lines.view, lines.pen, level * 0x010101, x, 0, x, h / 2 - 1);
+                DrawLine(lines.view, lines.pen, (255 - level) * 0x010101, x, h / 2, x, h - 1);
+            }
+            EXPECT_EQ(lines.memory, grey.memory) << w << "x" << h;
+            EXPECT_EQ(lines.pen.x, grey.pen.x);
+            EXPECT_EQ(lines.pen.y, grey.pen.y);
+        }
 }

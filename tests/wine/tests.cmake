@@ -20,7 +20,7 @@ add_test(NAME files.jpeg_capture
 set_tests_properties(files.jpeg_capture PROPERTIES FIXTURES_REQUIRED image_files TIMEOUT 60)
 
 # Benchmarks print figures; scripts/test runs them after the tests.
-foreach(bench print_bench image_bench)
+foreach(bench print_bench image_bench imageops_bench)
     add_executable(${bench} bench/${bench}.cpp)
     target_compile_options(${bench} PRIVATE ${TVX_WARNINGS})
     target_link_libraries(${bench} PRIVATE torvex)
