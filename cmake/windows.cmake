@@ -45,7 +45,9 @@ tvx_folder_library(tvx_image
             image/image_module.cpp image/jpeg_file.cpp
             imageops/pixel_view.cpp imageops/color_models.cpp imageops/raster.cpp
             imageops/bitmap_font.cpp imageops/whole_image.cpp imageops/pixel_access.cpp
-            imageops/drawing.cpp imageops/transforms.cpp
+            imageops/drawing.cpp imageops/transforms.cpp imageops/rubber_bands.cpp
+            imageops/picks.cpp imageops/draw_commands.cpp imageops/plots.cpp
+            imageops/measurements.cpp image/menu_rules.cpp
     LINKS tvx_text tvx_runtime tvx_libjpeg)
 tvx_folder_library(tvx_boxes
     SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp

@@ -1,11 +1,42 @@
-// image_commands.cpp - the image windows' command table and its dispatch.
+// image_commands.cpp - the image windows' command table, the menus built from it, and the
+// dispatch.
 #include "image/image_commands.h"
 #include "image/image_store.h"
 #include "imageops/imageops.h"
+#include "runtime/runtime.h"
+#include "text/text_window.h"
 
 static void Load(HWND window, int) { LoadImageFileCommand(window); }
 static void SaveAs(HWND window, int) { SaveAsCommand(window); }
 static void Destroy(HWND, int image) { TVX_DestroyImage(image); }
+static void Zoom50(HWND, int image) { TVX_SetZoom(image, 50); }
+static void Zoom100(HWND, int image) { TVX_SetZoom(image, 100); }
+static void Zoom200(HWND, int image) { TVX_SetZoom(image, 200); }
+
+// The zoom and size prompts read their answers in text window 0, brought to the front. A value
+// that does not fit is refitted or refused by the image store; nothing is reported.
+static bool Prompt(const char *format, int image, int *value)
+{
+    TVX_OpenTextWindow(0, -1, -1, -1, -1);
+    TVX_Print(format, image);
+    return ReadPromptNumber(value);
+}
+
+static void ZoomPrompt(HWND, int image)
+{
+    int zoom;
+    if (Prompt("[%d] Zoom(%%)=", image, &zoom))
+        TVX_SetZoom(image, zoom);
+}
+
+static void ResizePrompt(HWND, int image)
+{
+    int width, height;
+    if (Prompt("[%d] New x-size(pixel)=", image, &width) &&
+        Prompt("[%d] New y-size(pixel)=", image, &height))
+        TVX_ResizeImage(image, width, height);
+}
+
 static void Invert(HWND, int image) { InvertImage(image); }
 static void HorizontalFlip(HWND, int image) { FlipHorizontal(image); }
 static void VerticalFlip(HWND, int image) { FlipVertical(image); }
@@ -24,31 +55,91 @@ static void Yuv(HWND, int) { PatternYuv(); }
 static void Yiq(HWND, int) { PatternYiq(); }
 static void Grey(HWND, int) { PatternGrey(); }
 
+enum { S = kSelectFirst, R = kRedrawAfter, SR = kSelectFirst | kRedrawAfter };
+
+// Cut, Copy and both Pastes (1011 to 1014) and the TrueType commands (1048, 1049) have their
+// rows and texts; their handlers come with the clipboard pictures and the TrueType text.
 static const ImageCommandRow kImageCommands[] = {
-    {1004, "&Load image file", kMenuBasic, 4, kCheckNever, 0, Load},
-    {1010, "&Save as", kMenuBasic, 5, kCheckNever, 0, SaveAs},
-    {1005, "&Destroy\tCtrl+Q", kMenuBasic, 13, kCheckNever, 0, Destroy},
+    {1011, "Cut\tCtrl+X", kMenuBasic, 0, kItemAlways, kMenuNone, 0, NULL},
+    {1012, "Copy\tCtrl+C", kMenuBasic, 1, kItemAlways, kMenuNone, 0, NULL},
+    {1013, "Paste\tCtrl+V", kMenuBasic, 2, kItemAlways, kMenuNone, 0, NULL},
+    {0, NULL, kMenuBasic, 3, kItemAlways, kMenuNone, 0, NULL},
+    {1004, "&Load image file", kMenuBasic, 4, kItemAlways, kMenuNone, 0, Load},
+    {1010, "&Save as", kMenuBasic, 5, kItemAlways, kMenuNone, 0, SaveAs},
+    {0, NULL, kMenuBasic, 6, kItemAlways, kMenuNone, 0, NULL},
+    {1007, "Zoom: 50%", kMenuBasic, 7, kItemCheckedAtZoom50, kMenuNone, 0, Zoom50},
+    {1008, "Zoom:100%\tCtrl+0", kMenuBasic, 8, kItemCheckedAtZoom100, kMenuNone, 0, Zoom100},
+    {1009, "Zoom:200%", kMenuBasic, 9, kItemCheckedAtZoom200, kMenuNone, 0, Zoom200},
+    {1046, "&Zoom...", kMenuBasic, 10, kItemAlways, kMenuNone, 0, ZoomPrompt},
+    {0, NULL, kMenuBasic, 11, kItemAlways, kMenuNone, 0, NULL},
+    {1047, "&Resize...", kMenuBasic, 12, kItemAlways, kMenuNone, 0, ResizePrompt},
+    {1005, "&Destroy\tCtrl+Q", kMenuBasic, 13, kItemAlways, kMenuNone, 0, Destroy},
+    {1014, NULL, kMenuNone, 0, kItemAlways, kMenuNone, 0, NULL},   // Ctrl+V: paste at (0, 0)
 
-    {1058, "Invert", kMenuProcess, 0, kCheckNever, kRedrawAfter, Invert},
-    {1061, "R. Rotate", kMenuProcess, 2, kCheckNever, kSelectFirst | kRedrawAfter, TurnRight},
-    {1062, "L. Rotate", kMenuProcess, 3, kCheckNever, kSelectFirst | kRedrawAfter, TurnLeft},
-    {1059, "Horz. Flip", kMenuProcess, 5, kCheckNever, kRedrawAfter, HorizontalFlip},
-    {1060, "Vert. Flip", kMenuProcess, 6, kCheckNever, kRedrawAfter, VerticalFlip},
-    {1063, "Size 50.0%", kMenuProcess, 8, kCheckNever, kSelectFirst | kRedrawAfter, Size500},
-    {1064, "Size 70.7%", kMenuProcess, 9, kCheckNever, kSelectFirst | kRedrawAfter, Size707},
-    {1065, "Size 141.4%", kMenuProcess, 10, kCheckNever, kSelectFirst | kRedrawAfter, Size1414},
-    {1066, "Size 200.0%", kMenuProcess, 11, kCheckNever, kSelectFirst | kRedrawAfter, Size2000},
+    {0, "Process...", kMenuProcessTop, 0, kItemAlways, kMenuProcess, 0, NULL},
+    {0, NULL, kMenuProcessTop, 1, kItemAlways, kMenuNone, 0, NULL},
+    {0, "Information...", kMenuProcessTop, 2, kItemAlways, kMenuInformation, 0, NULL},
+    {0, NULL, kMenuProcessTop, 3, kItemAlways, kMenuNone, 0, NULL},
+    {0, "Test Pattern...", kMenuProcessTop, 4, kItemAlways, kMenuPattern, 0, NULL},
+    {0, NULL, kMenuProcessTop, 5, kItemAlways, kMenuNone, 0, NULL},
+    {1019, "Clipping\tCtrl+R", kMenuProcessTop, 6, kItemAlways, kMenuNone, 0, ClippingCommand},
+    {0, NULL, kMenuProcessTop, 7, kItemAlways, kMenuNone, 0, NULL},
+    {0, "Color...", kMenuProcessTop, 8, kItemAlways, kMenuColor, 0, NULL},
+    {0, "Draw Line...", kMenuProcessTop, 9, kItemAlways, kMenuLine, 0, NULL},
+    {0, "Draw Box...", kMenuProcessTop, 10, kItemAlways, kMenuBox, 0, NULL},
+    {0, "Draw Circle...", kMenuProcessTop, 11, kItemAlways, kMenuCircle, 0, NULL},
+    {0, "TrueType...", kMenuProcessTop, 12, kItemAlways, kMenuTrueType, 0, NULL},
+    {1042, "Draw Text", kMenuProcessTop, 13, kItemAlways, kMenuNone, SR, DrawTextCommand},
+    {1043, "Paint", kMenuProcessTop, 14, kItemAlways, kMenuNone, SR, PaintCommand},
 
-    {1053, "RGB", kMenuPattern, 0, kCheckNever, kSelectFirst | kRedrawAfter, Rgb},
-    {1054, "HSV", kMenuPattern, 1, kCheckNever, kSelectFirst | kRedrawAfter, Hsv},
-    {1055, "YCrCb", kMenuPattern, 2, kCheckNever, kSelectFirst | kRedrawAfter, YCrCb},
-    {1067, "Yuv", kMenuPattern, 3, kCheckNever, kSelectFirst | kRedrawAfter, Yuv},
-    {1068, "YIQ", kMenuPattern, 4, kCheckNever, kSelectFirst | kRedrawAfter, Yiq},
-    {1071, "Grey", kMenuPattern, 5, kCheckNever, kSelectFirst | kRedrawAfter, Grey},
+    {1058, "Invert", kMenuProcess, 0, kItemAlways, kMenuNone, R, Invert},
+    {0, NULL, kMenuProcess, 1, kItemAlways, kMenuNone, 0, NULL},
+    {1061, "R. Rotate", kMenuProcess, 2, kItemAlways, kMenuNone, SR, TurnRight},
+    {1062, "L. Rotate", kMenuProcess, 3, kItemAlways, kMenuNone, SR, TurnLeft},
+    {0, NULL, kMenuProcess, 4, kItemAlways, kMenuNone, 0, NULL},
+    {1059, "Horz. Flip", kMenuProcess, 5, kItemAlways, kMenuNone, R, HorizontalFlip},
+    {1060, "Vert. Flip", kMenuProcess, 6, kItemAlways, kMenuNone, R, VerticalFlip},
+    {0, NULL, kMenuProcess, 7, kItemAlways, kMenuNone, 0, NULL},
+    {1063, "Size 50.0%", kMenuProcess, 8, kItemAlways, kMenuNone, SR, Size500},
+    {1064, "Size 70.7%", kMenuProcess, 9, kItemAlways, kMenuNone, SR, Size707},
+    {1065, "Size 141.4%", kMenuProcess, 10, kItemAlways, kMenuNone, SR, Size1414},
+    {1066, "Size 200.0%", kMenuProcess, 11, kItemAlways, kMenuNone, SR, Size2000},
+
+    {1015, "Pixel", kMenuInformation, 0, kItemAlways, kMenuNone, 0, PixelCommand},
+    {1016, "Line(RGB)", kMenuInformation, 1, kItemFor32Bit, kMenuNone, 0, RgbProfileCommand},
+    {1017, "Line(HSV)", kMenuInformation, 2, kItemFor32Bit, kMenuNone, 0, HsvProfileCommand},
+    {1018, "Line(YCrCb)", kMenuInformation, 3, kItemFor32Bit, kMenuNone, 0, YCrCbProfileCommand},
+    {1021, "Line(CrCb)", kMenuInformation, 4, kItemFor32Bit, kMenuNone, 0, CrCbLineCommand},
+    {0, NULL, kMenuInformation, 5, kItemFor32Bit, kMenuNone, 0, NULL},
+    {1022, "Area(CrCb)", kMenuInformation, 6, kItemFor32Bit, kMenuNone, 0, CrCbAreaCommand},
+    {1070, "Line(Lumi)", kMenuInformation, 1, kItemFor8Bit, kMenuNone, 0, LumiProfileCommand},
+
+    {1053, "RGB", kMenuPattern, 0, kItemAlways, kMenuNone, SR, Rgb},
+    {1054, "HSV", kMenuPattern, 1, kItemAlways, kMenuNone, SR, Hsv},
+    {1055, "YCrCb", kMenuPattern, 2, kItemAlways, kMenuNone, SR, YCrCb},
+    {1067, "Yuv", kMenuPattern, 3, kItemAlways, kMenuNone, SR, Yuv},
+    {1068, "YIQ", kMenuPattern, 4, kItemAlways, kMenuNone, SR, Yiq},
+    {1071, "Grey", kMenuPattern, 5, kItemAlways, kMenuNone, SR, Grey},
+
+    {1031, "Change", kMenuColor, 0, kItemAlways, kMenuNone, 0, ChangeColorCommand},
+    {1052, "Pick", kMenuColor, 1, kItemAlways, kMenuNone, 0, PickColorCommand},
+    {1032, "Normal", kMenuLine, 0, kItemAlways, kMenuNone, SR, DrawLineCommand},
+    {1034, "Horz.", kMenuLine, 1, kItemAlways, kMenuNone, SR, DrawRowCommand},
+    {1035, "Vert.", kMenuLine, 2, kItemAlways, kMenuNone, SR, DrawColumnCommand},
+    {1036, "Normal", kMenuBox, 0, kItemAlways, kMenuNone, SR, DrawBoxCommand},
+    {1037, "Fill", kMenuBox, 1, kItemAlways, kMenuNone, SR, FillBoxCommand},
+    {1038, "Fill XOR", kMenuBox, 2, kItemAlways, kMenuNone, SR, XorFillBoxCommand},
+    {1039, "Normal", kMenuCircle, 0, kItemAlways, kMenuNone, SR, DrawCircleCommand},
+    {1040, "Fill", kMenuCircle, 1, kItemAlways, kMenuNone, SR, FillCircleCommand},
+    {1041, "Fill XOR", kMenuCircle, 2, kItemAlways, kMenuNone, SR, XorFillCircleCommand},
+    {1048, "Draw", kMenuTrueType, 0, kItemAlways, kMenuNone, 0, NULL},
+    {1049, "Font Change", kMenuTrueType, 1, kItemAlways, kMenuNone, 0, NULL},
 };
 
 const ImageCommandRow *FindImageCommand(int id)
 {
+    if (id == 0)
+        return NULL;
     for (const ImageCommandRow &row : kImageCommands)
         if (row.id == id)
             return &row;
@@ -58,13 +149,47 @@ const ImageCommandRow *FindImageCommand(int id)
 void RunImageCommand(HWND window, int id)
 {
     const ImageCommandRow *row = FindImageCommand(id);
-    if (row == NULL)
+    if (row == NULL || row->run == NULL)
         return;
     int image = (row->flags & kSelectFirst) ? SelectImageByWindow(window) : FindImageByWindow(window);
     if (image < 0)
         return;
     row->run(window, image);
-    // The rotations and size changes made the window anew; the image keeps its slot.
+    // The turns and size changes made the window anew; the image keeps its slot. Other commands
+    // may have made another image current meanwhile (a plot), or let this one go.
     if ((row->flags & kRedrawAfter) && ImageTable[image].inUse)
         InvalidateRect(ImageTable[image].window, NULL, FALSE);
+}
+
+// The items of one menu that the image offers, in their order; submenus are built in turn.
+static HMENU BuildMenu(int place, const ImageRecord &image)
+{
+    HMENU menu = CreatePopupMenu();
+    UINT position = 0;
+    for (const ImageCommandRow &row : kImageCommands) {
+        if (row.menu != place || !ImageItemOffered(row.rule, image.bits))
+            continue;
+        if (row.submenu != kMenuNone)
+            InsertSubMenu(menu, position, BuildMenu(row.submenu, image), row.text);
+        else if (row.text == NULL)
+            InsertMenuSeparator(menu, position);
+        else
+            InsertMenuText(menu, position,
+                           ImageItemChecked(row.rule, image.zoom) ? MF_CHECKED : MF_UNCHECKED,
+                           (UINT)row.id, row.text);
+        position++;
+    }
+    return menu;
+}
+
+HMENU BuildImageMenu(HWND window)
+{
+    int image = FindImageByWindow(window);
+    return image < 0 ? NULL : BuildMenu(kMenuBasic, ImageTable[image]);
+}
+
+HMENU BuildProcessMenu(HWND window)
+{
+    int image = FindImageByWindow(window);
+    return image < 0 ? NULL : BuildMenu(kMenuProcessTop, ImageTable[image]);
 }

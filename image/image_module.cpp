@@ -11,6 +11,7 @@
 #include "runtime/modules.h"
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
+#include "imageops/imageops.h"
 #include "runtime/unbuilt.h"
 #include "text/text_window.h"
 

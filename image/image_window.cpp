@@ -108,6 +108,18 @@ static bool FeedClickWait(int index, UINT message, LPARAM lParam)
     return true;
 }
 
+// A running wait takes the click as a cancellation; during a line input no menu opens. Otherwise
+// the middle button, or the right with Ctrl, opens the processing menu, the right the basic one.
+static void OnMenuButton(HWND window, int index, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (FeedClickWait(index, message, lParam) || IsModalWaitActive())
+        return;
+    bool process = message == WM_MBUTTONDOWN || (wParam & MK_CONTROL) != 0;
+    HMENU menu = process ? BuildProcessMenu(window) : BuildImageMenu(window);
+    if (menu != NULL)
+        TrackMenuAtCursor(menu, window);
+}
+
 static void OnDropFiles(HWND window, HDROP drop)
 {
     // By its wide name, and only when the whole name fits: never a cut or converted one.
@@ -150,10 +162,7 @@ LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN: FeedClickWait(index, message, lParam); return 0;
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        // A running wait takes the click as a cancel; the context menus come with the menus.
-        FeedClickWait(index, message, lParam);
-        return 0;
+    case WM_MBUTTONDOWN: OnMenuButton(window, index, message, wParam, lParam); return 0;
     case WM_COMMAND: RunImageCommand(window, LOWORD(wParam)); return 0;
     case WM_DROPFILES: OnDropFiles(window, (HDROP)wParam); return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);

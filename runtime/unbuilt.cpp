@@ -5,7 +5,6 @@
 
 void PrintWindowInfo(void) {}
 
-void ResetCustomColors(void) {}
 HBITMAP ReadClipboardBitmap(void) { return NULL; }
 
 void UpdateSnapRects(void) {}

@@ -11,8 +11,7 @@
 // The layout listing of the open windows ("Window Info.").
 void PrintWindowInfo(void);
 
-// The colour dialog's custom colours and the clipboard picture.
-void ResetCustomColors(void);
+// The clipboard picture.
 HBITMAP ReadClipboardBitmap(void);
 
 // Edge snapping of library windows dragged with Ctrl.

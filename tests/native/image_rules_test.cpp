@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "image/image_rules.h"
+#include "image/menu_rules.h"
 #include "runtime/rules.h"
 
 // A 1280 x 1024 screen with a 19-pixel caption; minimum window 112 x 27, dialog frame 3.
@@ -218,5 +219,24 @@ TEST(PixelBytes, CountsIn64BitsAndRefusesWhatIsOverTheCap)
         bytes = 12345;
         EXPECT_FALSE(PixelBytes(r.w, r.h, r.bits, &bytes)) << r.w << " x " << r.h << " x " << r.bits;
         EXPECT_EQ(12345u, bytes);
+    }
+}
+
+TEST(ImageMenuRules, ChecksCompareTheZoomExactlyAndDepthsOfferTheirItems)
+{
+    struct Case {
+        int rule, zoom, bits;
+        bool offered, checked;
+    };
+    const Case cases[] = {
+        {kItemCheckedAtZoom100, 100, 32, true, true},  {kItemCheckedAtZoom100, 101, 32, true, false},
+        {kItemCheckedAtZoom50, 49, 8, true, false},    {kItemCheckedAtZoom50, 50, 8, true, true},
+        {kItemCheckedAtZoom200, 200, 32, true, true},  {kItemAlways, 100, 32, true, false},
+        {kItemFor32Bit, 100, 8, false, false},         {kItemFor32Bit, 100, 32, true, false},
+        {kItemFor8Bit, 100, 8, true, false},           {kItemFor8Bit, 100, 32, false, false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.offered, ImageItemOffered(c.rule, c.bits)) << c.rule << " " << c.bits;
+        EXPECT_EQ(c.checked, ImageItemChecked(c.rule, c.zoom)) << c.rule << " " << c.zoom;
     }
 }

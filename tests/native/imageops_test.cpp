@@ -9,6 +9,8 @@
 
 #include "imageops/bitmap_font.h"
 #include "imageops/color_models.h"
+#include "imageops/plots.h"
+#include "imageops/rubber_bands.h"
 #include "imageops/raster.h"
 #include "imageops/whole_image.h"
 
@@ -431,4 +433,77 @@ TEST(WholeImage, ChartsGiveTheFormulaAtEveryPixelAndSize)
             EXPECT_EQ(lines.pen.x, grey.pen.x);
             EXPECT_EQ(lines.pen.y, grey.pen.y);
         }
+}
+
+TEST(RubberBands, PlacementFramesRadiiAndUndrawing)
+{
+    EXPECT_EQ(5, CircleRadius(3, 4));
+    EXPECT_EQ(1, CircleRadius(1, 1));   // 1.414 + 0.5, truncated
+    EXPECT_EQ(2, CircleRadius(-1, -1 - 1));
+    Canvas c(40, 30, 32);
+    Band frame = {kBandPlacement, 20, 15, 0, 0, 10, 9};   // left 15, top 11, right 24, bottom 19
+    XorBand(c.view, c.pen, frame);
+    EXPECT_EQ(0xFFFFFFu, c.at(15, 11));
+    EXPECT_EQ(0xFFFFFFu, c.at(24, 19));
+    EXPECT_EQ(0xFFFFFFu, c.at(16, 12)) << "crossed inside";
+    EXPECT_EQ(0u, c.at(20, 10));
+    XorBand(c.view, c.pen, frame);
+    EXPECT_TRUE(c.set().empty());
+    Band small = {kBandPlacement, 20, 15, 0, 0, 8, 20};   // a side of 8: no cross
+    XorBand(c.view, c.pen, small);
+    EXPECT_EQ(2u * 8 + 2 * 18, c.set().size());
+    Canvas row(40, 30, 8);
+    XorBand(row.view, row.pen, Band{kBandRow, 7, 3, 0, 0, 0, 0});
+    EXPECT_EQ(40u, row.set().size());
+}
+
+TEST(Plots, SeriesRowsAndChromaPoints)
+{
+    // Full scale on row 0, zero on row 127; hue over 0 to 359; Cr and Cb of grey on row 64.
+    struct Case {
+        uint32_t colour;
+        int selector, row;
+    };
+    const Case cases[] = {
+        {0xFFFFFF, kSeriesBlue, 0},       {0x000000, kSeriesValue, 127},
+        {0x808080, kSeriesCr, 64},        {0x808080, kSeriesCb, 64},
+        {0x00FFFF, kSeriesHue, 127 - 180 * 127 / 359},
+        {0x102030, kSeriesLuminance, 127 - 29 * 127 / 255},
+    };
+    for (const Case &k : cases) {
+        Canvas c(8, 128, 32);
+        uint32_t words[3] = {k.colour, k.colour, k.colour};
+        PlotSeries(c.view, c.pen, words, 2, 3, k.selector | kSeriesPolyline, 0xABCDEF);
+        EXPECT_EQ(Points({{2, k.row}, {3, k.row}, {4, k.row}}), c.set()) << k.selector;
+    }
+    Canvas bytes(8, 128, 32);
+    const uint8_t levels[2] = {255, 0};
+    PlotSeries(bytes.view, bytes.pen, levels, 0, 2, kSeriesByte | kSeriesDots, 1);
+    EXPECT_EQ(Points({{0, 0}, {1, 127}}), bytes.set());
+    Canvas none(8, 128, 32);
+    PlotSeries(none.view, none.pen, levels, 0, 2, kSeriesByte, 1);   // no drawing mode
+    EXPECT_TRUE(none.set().empty());
+
+    EXPECT_EQ(128, ChromaPoint(0x808080).x);
+    EXPECT_EQ(128, ChromaPoint(0x808080).y);
+    EXPECT_EQ(0, ChromaPoint(0xFF0000).y) << "pure red at the top";
+    // A grey row ends magenta after an even count of points, white after an odd one.
+    for (int n : {2, 3, 200, 201}) {
+        Canvas chart(256, 256, 32);
+        std::vector<uint32_t> grey((size_t)n, 0x808080);
+        PlotChromaLine(chart.view, chart.pen, grey.data(), n);
+        EXPECT_EQ(n % 2 == 0 ? 0xFF00FFu : 0xFFFFFFu, chart.at(128, 128)) << n;
+    }
+    Canvas area(256, 256, 32);
+    GlyphCursor cursor;
+    uint32_t textColour = 0;
+    DrawChromaFrame(area.view, area.pen, cursor, &textColour);
+    EXPECT_EQ(0x808080u, area.at(0, 128));
+    EXPECT_EQ(0x808080u, area.at(128, 255));
+    EXPECT_EQ(0x8888FFu, textColour);
+    EXPECT_EQ(238, cursor.x) << "\"Cb\" ends at the right edge and wraps to its column";
+    EXPECT_EQ(160, cursor.y);
+    uint32_t one = 0x00FF00;
+    PlotChromaArea(area.view, area.pen, 1, &one, 1);
+    EXPECT_EQ(0xFFFFFFu, area.at(ChromaPoint(one).x, ChromaPoint(one).y));
 }

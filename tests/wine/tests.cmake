@@ -5,6 +5,7 @@ add_executable(runtime_tests
     wine/text_test.cpp
     wine/image_test.cpp
     wine/imageops_test.cpp
+    wine/commands_test.cpp
     wine/box_test.cpp
     wine/resources_test.cpp
 )

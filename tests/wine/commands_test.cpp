@@ -1,0 +1,493 @@
+// The image windows' commands under Wine: menus built from the command table, picks fed by mouse
+// messages to the real window, the drawing commands, the measurements and the prompts.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "image/image_commands.h"
+#include "image/image_store.h"
+#include "imageops/imageops.h"
+#include "runtime/runtime.h"
+#include "test_app.h"
+
+enum { kMove = WM_MOUSEMOVE, kLeft = WM_LBUTTONDOWN, kRight = WM_RBUTTONDOWN };
+struct Mouse {
+    UINT message;
+    int x, y;   // client coordinates: the image's pixels at zoom 100
+};
+
+static int &FlagOf(UINT message)
+{
+    return message == kMove ? ClickWait.moved : message == kLeft ? ClickWait.clicked
+                                                                  : ClickWait.cancelled;
+}
+
+// Plays the events into the window of an image once its click wait runs, each after the wait has
+// taken the one before, then runs `after`. Join the thread once the command has returned.
+static std::thread Play(int index, std::vector<Mouse> events, std::function<void()> after = {})
+{
+    HWND window = ImageTable[index].window;
+    return std::thread([=] {
+        if (!WaitUntil([] { return ClickWaitActive.load() != 0; }, 5000))
+            return;
+        for (const Mouse &e : events) {
+            SendMessageW(window, e.message, 0, MAKELPARAM(e.x, e.y));
+            WaitUntil([&] { return FlagOf(e.message) == 0; }, 5000);
+        }
+        if (after)
+            after();
+    });
+}
+
+// Runs command id of image index's window on the worker while the events are played into it.
+static void CommandWithMouse(int index, int id, std::vector<Mouse> events,
+                             std::function<void()> after = {})
+{
+    HWND window = ImageTable[index].window;
+    std::thread player = Play(index, events, after);
+    CallOnWorker([=] { SendMessageW(window, WM_COMMAND, id, 0); });
+    player.join();
+}
+
+static std::vector<unsigned> PixelsOf(int index)
+{
+    const ImageRecord &r = ImageTable[index];
+    size_t bytes = r.bits == 32 ? (size_t)r.width * r.height * 4 : (size_t)Stride8(r.width) * r.height;
+    std::vector<unsigned> out((bytes + 3) / 4);
+    memcpy(out.data(), ImagePixels8[index], bytes);
+    return out;
+}
+
+static std::wstring TitleOf(int index)
+{
+    wchar_t text[256] = L"";
+    InternalGetWindowText(ImageTable[index].window, text, 256);
+    return text;
+}
+
+static int ImageTitled(const std::wstring &title)
+{
+    for (int i = 0; i < 256; i++)
+        if (ImageTable[i].inUse && TitleOf(i) == title)
+            return i;
+    return -1;
+}
+
+// The items of a menu as "text" with "[x]" for a check mark, "-" for a separator and "text>" for
+// a submenu.
+static std::vector<std::wstring> Items(HMENU menu)
+{
+    std::vector<std::wstring> out;
+    for (int i = 0; i < GetMenuItemCount(menu); i++) {
+        wchar_t text[128] = L"";
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = 128;
+        GetMenuItemInfoW(menu, (UINT)i, TRUE, &info);
+        std::wstring item = (info.fType & MFT_SEPARATOR) ? L"-" : text;
+        if (info.fState & MFS_CHECKED)
+            item += L"[x]";
+        if (info.hSubMenu != NULL)
+            item += L">";
+        out.push_back(item);
+    }
+    return out;
+}
+
+TEST(ImageMenus, TextsChecksAndWhatEachDepthOffers)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "menu", 0, 0, 400, 300, 100));
+            HMENU basic = BuildImageMenu(ImageTable[0].window);
+            EXPECT_EQ((std::vector<std::wstring>{L"Cut\tCtrl+X", L"Copy\tCtrl+C", L"Paste\tCtrl+V",
+                                                 L"-", L"&Load image file", L"&Save as", L"-",
+                                                 L"Zoom: 50%", L"Zoom:100%\tCtrl+0[x]",
+                                                 L"Zoom:200%", L"&Zoom...", L"-", L"&Resize...",
+                                                 L"&Destroy\tCtrl+Q"}),
+                      Items(basic));
+            DestroyMenu(basic);
+            ASSERT_EQ(0, TVX_SetZoom(0, 49));
+            basic = BuildImageMenu(ImageTable[0].window);
+            for (const std::wstring &item : Items(basic))
+                EXPECT_EQ(std::wstring::npos, item.find(L"[x]")) << "a zoom of 49 checks nothing";
+            DestroyMenu(basic);
+
+            HMENU process = BuildProcessMenu(ImageTable[0].window);
+            EXPECT_EQ((std::vector<std::wstring>{L"Process...>", L"-", L"Information...>", L"-",
+                                                 L"Test Pattern...>", L"-", L"Clipping\tCtrl+R",
+                                                 L"-", L"Color...>", L"Draw Line...>",
+                                                 L"Draw Box...>", L"Draw Circle...>",
+                                                 L"TrueType...>", L"Draw Text", L"Paint"}),
+                      Items(process));
+            EXPECT_EQ((std::vector<std::wstring>{L"Invert", L"-", L"R. Rotate", L"L. Rotate", L"-",
+                                                 L"Horz. Flip", L"Vert. Flip", L"-", L"Size 50.0%",
+                                                 L"Size 70.7%", L"Size 141.4%", L"Size 200.0%"}),
+                      Items(GetSubMenu(process, 0)));
+            EXPECT_EQ((std::vector<std::wstring>{L"Pixel", L"Line(RGB)", L"Line(HSV)",
+                                                 L"Line(YCrCb)", L"Line(CrCb)", L"-",
+                                                 L"Area(CrCb)"}),
+                      Items(GetSubMenu(process, 2)));
+            EXPECT_EQ((std::vector<std::wstring>{L"RGB", L"HSV", L"YCrCb", L"Yuv", L"YIQ", L"Grey"}),
+                      Items(GetSubMenu(process, 4)));
+            EXPECT_EQ((std::vector<std::wstring>{L"Change", L"Pick"}), Items(GetSubMenu(process, 8)));
+            EXPECT_EQ((std::vector<std::wstring>{L"Normal", L"Horz.", L"Vert."}),
+                      Items(GetSubMenu(process, 9)));
+            EXPECT_EQ((std::vector<std::wstring>{L"Normal", L"Fill", L"Fill XOR"}),
+                      Items(GetSubMenu(process, 10)));
+            EXPECT_EQ(Items(GetSubMenu(process, 10)), Items(GetSubMenu(process, 11)));
+            EXPECT_EQ((std::vector<std::wstring>{L"Draw", L"Font Change"}),
+                      Items(GetSubMenu(process, 12)));
+            DestroyMenu(process);
+
+            ASSERT_EQ(0, TVX_CreateImage8(1, "eight", 0, 0, 400, 300, 100));
+            process = BuildProcessMenu(ImageTable[1].window);
+            EXPECT_EQ((std::vector<std::wstring>{L"Pixel", L"Line(Lumi)"}),
+                      Items(GetSubMenu(process, 2)));
+            DestroyMenu(process);
+
+            // Numbers without a command do nothing.
+            std::vector<unsigned> before = PixelsOf(0);
+            for (int id : {1006, 1020, 1069, 0, 70000})
+                SendMessageW(ImageTable[0].window, WM_COMMAND, id, 0);
+            EXPECT_EQ(1, ImageTable[0].inUse);
+            EXPECT_EQ(before, PixelsOf(0));
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(Picks, BoxesBothWaysCancellationsAndCircles)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "picks", 0, 0, 240, 200, 100));
+            ASSERT_EQ(0, TVX_CreateImage(1, "expected", 300, 0, 240, 200, 100));
+            DrawColor = 0xFFFFFF;
+            TVX_SelectImage(1);
+            DrawBox(20, 30, 50, 60);
+        });
+        // The second click up and left of the first draws the same box.
+        CommandWithMouse(0, 1036, {{kLeft, 50, 60}, {kMove, 30, 40}, {kLeft, 20, 30}});
+        CallOnWorker([] {
+            EXPECT_EQ(PixelsOf(1), PixelsOf(0));
+            EXPECT_EQ(0, ClickWaitActive.load());
+            EXPECT_EQ(0, CurrentImage);
+        });
+
+        // Moving at the second point, going back, and giving up leaves every byte as it was.
+        std::vector<unsigned> before;
+        CallOnWorker([&] { before = PixelsOf(0); });
+        CommandWithMouse(0, 1036,
+                         {{kLeft, 10, 10}, {kMove, 40, 40}, {kMove, 60, 30}, {kRight, 60, 30},
+                          {kMove, 70, 70}, {kRight, 70, 70}});
+        CallOnWorker([&] { EXPECT_EQ(before, PixelsOf(0)); });
+
+        // Radii: 3 and 4 give 5; 1 and 1 give 1 (1.414 rounded).
+        struct Circle {
+            int dx, dy, radius;
+        };
+        for (Circle c : {Circle{3, 4, 5}, Circle{1, 1, 1}}) {
+            std::thread player = Play(0, {{kLeft, 100, 100}, {kLeft, 100 + c.dx, 100 + c.dy}});
+            CallOnWorker([&] {
+                int cx, cy, r;
+                EXPECT_EQ(0, PickCircle(0, &cx, &cy, &r));
+                EXPECT_EQ(100, cx);
+                EXPECT_EQ(c.radius, r);
+            });
+            player.join();
+        }
+
+        // "Horz." spans the whole width whatever the column.
+        CommandWithMouse(0, 1034, {{kMove, 5, 5}, {kMove, 37, 80}, {kLeft, 37, 80}});
+        CallOnWorker([] {
+            for (int x = 0; x < 240; x++)
+                ASSERT_EQ(0xFFFFFFu, ImagePixels32[0][80 * 240 + x]) << x;
+            EXPECT_EQ(0u, ImagePixels32[0][79 * 240 + 5]) << "the band is gone";
+        });
+
+        // The image closed during a pick: the command ends, nothing is drawn anywhere.
+        CommandWithMouse(0, 1037, {{kLeft, 10, 10}, {kMove, 30, 30}},
+                         [] { PostMessageW(ImageTable[0].window, WM_CLOSE, 0, 0); });
+        CallOnWorker([] {
+            EXPECT_EQ(0, ImageTable[0].inUse);
+            EXPECT_EQ(0, ClickWaitActive.load());
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(Picks, StopAndExitDuringAPickLeaveThePicture)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        std::vector<unsigned> before;
+        CallOnWorker([&] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "stop", 0, 0, 240, 200, 100));
+            PatternRgb();
+            before = PixelsOf(0);
+        });
+        CommandWithMouse(0, 1039, {{kLeft, 100, 100}, {kMove, 120, 110}}, [] { PostMainKey('C'); });
+        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 0; }, 5000));
+        StartWorkerCalls();
+        CallOnWorker([&] { EXPECT_EQ(before, PixelsOf(0)); });
+
+        // Exit during a pick ends the program in time, the band gone from the picture.
+        HWND window = ImageTable[0].window;
+        std::thread player = Play(0, {{kLeft, 10, 10}, {kMove, 50, 50}}, [] { PostMainKey('X'); });
+        int start = Now();
+        PostMessageW(window, WM_COMMAND, 1036, 0);
+        player.join();
+        ASSERT_TRUE(WaitUntil([] { return QuitState.load() != 0 && ExitHook.calls.load() == 1; },
+                              5000));
+        EXPECT_LT(Now() - start, 2500);
+        EXPECT_EQ(before, PixelsOf(0));
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(DrawingCommands, ColoursTextAndPaint)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage8(0, "eight", 0, 0, 240, 200, 100));
+            ImagePixels8[0][10 * Stride8(240) + 20] = 7;
+            ASSERT_EQ(0, TVX_CreateImage(1, "deep", 300, 0, 240, 200, 100));
+        });
+        // "Pick" on an 8-bit pixel: the index, and the colour it stands for as TrueType colour.
+        CommandWithMouse(0, 1052, {{kLeft, 20, 10}});
+        CallOnWorker([] {
+            EXPECT_EQ(7u, DrawColor);
+            EXPECT_EQ(0x070707u, tvx_tttc);
+        });
+
+        // Cancelling the colour dialog keeps DrawColor and gives it to both text colours.
+        CallOnWorker([] {
+            DrawColor = 0x123456;
+            tvx_tttc = tvx_tc = 0;
+        });
+        std::thread closer([] {
+            HWND dialog = NULL;
+            WaitUntil([&] { return (dialog = FindWindowW(L"#32770", NULL)) != NULL; }, 5000);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        CallOnWorker([] { SendMessageW(ImageTable[1].window, WM_COMMAND, 1031, 0); });
+        closer.join();
+        CallOnWorker([] {
+            EXPECT_EQ(0x123456u, DrawColor);
+            EXPECT_EQ(0x123456u, tvx_tttc);
+            EXPECT_EQ(0x123456u, tvx_tc);
+        });
+
+        // "Draw Text" five rows from the top: only the glyphs' lowest five rows, in DrawColor.
+        CommandWithMouse(1, 1042, {{kLeft, 30, 5}}, [] { AnswerPrompt(L"Ag"); });
+        CallOnWorker([] {
+            int drawn = 0;
+            for (int y = 0; y < 200; y++)
+                for (int x = 0; x < 240; x++)
+                    if (ImagePixels32[1][y * 240 + x] != 0) {
+                        drawn++;
+                        EXPECT_TRUE(y < 5 && x >= 30 && x < 46) << x << "," << y;
+                        EXPECT_EQ(0x123456u, ImagePixels32[1][y * 240 + x]);
+                    }
+            // "A" rows 9 to 13 hold its legs and nothing below row 10; "g" its descender.
+            EXPECT_GT(drawn, 10);
+            EXPECT_EQ(0x123456u, tvx_tc);
+        });
+
+        // "Paint" fills the clicked area only.
+        CallOnWorker([] {
+            TVX_SelectImage(1);
+            DrawColor = 0xFFFFFF;
+            DrawBox(100, 100, 140, 140);
+            DrawColor = 0x00FF00;
+        });
+        CommandWithMouse(1, 1043, {{kLeft, 120, 120}});
+        CallOnWorker([] {
+            EXPECT_EQ(0x00FF00u, ImagePixels32[1][120 * 240 + 120]);
+            EXPECT_EQ(0u, ImagePixels32[1][150 * 240 + 150]);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+static std::string LogOf(int index)
+{
+    std::string path = std::string(LogDirectory) + "TORVEX" + std::to_string(index) + ".LOG";
+    std::string text;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, f)) > 0)
+            text.append(chunk, n);
+        fclose(f);
+    }
+    return text;
+}
+
+TEST(Measurements, PixelReadoutInTheTextWindow)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "red", 0, 0, 240, 200, 100));
+            ImagePixels32[0][7 * 240 + 3] = 0xFF0000;
+            ImagePixels32[0][8 * 240 + 3] = 0x808080;
+            ASSERT_EQ(0, TVX_CreateImage8(1, "eight", 300, 0, 240, 200, 100));
+            ImagePixels8[1][0] = 9;
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+            ASSERT_EQ(0, TVX_StartLog(0));
+        });
+        CommandWithMouse(0, 1015, {{kLeft, 3, 7}});
+        CommandWithMouse(0, 1015, {{kLeft, 3, 8}});
+        CommandWithMouse(1, 1015, {{kLeft, 0, 0}});
+        CallOnWorker([] { TVX_CloseLogs(); });   // the file then holds everything printed
+        std::string log;   // the log is written in text mode: lines end in CR LF
+        for (char c : LogOf(0))
+            if (c != '\r')
+                log += c;
+        auto has = [&](const char *text) { return log.find(text) != std::string::npos; };
+        EXPECT_TRUE(has("(X,Y)=(3,7)\n(R,G,B)=(255,0,0)\n(H,S,V)=(0,255,255)\n"
+                        "(Y,Cr,Cb)=(76,128,-42)\n(Y,u,v)=(76,-36,157)\n(Y,I,Q)=(76,152,53)\n\n"))
+            << log;
+        EXPECT_TRUE(has("(X,Y)=(3,8)\n(R,G,B)=(128,128,128)\n(H,S,V)=(0,0,128)\n"
+                        "(Y,Cr,Cb)=(128,0,0)\n(Y,u,v)=(128,0,0)\n(Y,I,Q)=(128,0,0)\n\n"))
+            << log;
+        EXPECT_TRUE(has("(X,Y)=(0,0)\n(Luminance)=(9)\n\n")) << log;
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(Measurements, ProfilesChromaPlotsAndClips)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(10, "src", 500, 300, 200, 60, 100));
+            for (int x = 0; x < 200; x++) {
+                ImagePixels32[10][3 * 200 + x] = 0xFFFFFF;   // a white row
+                ImagePixels32[10][4 * 200 + x] = 0x808080;   // a grey row
+            }
+            ASSERT_EQ(0, TVX_CreateImage(11, "odd", 500, 400, 201, 60, 100));
+            for (int x = 0; x < 201; x++)
+                ImagePixels32[11][x] = 0x808080;
+            ASSERT_EQ(0, TVX_CreateImage8(12, "eight", 800, 300, 200, 60, 100));
+            RGBQUAD reds[256] = {};
+            for (int i = 0; i < 256; i++)
+                reds[i].rgbRed = (BYTE)i;
+            TVX_SelectImage(12);
+            TVX_SetColorTable(reds, 256);
+            ImagePixels8[12][5 * 200 + 6] = 77;
+        });
+        // RGB of a white row: three lines on row 0 of a 212 x 128 plot, blue drawn last.
+        CommandWithMouse(10, 1016, {{kMove, 9, 3}, {kLeft, 9, 3}});
+        CallOnWorker([] {
+            int plot = CurrentImage;
+            ASSERT_EQ(0, plot) << "the lowest free slot";
+            EXPECT_EQ(L"RGB(Y=3)(100%)", TitleOf(plot));
+            EXPECT_EQ(212, ImageTable[plot].width);
+            EXPECT_EQ(128, ImageTable[plot].height);
+            for (int x = 12; x < 212; x++)
+                ASSERT_EQ(0x0000FFu, ImagePixels32[plot][x]) << x;
+            EXPECT_EQ(0x0000FFu, tvx_tc) << "the last label's colour";
+        });
+        // HSV of a black row: everything on row 127, value drawn last.
+        CommandWithMouse(10, 1017, {{kLeft, 0, 10}});
+        CallOnWorker([] {
+            EXPECT_EQ(L"HSV(Y=10)(100%)", TitleOf(CurrentImage));
+            EXPECT_EQ(0x00FFFFu, ImagePixels32[CurrentImage][127 * 212 + 100]);
+        });
+        // A grey row's chroma sits on the crossing: magenta for an even count, white for odd.
+        CommandWithMouse(10, 1021, {{kLeft, 0, 4}});
+        CallOnWorker([] {
+            EXPECT_EQ(L"CrCb(Y=4)(100%)", TitleOf(CurrentImage));
+            EXPECT_EQ(0xFF00FFu, ImagePixels32[CurrentImage][128 * 256 + 128]);
+        });
+        CommandWithMouse(11, 1021, {{kLeft, 0, 0}});
+        CallOnWorker([] { EXPECT_EQ(0xFFFFFFu, ImagePixels32[CurrentImage][128 * 256 + 128]); });
+        // A one-pixel area: its coordinates twice and a single dot (the white row's grey point).
+        CommandWithMouse(10, 1022, {{kLeft, 5, 3}, {kLeft, 5, 3}});
+        CallOnWorker([] {
+            EXPECT_EQ(L"CrCb(5,3)-(5,3)(100%)", TitleOf(CurrentImage));
+            EXPECT_EQ(0xFFFFFFu, ImagePixels32[CurrentImage][128 * 256 + 128]);
+        });
+        // An 8-bit clip keeps the pixels and the colour table.
+        CommandWithMouse(12, 1019, {{kLeft, 4, 3}, {kLeft, 9, 8}});
+        CallOnWorker([] {
+            int clip = CurrentImage;
+            EXPECT_EQ(L"(4,3)-(9,8)(" + std::to_wstring(ImageTable[clip].zoom) + L"%)[8bit]",
+                      TitleOf(clip));
+            EXPECT_EQ(8, ImageTable[clip].bits);
+            EXPECT_EQ(6, ImageTable[clip].width);
+            EXPECT_EQ(77, ImagePixels8[clip][2 * Stride8(6) + 2]);
+            RGBQUAD table[256];
+            ASSERT_EQ(0, TVX_GetColorTable(table));
+            EXPECT_EQ(77, table[77].rgbRed);
+            EXPECT_EQ(0, table[77].rgbGreen);
+        });
+        // With every slot in use the profiles and the clip do nothing.
+        CallOnWorker([] {
+            for (int i = 0; i < 256; i++)
+                if (!ImageTable[i].inUse) {
+                    ASSERT_EQ(0, TVX_CreateImage(i, "full", 0, 0, 8, 8, 100));
+                }
+        });
+        CommandWithMouse(10, 1018, {{kLeft, 0, 0}});
+        CommandWithMouse(10, 1019, {{kLeft, 0, 0}, {kLeft, 3, 3}});
+        CallOnWorker([] {
+            EXPECT_EQ(10, CurrentImage);
+            EXPECT_EQ(-1, ImageTitled(L"YCrCb(Y=0)(100%)"));
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        int fits = 0;
+        RECT before = {};
+        CallOnWorker([&] {
+            ASSERT_EQ(0, TVX_CreateImage(2, "big", 30, 40, 1000, 700, 50));
+            ZoomFit fit;
+            ASSERT_TRUE(FitZoom(1000, 700, 150, ReadScreenLimits(), &fit));
+            ASSERT_LT(fit.zoom, 150) << "the screen must be too small for 150";
+            fits = fit.zoom;
+            GetWindowRect(ImageTable[2].window, &before);
+        });
+        std::thread answer([] { AnswerPrompt(L"150"); });
+        CallOnWorker([] { SendMessageW(ImageTable[2].window, WM_COMMAND, 1046, 0); });
+        answer.join();
+        CallOnWorker([&] {
+            EXPECT_EQ(fits, ImageTable[2].zoom);
+            EXPECT_EQ(L"big(" + std::to_wstring(fits) + L"%)", TitleOf(2));
+            ImagePixels32[2][0] = 0xABCDEF;
+        });
+        std::thread sizes([] {
+            AnswerPrompt(L"320");
+            AnswerPrompt(L"240");
+        });
+        CallOnWorker([] { SendMessageW(ImageTable[2].window, WM_COMMAND, 1047, 0); });
+        sizes.join();
+        CallOnWorker([&] {
+            EXPECT_EQ(320, ImageTable[2].width);
+            EXPECT_EQ(240, ImageTable[2].height);
+            EXPECT_EQ(0u, ImagePixels32[2][0]) << "blank";
+            RECT after;
+            GetWindowRect(ImageTable[2].window, &after);
+            EXPECT_EQ(before.left, after.left);
+            EXPECT_EQ(before.top, after.top);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
