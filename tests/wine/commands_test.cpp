@@ -465,7 +465,15 @@ TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
             fits = fit.zoom;
             GetWindowRect(ImageTable[2].window, &before);
         });
-        std::thread answer([] { AnswerPrompt(L"150"); });
+        // While the prompt reads its line, a right click on the image opens no menu.
+        std::thread answer([] {
+            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() != 0; }, 5000));
+            PostMessageW(ImageTable[2].window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+            Sleep(300);
+            HWND menu = FindWindowW(L"#32768", NULL);
+            EXPECT_TRUE(menu == NULL || !IsWindowVisible(menu));
+            AnswerPrompt(L"150");
+        });
         CallOnWorker([] { SendMessageW(ImageTable[2].window, WM_COMMAND, 1046, 0); });
         answer.join();
         CallOnWorker([&] {
