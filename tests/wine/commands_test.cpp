@@ -420,6 +420,13 @@ TEST(Measurements, ProfilesChromaPlotsAndClips)
             EXPECT_EQ(L"CrCb(5,3)-(5,3)(100%)", TitleOf(CurrentImage));
             EXPECT_EQ(0xFFFFFFu, ImagePixels32[CurrentImage][128 * 256 + 128]);
         });
+        // The luminance profile of an 8-bit row plots its indices.
+        CommandWithMouse(12, 1070, {{kLeft, 0, 5}});
+        CallOnWorker([] {
+            EXPECT_EQ(L"Luminance(Y=5)(100%)", TitleOf(CurrentImage));
+            EXPECT_EQ(0xFFFFFFu, ImagePixels32[CurrentImage][(127 - 77 * 127 / 255) * 212 + 12 + 6]);
+            EXPECT_EQ(0xFFFFFFu, ImagePixels32[CurrentImage][127 * 212 + 12]);
+        });
         // An 8-bit clip keeps the pixels and the colour table.
         CommandWithMouse(12, 1019, {{kLeft, 4, 3}, {kLeft, 9, 8}});
         CallOnWorker([] {
