@@ -47,8 +47,9 @@ tvx_folder_library(tvx_image
             imageops/bitmap_font.cpp imageops/whole_image.cpp imageops/pixel_access.cpp
             imageops/drawing.cpp imageops/transforms.cpp imageops/rubber_bands.cpp
             imageops/picks.cpp imageops/draw_commands.cpp imageops/plots.cpp
-            imageops/measurements.cpp image/menu_rules.cpp
-    LINKS tvx_text tvx_runtime tvx_libjpeg)
+            imageops/measurements.cpp image/menu_rules.cpp image/dib_reader.cpp
+            image/image_clipboard.cpp image/truetype_text.cpp
+    LINKS tvx_text tvx_runtime tvx_libjpeg ole32)
 tvx_folder_library(tvx_boxes
     SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp
     LINKS tvx_text tvx_runtime)

@@ -1,7 +1,9 @@
 // image_commands.cpp - the image windows' command table, the menus built from it, and the
 // dispatch.
+#include "image/image_clipboard.h"
 #include "image/image_commands.h"
 #include "image/image_store.h"
+#include "image/truetype_text.h"
 #include "imageops/imageops.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
@@ -37,6 +39,10 @@ static void ResizePrompt(HWND, int image)
         TVX_ResizeImage(image, width, height);
 }
 
+static void Cut(HWND, int image) { CutImage(image); }
+static void Copy(HWND, int image) { CopyImageToClipboard(image); }
+static void PasteAtClick(HWND, int image) { PasteClipboardImage(-1, image, -1); }
+static void PasteAtOrigin(HWND, int image) { PasteClipboardImage(0, image, 0); }
 static void Invert(HWND, int image) { InvertImage(image); }
 static void HorizontalFlip(HWND, int image) { FlipHorizontal(image); }
 static void VerticalFlip(HWND, int image) { FlipVertical(image); }
@@ -57,12 +63,10 @@ static void Grey(HWND, int) { PatternGrey(); }
 
 enum { S = kSelectFirst, R = kRedrawAfter, SR = kSelectFirst | kRedrawAfter };
 
-// Cut, Copy and both Pastes (1011 to 1014) and the TrueType commands (1048, 1049) have their
-// rows and texts; their handlers come with the clipboard pictures and the TrueType text.
 static const ImageCommandRow kImageCommands[] = {
-    {1011, "Cut\tCtrl+X", kMenuBasic, 0, kItemAlways, kMenuNone, 0, NULL},
-    {1012, "Copy\tCtrl+C", kMenuBasic, 1, kItemAlways, kMenuNone, 0, NULL},
-    {1013, "Paste\tCtrl+V", kMenuBasic, 2, kItemAlways, kMenuNone, 0, NULL},
+    {1011, "Cut\tCtrl+X", kMenuBasic, 0, kItemAlways, kMenuNone, 0, Cut},
+    {1012, "Copy\tCtrl+C", kMenuBasic, 1, kItemAlways, kMenuNone, 0, Copy},
+    {1013, "Paste\tCtrl+V", kMenuBasic, 2, kItemAlways, kMenuNone, 0, PasteAtClick},
     {0, NULL, kMenuBasic, 3, kItemAlways, kMenuNone, 0, NULL},
     {1004, "&Load image file", kMenuBasic, 4, kItemAlways, kMenuNone, 0, Load},
     {1010, "&Save as", kMenuBasic, 5, kItemAlways, kMenuNone, 0, SaveAs},
@@ -74,7 +78,7 @@ static const ImageCommandRow kImageCommands[] = {
     {0, NULL, kMenuBasic, 11, kItemAlways, kMenuNone, 0, NULL},
     {1047, "&Resize...", kMenuBasic, 12, kItemAlways, kMenuNone, 0, ResizePrompt},
     {1005, "&Destroy\tCtrl+Q", kMenuBasic, 13, kItemAlways, kMenuNone, 0, Destroy},
-    {1014, NULL, kMenuNone, 0, kItemAlways, kMenuNone, 0, NULL},   // Ctrl+V: paste at (0, 0)
+    {1014, NULL, kMenuNone, 0, kItemAlways, kMenuNone, 0, PasteAtOrigin},   // Ctrl+V
 
     {0, "Process...", kMenuProcessTop, 0, kItemAlways, kMenuProcess, 0, NULL},
     {0, NULL, kMenuProcessTop, 1, kItemAlways, kMenuNone, 0, NULL},
@@ -132,8 +136,8 @@ static const ImageCommandRow kImageCommands[] = {
     {1039, "Normal", kMenuCircle, 0, kItemAlways, kMenuNone, SR, DrawCircleCommand},
     {1040, "Fill", kMenuCircle, 1, kItemAlways, kMenuNone, SR, FillCircleCommand},
     {1041, "Fill XOR", kMenuCircle, 2, kItemAlways, kMenuNone, SR, XorFillCircleCommand},
-    {1048, "Draw", kMenuTrueType, 0, kItemAlways, kMenuNone, 0, NULL},
-    {1049, "Font Change", kMenuTrueType, 1, kItemAlways, kMenuNone, 0, NULL},
+    {1048, "Draw", kMenuTrueType, 0, kItemAlways, kMenuNone, SR, TrueTypeDrawCommand},
+    {1049, "Font Change", kMenuTrueType, 1, kItemAlways, kMenuNone, 0, FontChangeCommand},
 };
 
 const ImageCommandRow *FindImageCommand(int id)

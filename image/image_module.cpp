@@ -11,15 +11,18 @@
 #include "runtime/modules.h"
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
+#include "image/image_clipboard.h"
+#include "image/truetype_text.h"
 #include "imageops/imageops.h"
-#include "runtime/unbuilt.h"
 #include "text/text_window.h"
 
 static void OnPaste(void)
 {
     if (AppRunning.load() != 0)
         return;
-    HBITMAP bitmap = ReadClipboardBitmap();
+    RGBQUAD colors[256];   // the new image has 32 bits: an indexed picture's table is not needed
+    int count;
+    HBITMAP bitmap = ReadClipboardBitmap(colors, &count);
     if (bitmap == NULL)
         return;
     BITMAP info = {};
@@ -149,6 +152,7 @@ static void ResetImages(void)
     InitImageTable();
     ResetImageFileDialogs();
     ResetCustomColors();
+    ResetImageFont();
 }
 
 static const WindowClassRow kImageClasses[] = {
@@ -168,5 +172,5 @@ static const RequestRow kImageRequests[] = {
 extern const LibraryModule ImageModule;
 const LibraryModule ImageModule = {
     "image windows", kImageClasses, 1, kImageCommands, 2, kImageRequests, 4,
-    ResetImages, nullptr, nullptr, OnDropFiles, nullptr,
+    ResetImages, ReleaseImageFont, nullptr, OnDropFiles, nullptr,
 };

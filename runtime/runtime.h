@@ -21,7 +21,6 @@ extern double MillisecondsPerTick;
 extern wchar_t StartupDirectoryW[2][MAX_PATH];   // the file dialogs' remembered folders
 extern char StartupDirectoryA[2][MAX_PATH];
 extern char LogDirectory[2 * MAX_PATH];          // ends in a backslash, or "" (the current folder)
-extern HFONT DefaultImageFont;
 extern int FullScreenWidth;
 extern int FullScreenHeight;
 

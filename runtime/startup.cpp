@@ -15,7 +15,6 @@ HMENU MainMenuBar = NULL;
 wchar_t StartupDirectoryW[2][MAX_PATH];
 char StartupDirectoryA[2][MAX_PATH];
 char LogDirectory[2 * MAX_PATH];
-HFONT DefaultImageFont = NULL;
 int FullScreenWidth = 0;
 int FullScreenHeight = 0;
 
@@ -99,9 +98,6 @@ int TVX_RunProgram(HINSTANCE instance)
 
     // What the worker may use from its first moment is ready before the main window's creation
     // starts it.
-    DefaultImageFont = CreateFontW(16, 8, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                   OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH, L"ＭＳ ゴシック");
     tvx_tttc = 0xFFFFFF;
     TextCursor.x = 0;
     TextCursor.y = 0;
@@ -128,8 +124,6 @@ int TVX_RunProgram(HINSTANCE instance)
     for (int m = 0; m < LibraryModuleCount(); m++)
         if (LibraryModuleAt(m)->release != nullptr)
             LibraryModuleAt(m)->release();
-    DeleteObject(DefaultImageFont);
-    DefaultImageFont = NULL;
     // The bar went with the main window when it was destroyed; this covers a window never made.
     if (IsMenu(MainMenuBar))
         DestroyMenu(MainMenuBar);

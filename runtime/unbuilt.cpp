@@ -5,7 +5,6 @@
 
 void PrintWindowInfo(void) {}
 
-HBITMAP ReadClipboardBitmap(void) { return NULL; }
 
 void UpdateSnapRects(void) {}
 void SnapMovingRect(RECT *, HWND) {}

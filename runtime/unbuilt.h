@@ -11,9 +11,6 @@
 // The layout listing of the open windows ("Window Info.").
 void PrintWindowInfo(void);
 
-// The clipboard picture.
-HBITMAP ReadClipboardBitmap(void);
-
 // Edge snapping of library windows dragged with Ctrl.
 void UpdateSnapRects(void);
 void SnapMovingRect(RECT *proposed, HWND window);

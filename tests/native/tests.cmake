@@ -3,9 +3,17 @@ add_executable(native_tests
     native/text_rules_test.cpp
     native/image_rules_test.cpp
     native/imageops_test.cpp
+    native/dib_reader_test.cpp
     native/box_rules_test.cpp
     native/capture_rules_test.cpp
 )
 target_compile_options(native_tests PRIVATE ${TVX_WARNINGS} ${TVX_SANITIZE})
 target_link_libraries(native_tests PRIVATE torvex_portable GTest::gtest_main)
 gtest_add_tests(TARGET native_tests TEST_PREFIX native.)
+
+# The DIB reader fuzzed under the sanitizers; its count shows in the test's output.
+add_executable(dib_fuzz native/dib_fuzz.cpp)
+target_compile_options(dib_fuzz PRIVATE ${TVX_WARNINGS} ${TVX_SANITIZE})
+target_link_libraries(dib_fuzz PRIVATE torvex_portable)
+add_test(NAME native.DibFuzz COMMAND dib_fuzz 1000000)
+set_tests_properties(native.DibFuzz PROPERTIES TIMEOUT 300)

@@ -10,9 +10,11 @@
 
 #include "image/image_commands.h"
 #include "image/image_store.h"
+#include "image/truetype_text.h"
 #include "imageops/imageops.h"
 #include "runtime/runtime.h"
 #include "test_app.h"
+#include "tests/native/dib_builder.h"
 
 enum { kMove = WM_MOUSEMOVE, kLeft = WM_LBUTTONDOWN, kRight = WM_RBUTTONDOWN };
 struct Mouse {
@@ -502,6 +504,255 @@ TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
             GetWindowRect(ImageTable[2].window, &after);
             EXPECT_EQ(before.left, after.left);
             EXPECT_EQ(before.top, after.top);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+// The clipboard's DIB as bytes, or nothing.
+static std::vector<uint8_t> ClipboardDib()
+{
+    std::vector<uint8_t> out;
+    if (!OpenClipboard(NULL))
+        return out;
+    if (HGLOBAL block = GetClipboardData(CF_DIB)) {
+        const uint8_t *bytes = (const uint8_t *)GlobalLock(block);
+        if (bytes != NULL)
+            out.assign(bytes, bytes + GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return out;
+}
+
+static void PutDibOnClipboard(const std::vector<uint8_t> &dib)
+{
+    ASSERT_TRUE(OpenClipboard(NULL));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+    memcpy(GlobalLock(block), dib.data(), dib.size());
+    GlobalUnlock(block);
+    SetClipboardData(CF_DIB, block);
+    CloseClipboard();
+}
+
+// A DIB as another program might write it: a 124-byte header, top-down rows, bit-field masks.
+static std::vector<uint8_t> ForeignDib(int w, int h, const std::vector<uint32_t> &pixels)
+{
+    std::vector<uint8_t> b(124, 0);
+    auto put32 = [&](size_t at, uint32_t v) { memcpy(&b[at], &v, 4); };
+    put32(0, 124);
+    put32(4, (uint32_t)w);
+    put32(8, (uint32_t)-h);
+    b[12] = 1;
+    b[14] = 32;
+    put32(16, 3);   // bit fields
+    put32(40, 0xFF0000);
+    put32(44, 0x00FF00);
+    put32(48, 0x0000FF);
+    for (uint32_t p : pixels) {
+        b.insert(b.end(), {(uint8_t)p, (uint8_t)(p >> 8), (uint8_t)(p >> 16), 0xFF});
+    }
+    return b;
+}
+
+TEST(Clipboard, CopyCutAndPaste)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "three", 0, 0, 3, 1, 100));
+            ImagePixels32[0][0] = 0x102030;
+            ImagePixels32[0][1] = 0x405060;
+            ImagePixels32[0][2] = 0xFF708090;   // the top byte is not part of the colour
+            SendMessageW(ImageTable[0].window, WM_COMMAND, 1012, 0);
+            std::vector<uint8_t> dib = ClipboardDib();
+            ASSERT_EQ(52u, dib.size());
+            BITMAPINFOHEADER header;
+            memcpy(&header, dib.data(), 40);
+            EXPECT_EQ(40u, header.biSize);
+            EXPECT_EQ(3, header.biWidth);
+            EXPECT_EQ(1, header.biHeight);
+            EXPECT_EQ(24, header.biBitCount);
+            EXPECT_EQ((std::vector<uint8_t>{0x30, 0x20, 0x10, 0x60, 0x50, 0x40, 0x90, 0x80, 0x70}),
+                      std::vector<uint8_t>(dib.begin() + 40, dib.begin() + 49));
+
+            // 8 bits carry the colour table; Cut leaves the image black.
+            ASSERT_EQ(0, TVX_CreateImage8(1, "eight", 0, 0, 5, 2, 100));
+            RGBQUAD table[256] = {};
+            for (int i = 0; i < 256; i++)
+                table[i].rgbRed = (BYTE)(255 - i);
+            TVX_SetColorTable(table, 256);
+            ImagePixels8[1][8 + 4] = 9;   // pixel (4, 1)
+            SendMessageW(ImageTable[1].window, WM_COMMAND, 1011, 0);
+            dib = ClipboardDib();
+            ASSERT_EQ(40u + 1024 + 8 * 2, dib.size());
+            EXPECT_EQ(255 - 9, dib[40 + 9 * 4 + 2]);
+            EXPECT_EQ(9, dib[40 + 1024 + 4]) << "bottom-up: (4, 1) in the first stored row";
+            EXPECT_EQ(0, ImagePixels8[1][8 + 4]);
+        });
+        // Ctrl+V: a foreign picture at (0, 0), clipped at the image's edges.
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(2, "target", 0, 0, 200, 100, 100));
+            PutDibOnClipboard(ForeignDib(2, 2, {0x111111, 0x222222, 0x333333, 0x444444}));
+            SendMessageW(ImageTable[2].window, WM_KEYDOWN, 'V', 0);   // without Ctrl: nothing
+        });
+        CallOnWorker([] {
+            EXPECT_EQ(0u, ImagePixels32[2][0]);
+            SendMessageW(ImageTable[2].window, WM_COMMAND, 1014, 0);
+            EXPECT_EQ(0x111111u, ImagePixels32[2][0] & 0xFFFFFF);
+            EXPECT_EQ(0x444444u, ImagePixels32[2][201] & 0xFFFFFF);
+            PutDibOnClipboard(ForeignDib(3, 1, {0xAA0000, 0xBB0000, 0xCC0000}));
+        });
+        // The menu's Paste: centred on the clicked point; at the edge, clipped.
+        CommandWithMouse(2, 1013, {{kMove, 50, 50}, {kLeft, 199, 99}});
+        CallOnWorker([] {
+            EXPECT_EQ(0xAA0000u, ImagePixels32[2][99 * 200 + 198] & 0xFFFFFF);
+            EXPECT_EQ(0xBB0000u, ImagePixels32[2][99 * 200 + 199] & 0xFFFFFF);
+            EXPECT_EQ(0u, ImagePixels32[2][50 * 200 + 50] & 0xFFFFFF) << "the frame is gone";
+            // An 8-bit picture's colours replace the first entries of an 8-bit image's table.
+            PutDibOnClipboard(BuildDib({40, 2, 1, 8, 0, 2}, {0x123456, 0x000056}));
+            ASSERT_EQ(0, TVX_CreateImage8(3, "eight2", 0, 0, 200, 100, 100));
+            SendMessageW(ImageTable[3].window, WM_COMMAND, 1014, 0);
+            RGBQUAD table[256];
+            TVX_SelectImage(3);
+            TVX_GetColorTable(table);
+            EXPECT_EQ(0x12, table[0].rgbRed);
+            EXPECT_EQ(0x56, table[1].rgbBlue);
+            EXPECT_EQ(2, table[2].rgbRed) << "the rest of the grey ramp stays";
+            EXPECT_EQ(1, ImagePixels8[3][1]);
+
+            // An empty clipboard: the menu's Paste starts no click wait and changes nothing.
+            OpenClipboard(NULL);
+            EmptyClipboard();
+            CloseClipboard();
+            std::vector<unsigned> before = PixelsOf(2);
+            SendMessageW(ImageTable[2].window, WM_COMMAND, 1013, 0);
+            EXPECT_EQ(0, ClickWaitActive.load());
+            EXPECT_EQ(before, PixelsOf(2));
+            PutDibOnClipboard(ForeignDib(7, 5, std::vector<uint32_t>(35, 0x00FF00)));
+        });
+        // The main window's Paste makes a new image of the picture's size (the application is not
+        // running then).
+        StopUntilIdle();
+        PostMainCommand(1026);
+        ASSERT_TRUE(WaitUntil([] { return ImageTable[4].inUse != 0; }, 5000));
+        Sleep(100);
+        EXPECT_EQ(7, ImageTable[4].width);
+        EXPECT_EQ(5, ImageTable[4].height);
+        EXPECT_EQ(0x00FF00u, ImagePixels32[4][34] & 0xFFFFFF);
+    });
+    EXPECT_EQ(0, code);
+}
+
+// The bounds of the pixels that differ from black: left, top, right, bottom (-1 when none).
+static RECT Inked(int index, int x0 = 0, int x1 = -1)
+{
+    const ImageRecord &r = ImageTable[index];
+    if (x1 < 0)
+        x1 = r.width;
+    RECT box = {-1, -1, -1, -1};
+    for (int y = 0; y < r.height; y++)
+        for (int x = x0; x < x1; x++)
+            if (ImagePixels32[index][y * r.width + x] & 0xFFFFFF) {
+                if (box.left < 0 || x < box.left) box.left = x;
+                if (box.top < 0) box.top = y;
+                if (x > box.right) box.right = x;
+                box.bottom = y;
+            }
+    return box;
+}
+
+static int InkCount(int index, int x0, int x1)
+{
+    int n = 0;
+    const ImageRecord &r = ImageTable[index];
+    for (int y = 0; y < r.height; y++)
+        for (int x = x0; x < x1 && x < r.width; x++)
+            n += (ImagePixels32[index][y * r.width + x] & 0xFFFFFF) != 0;
+    return n;
+}
+
+TEST(TrueType, CellsCodesAndTheFontDialog)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] { ASSERT_EQ(0, TVX_CreateImage(0, "tt", 0, 0, 240, 120, 100)); });
+        // The rectangle (10, 20) to (49, 39): cells of 20 x 20, the first from column 10, rows 20
+        // to 39.
+        CommandWithMouse(0, 1048, {{kLeft, 10, 20}, {kLeft, 49, 39}}, [] { AnswerPrompt(L"H"); });
+        CallOnWorker([] {
+            EXPECT_EQ(20, cellWidth);
+            EXPECT_EQ(20, cellHeight);
+            RECT ink = Inked(0);
+            EXPECT_GE(ink.left, 10);
+            EXPECT_GE(ink.top, 20);
+            EXPECT_LE(ink.bottom, 39);
+            EXPECT_LT(ink.right, 30) << "one cell";
+            EXPECT_EQ(39, TextCursor.y);
+        });
+        CallOnWorker([] {
+            TVX_SelectImage(0);
+            int startGdi = CountGdiObjects();
+            // A double-byte character is one glyph and one advance.
+            TextCursor = {0, 100, 0};
+            SetTrueTypeCellSize(20, 20);
+            HDC dc = ImageTable[0].memoryDC;
+            ABC abc;
+            LOGFONTW description = ImageFontDescription();
+            HGDIOBJ old = SelectObject(dc, CreateFontIndirectW(&description));
+            ASSERT_TRUE(GetCharABCWidthsW(dc, 0x3042, 0x3042, &abc));
+            DeleteObject(SelectObject(dc, old));
+            DrawTrueTypeText("\x82\xa0");
+            EXPECT_EQ(abc.abcA + (int)abc.abcB + abc.abcC, TextCursor.x);
+
+            // Bold between codes 3 and 4: the first "l" has more ink than the second.
+            memset(ImagePixels32[0], 0, 240 * 120 * 4);
+            TextCursor = {0, 60, 0};
+            DrawTrueTypeText("\x03I\x04");
+            int boldEnd = TextCursor.x;
+            DrawTrueTypeText("I");
+            EXPECT_GT(InkCount(0, 0, boldEnd), InkCount(0, boldEnd, TextCursor.x));
+            EXPECT_EQ(FW_NORMAL, ImageFontDescription().lfWeight);
+
+            // Line feed: back to left, one cell lower. Past the right edge: cut, not wrapped.
+            TextCursor = {30, 60, 30};
+            DrawTrueTypeText("A\nB");
+            EXPECT_EQ(80, TextCursor.y);
+            EXPECT_GT(TextCursor.x, 30);
+            EXPECT_LT(TextCursor.x, 60);
+            TextCursor = {200, 100, 0};
+            DrawTrueTypeText("WWWWWWWW");
+            EXPECT_EQ(100, TextCursor.y);
+            EXPECT_GT(TextCursor.x, 240);
+
+            // A thousand draws and changes keep no GDI object.
+            for (int i = 0; i < 1000; i++) {
+                SetTrueTypeCellSize(10 + i % 30, 12 + i % 20);
+                TextCursor = {i % 200, 50, 0};
+                DrawTrueTypeText(i % 2 ? "\x01g\x02\x05y\x06" : "\x03\x82\xa0\x04");
+            }
+            EXPECT_LE(CountGdiObjects(), startGdi + 1) << "at most the font made anew";
+        });
+        // Cancelling the font dialog keeps face and style.
+        LOGFONTW before = {};
+        CallOnWorker([&] {
+            TVX_SelectImage(0);
+            DrawTrueTypeText("\x03");
+            before = ImageFontDescription();
+        });
+        std::thread closer([] {
+            HWND dialog = NULL;
+            WaitUntil([&] { return (dialog = FindWindowW(L"#32770", NULL)) != NULL; }, 5000);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        CallOnWorker([] { SendMessageW(ImageTable[0].window, WM_COMMAND, 1049, 0); });
+        closer.join();
+        CallOnWorker([&] {
+            LOGFONTW after = ImageFontDescription();
+            EXPECT_EQ(0, wcscmp(before.lfFaceName, after.lfFaceName));
+            EXPECT_EQ(FW_BOLD, after.lfWeight);
+            EXPECT_EQ(before.lfHeight, after.lfHeight);
         });
     });
     EXPECT_EQ(0, code);

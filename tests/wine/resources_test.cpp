@@ -16,16 +16,6 @@
 #include "test_app.h"
 #include "text/text_window.h"
 
-// The process's GDI objects: every handle value that names one.
-static int CountGdiObjects()
-{
-    int count = 0;
-    for (uintptr_t value = 1; value < 0x10000; value++)
-        if (GetObjectType((HGDIOBJ)value) != 0)
-            count++;
-    return count;
-}
-
 static BOOL CALLBACK CountOne(HWND, LPARAM counter)
 {
     ++*(int *)counter;

@@ -185,3 +185,12 @@ int main(int argc, char **argv)
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+int CountGdiObjects()
+{
+    int count = 0;
+    for (uintptr_t value = 1; value < 0x10000; value++)
+        if (GetObjectType((HGDIOBJ)value) != 0)
+            count++;
+    return count;
+}

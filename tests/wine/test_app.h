@@ -43,4 +43,7 @@ int Now();
 // returns once the cursor has moved to the next line.
 void AnswerPrompt(const std::wstring &line);
 
+// The process's GDI objects: every handle value that names one (Wine's GetGuiResources answers 0).
+int CountGdiObjects();
+
 #endif
