@@ -155,6 +155,36 @@ static void ResetImages(void)
     ResetImageFont();
 }
 
+static void OuterCorner(HWND window, LayoutWindow *w)
+{
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    w->x = r.left;
+    w->y = r.top;
+}
+
+static void DescribeImages(std::vector<LayoutWindow> *out, bool details)
+{
+    for (int i = 0; i < 256; i++) {
+        const ImageRecord &r = ImageTable[i];
+        if (!LoadShared(r.inUse))
+            continue;
+        LayoutWindow w = LayoutWindow();
+        w.kind = kLayoutImage;
+        w.slot = i;
+        w.window = r.window;
+        if (details) {
+            OuterCorner(r.window, &w);
+            w.width = r.width;
+            w.height = r.height;
+            w.bits = r.bits;
+            w.zoom = r.zoom;
+            w.name = r.name != NULL ? r.name : "";
+        }
+        out->push_back(w);
+    }
+}
+
 static const WindowClassRow kImageClasses[] = {
     {L"tvx_iw", ImageWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
 };
@@ -172,5 +202,5 @@ static const RequestRow kImageRequests[] = {
 extern const LibraryModule ImageModule;
 const LibraryModule ImageModule = {
     "image windows", kImageClasses, 1, kImageCommands, 2, kImageRequests, 4,
-    ResetImages, ReleaseImageFont, nullptr, OnDropFiles, nullptr,
+    ResetImages, ReleaseImageFont, nullptr, OnDropFiles, nullptr, DescribeImages,
 };

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "runtime/runtime.h"
+#include "runtime/window_layout.h"
 
 struct WindowClassRow {
     const wchar_t *name;
@@ -38,6 +39,9 @@ struct LibraryModule {
     void (*closeAtExit)(void);      // Exit, on the main thread, before it waits for the worker
     void (*dropFiles)(HDROP drop);  // files dropped on the main window (at most one module)
     HWND (*dialogWindow)(void);     // a window whose dialog keys the worker's pump routes
+    // Appends the module's open windows in slot order; with details, everything the layout
+    // listing writes (names, titles, captions), else handles and places only.
+    void (*describeWindows)(std::vector<LayoutWindow> *out, bool details);
 };
 
 // Registers a module for the run; call before TVX_RunProgram. At most eight.
@@ -46,6 +50,9 @@ void RegisterLibraryModule(const LibraryModule *module);
 // For the frame: the registered modules.
 int LibraryModuleCount(void);
 const LibraryModule *LibraryModuleAt(int i);
+
+// Every registered module's open windows: images, text windows, the input box, the button box.
+std::vector<LayoutWindow> DescribeLibraryWindows(bool details);
 
 // Registers every module of the library (the composition, in its own target).
 void RegisterLibraryModules(void);

@@ -129,4 +129,9 @@ void ServeRequest(void);
 // (or the small queue is full), and the caller handles the message now.
 bool DeferWhileSending(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Edge snapping of library windows dragged with Ctrl: the table is rebuilt whenever a library
+// window is made, moved or resized; every window passes its moving rectangle through the snap.
+void UpdateSnapRects(void);
+void SnapMovingRect(RECT *proposed, HWND window);
+
 #endif

@@ -5,6 +5,3 @@
 
 void PrintWindowInfo(void) {}
 
-
-void UpdateSnapRects(void) {}
-void SnapMovingRect(RECT *, HWND) {}

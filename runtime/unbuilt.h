@@ -11,8 +11,4 @@
 // The layout listing of the open windows ("Window Info.").
 void PrintWindowInfo(void);
 
-// Edge snapping of library windows dragged with Ctrl.
-void UpdateSnapRects(void);
-void SnapMovingRect(RECT *proposed, HWND window);
-
 #endif

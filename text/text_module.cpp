@@ -53,6 +53,28 @@ static void ResetText(void)
     ClearLastInputLine();
 }
 
+static void DescribeTextWindows(std::vector<LayoutWindow> *out, bool details)
+{
+    for (int i = 0; i < kTextWindowSlots; i++) {
+        HWND window = TextWindowHandle(i);
+        if (window == NULL)
+            continue;
+        LayoutWindow w = LayoutWindow();
+        w.kind = kLayoutText;
+        w.slot = i;
+        w.window = window;
+        if (details) {
+            RECT r = {0, 0, 0, 0};
+            GetWindowRect(window, &r);
+            w.x = r.left;
+            w.y = r.top;
+            w.width = TextWindow[i].width;
+            w.height = TextWindow[i].height;
+        }
+        out->push_back(w);
+    }
+}
+
 static const WindowClassRow kTextClasses[] = {
     {L"tvx_twi", TextWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
 };
@@ -67,5 +89,5 @@ static const RequestRow kTextRequests[] = {
 extern const LibraryModule TextModule;
 const LibraryModule TextModule = {
     "text windows", kTextClasses, 1, kTextCommands, 2, kTextRequests, 1,
-    ResetText, ReleaseConsoleFont, TVX_CloseLogs, nullptr, nullptr,
+    ResetText, ReleaseConsoleFont, TVX_CloseLogs, nullptr, nullptr, DescribeTextWindows,
 };

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/rules.h"
+#include "runtime/snap_rules.h"
 
 TEST(StatusLine, CentresOnThirtySixColumns)
 {
@@ -169,4 +170,46 @@ TEST(AnsiCut, NeverSplitsADoubleByteCharacter)
     const char kana[] = "\xb1\xb2\x82";
     EXPECT_EQ(3u, CopyAnsiCut(out, 16, kana, IsLeadByte932));
     EXPECT_EQ(2u, CopyAnsiCut(out, 3, kana, IsLeadByte932));
+}
+
+TEST(Snapping, WallsNeighboursAlignmentAndCtrl)
+{
+    SnapTable table;
+    ResetSnapTable(&table, 1280, 1024);
+    const SnapRect other = {300, 200, 500, 400};
+    AddSnapRect(&table, other);
+    struct Case {
+        SnapRect proposed;
+        bool ctrl;
+        SnapRect expected;
+        const char *what;
+    };
+    const Case cases[] = {
+        {{5, 600, 105, 700}, true, {0, 600, 100, 700}, "5 from the left wall: flush"},
+        {{5, 600, 105, 700}, false, {5, 600, 105, 700}, "without Ctrl nothing moves"},
+        {{507, 500, 607, 600}, true, {507, 500, 607, 600}, "no overlap with the neighbour"},
+        {{507, 230, 607, 330}, true, {500, 230, 600, 330}, "7 right of the neighbour: beside it"},
+        {{508, 230, 608, 330}, true, {508, 230, 608, 330}, "8 right: stays"},
+        {{497, 205, 597, 305}, true, {500, 200, 600, 300}, "beside, then tops aligned"},
+        {{180, 404, 280, 504}, true, {180, 404, 280, 504}, "no neighbour above within reach"},
+        {{303, 397, 403, 497}, true, {300, 400, 400, 500}, "stacked below, lefts aligned"},
+        {{1175, 921, 1275, 1021}, true, {1180, 924, 1280, 1024}, "into the bottom-right corner"},
+    };
+    for (const Case &c : cases) {
+        SnapRect current = {c.proposed.left + 40, c.proposed.top, c.proposed.right + 40,
+                            c.proposed.bottom};
+        SnapRect got = SnapRectInTable(table, c.proposed, current, c.ctrl);
+        EXPECT_EQ((std::vector<int>{c.expected.left, c.expected.top, c.expected.right,
+                                    c.expected.bottom}),
+                  (std::vector<int>{got.left, got.top, got.right, got.bottom}))
+            << c.what;
+    }
+    // The moving window's own entry is passed over: here it is the neighbour itself.
+    SnapRect self = SnapRectInTable(table, {303, 205, 503, 405}, other, true);
+    EXPECT_EQ(303, self.left);
+    EXPECT_EQ(205, self.top);
+    // Entries past the capacity are not recorded.
+    for (int i = 0; i < 300; i++)
+        AddSnapRect(&table, {i, i, i + 1, i + 1});
+    EXPECT_EQ(kSnapCapacity, table.count);
 }

@@ -15,6 +15,7 @@
 #include "runtime/runtime.h"
 #include "test_app.h"
 #include "tests/native/dib_builder.h"
+#include "text/text_window.h"
 
 enum { kMove = WM_MOUSEMOVE, kLeft = WM_LBUTTONDOWN, kRight = WM_RBUTTONDOWN };
 struct Mouse {
@@ -753,6 +754,54 @@ TEST(TrueType, CellsCodesAndTheFontDialog)
             EXPECT_EQ(0, wcscmp(before.lfFaceName, after.lfFaceName));
             EXPECT_EQ(FW_BOLD, after.lfWeight);
             EXPECT_EQ(before.lfHeight, after.lfHeight);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+// A drag step as the system gives it to a window: the proposed rectangle through WM_MOVING, with
+// the Ctrl key as this thread's keyboard state says.
+static RECT Moving(HWND window, RECT proposed, bool ctrl)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageW(window, WM_MOVING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    return proposed;
+}
+
+TEST(Snapping, LibraryWindowsSnapToTheScreenAndEachOther)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "fixed", 300, 200, 200, 150, 100));
+            ASSERT_EQ(0, TVX_CreateImage(1, "moving", 700, 500, 200, 150, 100));
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, 600, 100, 300, 200));
+            RECT fixed, own;
+            GetWindowRect(ImageTable[0].window, &fixed);
+            GetWindowRect(ImageTable[1].window, &own);
+            int w = own.right - own.left, h = own.bottom - own.top;
+            HWND moving = ImageTable[1].window;
+            // 5 pixels from the left edge: flush; without Ctrl: where it was put.
+            RECT edge = Moving(moving, {5, 600, 5 + w, 600 + h}, true);
+            EXPECT_EQ(0, edge.left);
+            EXPECT_EQ(w, edge.right);
+            EXPECT_EQ(5, Moving(moving, {5, 600, 5 + w, 600 + h}, false).left);
+            // Beside the fixed image, 7 pixels off and overlapping it: snapped; 8: not.
+            int top = fixed.top + 30;
+            EXPECT_EQ(fixed.right, Moving(moving, {fixed.right + 7, top, fixed.right + 7 + w, top + h}, true).left);
+            EXPECT_EQ(fixed.right + 8, Moving(moving, {fixed.right + 8, top, fixed.right + 8 + w, top + h}, true).left);
+            // A text window is in the table too: stacked under it (overlapping it by 3), lefts
+            // aligned.
+            RECT text;
+            GetWindowRect(TextWindow[0].window, &text);
+            RECT under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
+            EXPECT_EQ(text.bottom, under.top);
+            EXPECT_EQ(text.left, under.left);
         });
     });
     EXPECT_EQ(0, code);

@@ -1,0 +1,59 @@
+// snapping.cpp - the snap table of the library's windows and the snap of a window being dragged.
+//
+// Both threads move windows (the main thread its own, the worker all others), so the table is
+// built aside and swapped in under a lock: a drag never reads a half-built table.
+#include <algorithm>
+#include <mutex>
+
+#include "runtime/modules.h"
+#include "runtime/snap_rules.h"
+
+static std::mutex SnapLock;
+static SnapTable Snaps;   // under SnapLock
+
+static SnapRect RectOf(HWND window)
+{
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// The open library windows: images, text windows, the input box, the button box, in that order.
+std::vector<LayoutWindow> DescribeLibraryWindows(bool details)
+{
+    std::vector<LayoutWindow> windows;
+    for (int m = 0; m < LibraryModuleCount(); m++)
+        if (LibraryModuleAt(m)->describeWindows != nullptr)
+            LibraryModuleAt(m)->describeWindows(&windows, details);
+    std::stable_sort(windows.begin(), windows.end(),
+                     [](const LayoutWindow &a, const LayoutWindow &b) { return a.kind < b.kind; });
+    return windows;
+}
+
+void UpdateSnapRects(void)
+{
+    SnapTable built;
+    ResetSnapTable(&built, FullScreenWidth, FullScreenHeight + GetSystemMetrics(SM_CYCAPTION));
+    for (const LayoutWindow &w : DescribeLibraryWindows(false))
+        AddSnapRect(&built, RectOf((HWND)w.window));
+    if (MainWindow != NULL)
+        AddSnapRect(&built, RectOf(MainWindow));
+    std::lock_guard<std::mutex> hold(SnapLock);
+    Snaps = built;
+}
+
+void SnapMovingRect(RECT *proposed, HWND window)
+{
+    if (proposed == NULL)
+        return;
+    SnapTable table;
+    {
+        std::lock_guard<std::mutex> hold(SnapLock);
+        table = Snaps;
+    }
+    SnapRect moved = SnapRectInTable(table,
+                                     {proposed->left, proposed->top, proposed->right,
+                                      proposed->bottom},
+                                     RectOf(window), GetKeyState(VK_CONTROL) < 0);
+    *proposed = {moved.left, moved.top, moved.right, moved.bottom};
+}
