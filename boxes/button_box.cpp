@@ -5,7 +5,6 @@
 #include "boxes/boxes.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
-#include "runtime/unbuilt.h"
 
 ButtonBoxRecord ButtonBoxState;
 

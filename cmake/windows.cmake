@@ -33,10 +33,10 @@ tvx_folder_library(tvx_runtime
     SOURCES runtime/rules.cpp runtime/helpers.cpp runtime/mailbox.cpp runtime/main_window.cpp
             runtime/modal.cpp runtime/modules.cpp runtime/drawing_state.cpp runtime/startup.cpp
             runtime/snapping.cpp runtime/snap_rules.cpp
-            runtime/unbuilt.cpp runtime/worker.cpp
+            runtime/worker.cpp
     LINKS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
 tvx_folder_library(tvx_text
-    SOURCES text/text_rules.cpp text/console.cpp text/input.cpp text/log_file.cpp text/print.cpp
+    SOURCES text/text_rules.cpp text/window_info_rules.cpp text/window_info.cpp text/console.cpp text/input.cpp text/log_file.cpp text/print.cpp
             text/text_window.cpp text/text_module.cpp
     LINKS tvx_runtime)
 # Image and box prompts print and read in text windows.
@@ -79,8 +79,9 @@ target_link_libraries(capture PUBLIC strmiids ole32 oleaut32 uuid)
 add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
 target_link_libraries(stereocap PRIVATE torvex capture)
-# The application's messages are Japanese text for the system code page 932.
-set_source_files_properties(app/stereocap.cpp PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
+# The application's and the listing's messages are Japanese text for the system code page 932.
+set_source_files_properties(app/stereocap.cpp text/window_info.cpp
+                            PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
 
 # Keeps Wine's helper processes up, detached from any test's output pipe.
 add_executable(wine_keepalive WIN32 tests/tools/keepalive.c)

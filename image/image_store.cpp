@@ -7,7 +7,6 @@
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
 #include "runtime/scoped.h"
-#include "runtime/unbuilt.h"
 
 ImageRecord ImageTable[256];
 unsigned int *ImagePixels32[256];

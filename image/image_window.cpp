@@ -4,7 +4,6 @@
 #include "image/image_store.h"
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
-#include "runtime/unbuilt.h"
 
 ClickWaitState ClickWait = {-1, 0, 0, 0, 0, 0, 0, 0};
 

@@ -20,6 +20,9 @@ void TVX_AppExit(void);   // once at the end; on the main thread when the worker
 extern std::atomic<int> StopRequest;
 
 int TVX_PumpMessages(void);   // dispatches every message pending for the calling thread; returns 0
+// Brings a library window to the front; the layout listing ends with it.
+enum { TVXMAINWINDOW = -1 };   // the main window
+void TVX_SetForeground(int window);
 
 // ---------------------------------------------------------------------------------------------
 // Text windows (slots 0 to 255; printing and input go to the current one)

@@ -198,3 +198,9 @@ void NameThread(HANDLE thread, const wchar_t *name)
     if (describe != NULL)
         describe(thread, name);
 }
+
+void TVX_SetForeground(int window)
+{
+    if (window == TVXMAINWINDOW && MainWindow != NULL)
+        SetForegroundWindow(MainWindow);
+}

@@ -8,7 +8,6 @@
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
 #include "runtime/scoped.h"
-#include "runtime/unbuilt.h"
 
 HWND MainWindow = NULL;
 HWND StatusLine = NULL;

@@ -8,7 +8,6 @@
 #include <gdiplus.h>
 #include "runtime/modules.h"
 #include "runtime/runtime.h"
-#include "runtime/unbuilt.h"
 
 HINSTANCE InstanceHandle = NULL;
 HMENU MainMenuBar = NULL;

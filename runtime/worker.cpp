@@ -3,7 +3,6 @@
 #include "runtime/modules.h"
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
-#include "runtime/unbuilt.h"
 
 std::atomic<int> StartRequest{0};
 std::atomic<int> StopRequest{0};

@@ -5,7 +5,6 @@
 #include "runtime/runtime.h"
 #include "runtime/scoped.h"
 #include "text/text_window.h"
-#include "runtime/unbuilt.h"
 
 TextWindowRecord TextWindow[kTextWindowSlots];
 std::atomic<int> CurrentTextWindow{0};
@@ -402,7 +401,7 @@ static void OnCommand(int index, WPARAM wParam)
 {
     switch (LOWORD(wParam)) {
     case kCmdTextSelect: TVX_SelectTextWindow(index); break;
-    case kCmdTextWindowInfo: PrintWindowInfo(); break;
+    case kCmdTextWindowInfo: PrintWindowInfo(index); break;
     case kCmdTextCommand: TVX_Command(); break;
     case kCmdTextStartLog: TVX_StartLog(index); break;
     case kCmdTextStopLog: TVX_StopLog(index); break;

@@ -63,6 +63,10 @@ void PasteClipboardKeys(void);
 void ShowTextWindowFromMain(int n);
 bool ReadPromptNumber(int *value);
 
+// "Window Info.": the open windows printed in text window index, their layout listing on the
+// clipboard.
+void PrintWindowInfo(int index);
+
 // Log files.
 extern std::atomic<int> LogState[kTextWindowSlots];   // 0 none, 1 logging, 2 paused
 void WriteLog(int index, const char *text, size_t length);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Pictures between the program and other X programs through the clipboard: a PNG and a BMP put
-# there with xclip are pasted with Ctrl+V into image windows and by the main window's Ctrl+V into
-# a new one; an image window's Ctrl+C is read back with xclip as the same picture.
+# Pictures and text between the program and other X programs through the clipboard: a PNG and a
+# BMP put there with xclip are pasted with Ctrl+V into image windows and by the main window's
+# Ctrl+V into a new one; an image window's Ctrl+C is read back with xclip as the same picture, and
+# the main window's Ctrl+W as the layout listing.
 EXE="$1"
 source "$(dirname "$0")/lib.sh"
 command -v xclip >/dev/null || { echo "xclip is missing"; exit 1; }
@@ -61,6 +62,15 @@ check "xclip reads Right's copy as a 640 x 480 picture" \
 convert "$E2E_OUT/copied.bmp" -crop 20x10+0+0 +repage "$E2E_OUT/copied-corner.png" 2>/dev/null
 check "with the pasted picture in its corner, pixel for pixel" \
     same_picture "$E2E_OUT/picture.png" "$E2E_OUT/copied-corner.png"
+
+# Ctrl+W in the main window: the layout listing on the clipboard as text for other programs.
+activate "$MAIN_WIN"
+xdo key ctrl+w
+sleep 0.5
+timeout 10 xclip -selection clipboard -o >"$E2E_OUT/listing.txt" 2>/dev/null
+check "xclip reads the layout listing: Right's image window" \
+    grep -q '^	TVX_CreateImage(0,"Right",[0-9-]*,[0-9-]*,640,480,70);$' "$E2E_OUT/listing.txt"
+check "and its last line" grep -q '^	TVX_SetForeground(TVXMAINWINDOW);$' "$E2E_OUT/listing.txt"
 
 check_exit_key "X ends the program"
 e2e_finish

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "text/text_rules.h"
+#include "text/window_info_rules.h"
 
 struct Recorder {
     struct Op {
@@ -195,4 +196,109 @@ TEST(InputLine, IgnoresCharactersBeyondTwoHundredFiftyFiveAndEmptyBackspace)
     EXPECT_FALSE(InputLineInsert(&line, 'b', &c, r.surface));
     EXPECT_EQ(drawn, r.ops.size());   // no echo
     EXPECT_EQ(255, line.length);
+}
+
+static LayoutWindow TextAt(int slot, int x, int y, int w, int h)
+{
+    LayoutWindow t = LayoutWindow();
+    t.kind = kLayoutText;
+    t.slot = slot;
+    t.x = x;
+    t.y = y;
+    t.width = w;
+    t.height = h;
+    return t;
+}
+
+static std::string Printed(const std::vector<InfoPiece> &summary)
+{
+    std::string all;
+    for (const InfoPiece &p : summary)
+        all += p.s;
+    return all;
+}
+
+TEST(WindowInfo, OneTextWindowGivesFourLines)
+{
+    std::vector<InfoPiece> summary;
+    std::string listing;
+    WriteWindowInfo({TextAt(0, 10, 20, 400, 300)}, &summary, &listing);
+    EXPECT_EQ("\t// TORVEX --- Automatic Source Generator\n"
+              "\t// [Text Window]\n"
+              "\tTVX_OpenTextWindow(0,10,20,400,300);\n"
+              "\tTVX_SetForeground(TVXMAINWINDOW);\n",
+              listing);
+    EXPECT_EQ("******* Window information *******\n[Text Window]\n 0 X:10 Y:20 W:400 H:300\n"
+              "**********************************\n",
+              Printed(summary));
+    EXPECT_TRUE(summary.front().coloured);
+    EXPECT_EQ(0xFFFF00u, summary.front().text);
+}
+
+TEST(WindowInfo, EveryKindOfWindowAndLongLayoutsWhole)
+{
+    LayoutWindow eight = LayoutWindow();
+    eight.kind = kLayoutImage;
+    eight.slot = 3;
+    eight.bits = 8;
+    eight.name = "gray \"q\"";
+    eight.x = -4, eight.y = 5, eight.width = 64, eight.height = 48, eight.zoom = 200;
+    LayoutWindow deep = eight;
+    deep.slot = 7;
+    deep.bits = 32;
+    deep.name = "Right";
+    LayoutWindow input = LayoutWindow();
+    input.kind = kLayoutInputBox;
+    input.x = 1, input.y = 2, input.items = 3, input.labelWidth = 80, input.editWidth = 90;
+    input.titles = {"a", "", "c"};
+    LayoutWindow buttons = LayoutWindow();
+    buttons.kind = kLayoutButtonBox;
+    buttons.x = 5, buttons.y = 6, buttons.columns = 2, buttons.rows = 1;
+    buttons.width = 200, buttons.height = 30;
+    buttons.titles = {"two\nlines", "b"};
+    std::vector<InfoPiece> summary;
+    std::string listing;
+    WriteWindowInfo({eight, deep, TextAt(0, 0, 0, 400, 300), input, buttons}, &summary, &listing);
+    EXPECT_EQ("\t// TORVEX --- Automatic Source Generator\n"
+              "\t// [Image Window]\n"
+              "\tTVX_CreateImage8(3,\"gray \"q\"\",-4,5,64,48,200);\n"
+              "\tTVX_CreateImage(7,\"Right\",-4,5,64,48,200);\n"
+              "\t// [Text Window]\n"
+              "\tTVX_OpenTextWindow(0,0,0,400,300);\n"
+              "\t// [Input Box]\n"
+              "\tTVX_OpenInputBox(1,2,3);\n"
+              "\tTVX_ResizeInputBox(80,90);\n"
+              "\tTVX_SetInputBoxTitle(0,\"a\");\n"
+              "\tTVX_SetInputBoxTitle(1,\"\");\n"
+              "\tTVX_SetInputBoxTitle(2,\"c\");\n"
+              "\t// [Button Box]\n"
+              "\tTVX_OpenButtonBox(5,6,2,1);\n"
+              "\tTVX_ResizeButtonBox(200,30);\n"
+              "\tTVX_SetButtonBoxTitle(0,\"two\\nlines\");\n"
+              "\tTVX_SetButtonBoxTitle(1,\"b\");\n"
+              "\tTVX_SetForeground(TVXMAINWINDOW);\n",
+              listing);
+    // The depth letters in light blue.
+    int letters = 0;
+    for (const InfoPiece &p : summary)
+        if (p.coloured && p.text == 0x0080FF) {
+            EXPECT_TRUE(p.s == "8" || p.s == "F");
+            letters++;
+        }
+    EXPECT_EQ(2, letters);
+    EXPECT_NE(std::string::npos,
+              Printed(summary).find(" 3 8 'gray \"q\"' X:-4 Y:5 W:64 H:48 ZM:200%\n"));
+    EXPECT_NE(std::string::npos, Printed(summary).find(" X:5 Y:6 NX:2 NY:1 SIZE:200x30\n"));
+
+    // Hundreds of windows with long names: the listing is never cut.
+    std::vector<LayoutWindow> many;
+    for (int i = 0; i < 256; i++) {
+        LayoutWindow w = deep;
+        w.slot = i;
+        w.name = std::string(200, 'n');
+        many.push_back(w);
+    }
+    WriteWindowInfo(many, &summary, &listing);
+    EXPECT_GT(listing.size(), 30000u);
+    EXPECT_EQ("\tTVX_SetForeground(TVXMAINWINDOW);\n", listing.substr(listing.size() - 35));
 }

@@ -13,6 +13,7 @@
 #include "image/truetype_text.h"
 #include "imageops/imageops.h"
 #include "runtime/runtime.h"
+#include "layout_dump.h"
 #include "test_app.h"
 #include "tests/native/dib_builder.h"
 #include "text/text_window.h"
@@ -802,6 +803,83 @@ TEST(Snapping, LibraryWindowsSnapToTheScreenAndEachOther)
             RECT under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
             EXPECT_EQ(text.bottom, under.top);
             EXPECT_EQ(text.left, under.left);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+static std::string ClipboardText()
+{
+    std::string out;
+    if (!OpenClipboard(NULL))
+        return out;
+    if (HGLOBAL block = GetClipboardData(CF_TEXT)) {
+        if (const char *text = (const char *)GlobalLock(block))
+            out = text;
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return out;
+}
+
+TEST(WindowInfo, OneTextWindowAndTheColoursAfter)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, 40, 50, 400, 300));
+            TVX_PushTextColor(0x123456, 0x654321);
+            SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
+            RECT r;
+            GetWindowRect(TextWindow[0].window, &r);
+            EXPECT_EQ("\t// TORVEX --- Automatic Source Generator\n\t// [Text Window]\n"
+                      "\tTVX_OpenTextWindow(0," + std::to_string(r.left) + "," +
+                          std::to_string(r.top) + ",400,300);\n"
+                      "\tTVX_SetForeground(TVXMAINWINDOW);\n",
+                      ClipboardText());
+            EXPECT_EQ(0x123456u, TextWindow[0].text_color) << "printing goes on as before";
+            EXPECT_EQ(0x654321u, TextWindow[0].back_color);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+// Makes a layout of every window kind, moved about and renamed, and writes its listing and the
+// layout itself for wine.layout_round_trip, which compiles the listing into another program.
+TEST(WindowInfo, RoundTrip)
+{
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "Right", 10, 20, 320, 240, 70));
+            ASSERT_EQ(0, TVX_CreateImage8(5, "eight", 300, 40, 64, 48, 200));
+            ASSERT_EQ(0, TVX_OpenTextWindow(0, 500, 300, 400, 300));
+            ASSERT_EQ(0, TVX_OpenTextWindow(3, 620, 60, 300, 200));
+            TVX_OpenInputBox(100, 420, 3);
+            TVX_SetInputBoxTitle(0, "alpha");
+            TVX_SetInputBoxTitle(1, "");
+            TVX_SetInputBoxTitle(2, "gamma");
+            TVX_ResizeInputBox(90, 110);
+            TVX_OpenButtonBox(40, 600, 3, 2);
+            TVX_SetButtonBoxTitle(0, "one");
+            TVX_SetButtonBoxTitle(4, "two\nlines");
+            TVX_ResizeButtonBox(330, 70);
+            SetWindowPos(ImageTable[5].window, NULL, 333, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            SetWindowPos(TextWindow[3].window, NULL, 640, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            TVX_PumpMessages();
+            SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
+            std::string listing = ClipboardText();
+            EXPECT_NE(std::string::npos, listing.find("\tTVX_CreateImage8(5,\"eight\",333,44,64,48,"));
+            EXPECT_NE(std::string::npos, listing.find("\tTVX_SetButtonBoxTitle(4,\"two\\nlines\");"));
+            EXPECT_NE(std::string::npos, listing.find("\tTVX_SetInputBoxTitle(1,\"\");"));
+            FILE *f = fopen("layout-listing.inc", "wb");
+            ASSERT_TRUE(f != NULL);
+            fputs(listing.c_str(), f);
+            fclose(f);
+            f = fopen("layout-made.txt", "wb");
+            ASSERT_TRUE(f != NULL);
+            fputs(DumpLayout().c_str(), f);
+            fclose(f);
         });
     });
     EXPECT_EQ(0, code);

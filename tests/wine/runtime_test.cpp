@@ -7,7 +7,6 @@
 #include "runtime/runtime.h"
 #include "test_app.h"
 #include "text/text_window.h"
-#include "runtime/unbuilt.h"
 
 static std::wstring TextOf(HWND window)
 {

@@ -6,6 +6,7 @@ add_executable(runtime_tests
     wine/image_test.cpp
     wine/imageops_test.cpp
     wine/commands_test.cpp
+    wine/layout_dump.cpp
     wine/box_test.cpp
     wine/resources_test.cpp
 )
@@ -59,3 +60,18 @@ target_link_libraries(testcam_bench PRIVATE capture)
 add_executable(testpicture tools/testpicture.cpp ${PROJECT_SOURCE_DIR}/testcam/picture.cpp)
 target_include_directories(testpicture PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(testpicture PRIVATE ${TVX_WARNINGS})
+
+# The layout listing's round trip: the in-process test writes a layout's listing into the build
+# tree, this program is built with it as its TVX_AppInit, and the script compares both layouts.
+set(TVX_LISTING_DIR ${CMAKE_CURRENT_BINARY_DIR}/layout)
+if(NOT EXISTS ${TVX_LISTING_DIR}/layout-listing.inc)
+    file(WRITE ${TVX_LISTING_DIR}/layout-listing.inc "// written by wine.WindowInfo.RoundTrip\n")
+endif()
+add_executable(layout_replay wine/layout_replay.cpp wine/layout_dump.cpp)
+target_include_directories(layout_replay PRIVATE ${TVX_LISTING_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/wine)
+target_compile_options(layout_replay PRIVATE ${TVX_WARNINGS})
+target_link_libraries(layout_replay PRIVATE torvex)
+add_test(NAME wine.layout_round_trip
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/layout_round_trip.sh ${CMAKE_BINARY_DIR}
+                 ${TVX_LISTING_DIR} $<TARGET_FILE:runtime_tests> ${CMAKE_CROSSCOMPILING_EMULATOR})
+set_tests_properties(wine.layout_round_trip PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)

@@ -1,0 +1,65 @@
+// window_info.cpp - "Window Info.": the summary of the open library windows printed in a text
+// window, and the listing that makes the layout again put on the clipboard as ANSI text.
+// The Japanese message is code page 932 text (this file is compiled for that code page).
+#include <cstring>
+
+#include "runtime/modules.h"
+#include "runtime/runtime.h"
+#include "runtime/scoped.h"
+#include "text/text_window.h"
+#include "text/window_info_rules.h"
+
+// True when the listing is on the clipboard; false when the clipboard could not be had (nothing
+// to report) or, with *noMemory set, the block could not.
+static bool PutListing(const std::string &listing, bool *noMemory)
+{
+    *noMemory = false;
+    OpenedClipboard clipboard;
+    if (!clipboard.ok())
+        return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, listing.size() + 1);
+    if (block == NULL) {
+        *noMemory = true;
+        return false;
+    }
+    {
+        GlobalBytes<char> bytes(block);
+        if (bytes.get() == NULL) {
+            GlobalFree(block);
+            *noMemory = true;
+            return false;
+        }
+        memcpy(bytes.get(), listing.c_str(), listing.size() + 1);
+    }
+    if (SetClipboardData(CF_TEXT, block) == NULL) {
+        GlobalFree(block);
+        return false;
+    }
+    return true;
+}
+
+void PrintWindowInfo(int index)
+{
+    TVX_SelectTextWindow(index);
+    TVX_PushTextColor(0xFFFFFF, 0x000000);
+    std::vector<InfoPiece> summary;
+    std::string listing;
+    WriteWindowInfo(DescribeLibraryWindows(true), &summary, &listing);
+    for (const InfoPiece &piece : summary) {
+        if (piece.coloured)
+            TVX_PushTextColor(piece.text, piece.back);
+        TVX_Print("%s", piece.s.c_str());
+        if (piece.coloured)
+            TVX_PopTextColor();
+    }
+    bool noMemory;
+    if (PutListing(listing, &noMemory)) {
+        TVX_PushTextColor(0xFFFF00, 0x000080);
+        TVX_Print("クリップボードにレイアウト作成ソースリストを保存しました．\n");
+        TVX_PopTextColor();
+    } else if (noMemory) {
+        MessageBoxW(NULL, L"GlobalAlloc() failed. (ID_INFO)", L"Pause", MB_OK);
+    }
+    TVX_PopTextColor();
+}
