@@ -16,21 +16,30 @@ check "the program's virtual desktop is up" [ -n "$DESKTOP" ]
 [ -n "$DESKTOP" ] || e2e_finish
 sleep 4   # start-up: the windows made and the main window at rest
 
-# The x,y of image window n in the listing of the current layout.
+# The x,y of image window n in the listing of the current layout. A Ctrl+W sent while the main
+# window is still taking the focus can be lost: then it is pressed again.
 place_of() {
-    xdo mousemove --window "$DESKTOP" 640 $((DESKTOP_H - 30)) click 1   # the main window
-    sleep 0.3
-    xdo key ctrl+w
-    sleep 0.5
-    timeout 10 xclip -selection clipboard -o 2>/dev/null >"$E2E_OUT/listing.txt"
-    sed -n "s/^	TVX_CreateImage($1,\"[^\"]*\",\([0-9-]*\),\([0-9-]*\),.*/\1,\2/p" "$E2E_OUT/listing.txt"
+    local place=""
+    for _ in 1 2 3; do
+        xdo mousemove --window "$DESKTOP" 640 $((DESKTOP_H - 30)) click 1   # the main window
+        sleep 0.3
+        xdo key ctrl+w
+        sleep 0.5
+        timeout 10 xclip -selection clipboard -o 2>/dev/null >"$E2E_OUT/listing.txt"
+        place=$(sed -n "s/^	TVX_CreateImage($1,\"[^\"]*\",\([0-9-]*\),\([0-9-]*\),.*/\1,\2/p" \
+            "$E2E_OUT/listing.txt")
+        [ -n "$place" ] && break
+    done
+    echo "$place"
 }
 
-# Drags the caption at desktop point (x, y) by (dx, dy) in steps; $5 is "ctrl" or "plain".
+# Drags the caption at desktop point (x, y) by (dx, dy) in steps; $5 is "ctrl" or "plain". The
+# window is activated by a click first (a press that also activates may not start the drag), and
+# the press comes after the double-click time, so that the two do not make a double click.
 drag() {
     local x="$1" y="$2" dx="$3" dy="$4"
-    xdo mousemove --window "$DESKTOP" "$x" "$y"
-    sleep 0.2
+    xdo mousemove --window "$DESKTOP" "$x" "$y" click 1
+    sleep 0.8
     [ "$5" = ctrl ] && xdo keydown ctrl
     xdo mousedown 1
     sleep 0.2
