@@ -36,7 +36,7 @@ place_of() {
 # Drags the caption at desktop point (x, y) by (dx, dy) in steps; $5 is "ctrl" or "plain". The
 # window is activated by a click first (a press that also activates may not start the drag), and
 # the press comes after the double-click time, so that the two do not make a double click.
-drag() {
+drag_once() {
     local x="$1" y="$2" dx="$3" dy="$4"
     xdo mousemove --window "$DESKTOP" "$x" "$y" click 1
     sleep 0.8
@@ -54,15 +54,29 @@ drag() {
     sleep 0.4
 }
 
+# The same for image window $6, pressed again while the window has not moved at all: under
+# Wine's virtual desktop a press now and then starts no drag. Whether and where it snaps is not
+# retried.
+drag() {
+    local before
+    before=$(place_of "$6")
+    for _ in 1 2 3; do
+        drag_once "$@"
+        [ "$(place_of "$6")" != "$before" ] && return 0
+        echo "(the drag did not start; pressing again)"
+    done
+    return 1
+}
+
 RIGHT0=$(place_of 0)
 LEFT0=$(place_of 1)
 check "Right starts at 0,0 and Left at 448,0 ($RIGHT0, $LEFT0)" [ "$RIGHT0 $LEFT0" = "0,0 448,0" ]
-drag 200 8 5 200 ctrl
+drag 200 8 5 200 ctrl 0
 PLACE=$(place_of 0)
 check "Right dragged with Ctrl 5 pixels off the left edge sits on it ($PLACE)" [ "${PLACE%,*}" = 0 ]
-drag 700 8 -3 300 plain
+drag 700 8 -3 300 plain 1
 check "Left dragged without Ctrl goes where it is put ($(place_of 1))" [ "$(place_of 1)" = 445,300 ]
-drag 700 308 4 20 ctrl
+drag 700 308 4 20 ctrl 1
 PLACE=$(place_of 1)
 check "Left dragged with Ctrl near Right's edge snaps beside it ($PLACE)" [ "${PLACE%,*}" = 454 ]
 
