@@ -8,6 +8,16 @@ source "$(dirname "$0")/lib.sh"
 
 DESKTOP_W=1280
 DESKTOP_H=1024
+# The program runs as a child of the desktop's process: whatever of it outlives the test ends
+# with it.
+BEFORE=" $(pgrep -d ' ' -x 'stereocap.exe') "
+end_desktop() {
+    for pid in $(pgrep -x 'stereocap.exe'); do
+        [[ "$BEFORE" == *" $pid "* ]] || kill "$pid" 2>/dev/null
+    done
+    end_program
+}
+trap end_desktop EXIT
 (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 "$TVX_WINE" explorer \
     "/desktop=tvxsnap,${DESKTOP_W}x${DESKTOP_H}" "$(realpath "$EXE")" </dev/null >>"$XD_DIR/program.log" 2>&1) &
 PROGRAM_PID=$!
