@@ -29,7 +29,7 @@ cpu_ns() {
 # The worker: the first thread named "TORVEX worker" (threads it starts inherit the name).
 worker_task() {
     local task
-    for task in $(ls -d /proc/"$1"/task/* | sort -t/ -k5 -n); do
+    for task in $(ls -d /proc/"$1"/task/* 2>/dev/null | sort -t/ -k5 -n); do
         [ "$(cat "$task/comm" 2>/dev/null)" = "TORVEX worker" ] && { echo "$task"; return 0; }
     done
     return 1
@@ -49,8 +49,16 @@ wait_cameras_running
 TEXT_WIN=$(wait_window '^TextWindow 0$')
 start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
 start_capture || { echo "Start did not open the button box"; exit 1; }
-PID=$(pgrep -n -f 'stereocap\.exe')
-WORKER=$(worker_task "$PID") || { echo "no worker thread found"; exit 1; }
+# The program's process is the one named stereocap.exe with the library's worker thread (other
+# tests may have left ended ones of the same name behind, not yet reaped).
+PID="" WORKER=""
+for _ in $(seq 50); do
+    for candidate in $(pgrep -x 'stereocap.exe'); do
+        WORKER=$(worker_task "$candidate") && { PID=$candidate; break 2; }
+    done
+    sleep 0.1
+done
+[ -n "$WORKER" ] || { echo "no worker thread found"; exit 1; }
 sleep 2
 read -r d0 e0 s0 w0 p0 t0 < <(read_counts)
 sleep "$SPAN"
