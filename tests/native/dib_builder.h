@@ -15,7 +15,7 @@ struct DibSpec {
     uint32_t masks[3] = {0, 0, 0};
 };
 
-// The DIB of the spec with these top-down 0x00RRGGBB pixels. Indexed DIBs get a colour table
+// The DIB these fields describe, with these top-down 0x00RRGGBB pixels. Indexed DIBs get a colour table
 // of the pixels' colours in order of first use (padded to the table size); `extra` bytes are
 // added at the end, or taken away when negative.
 inline std::vector<uint8_t> BuildDib(const DibSpec &s, const std::vector<uint32_t> &pixels,
