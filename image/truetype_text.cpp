@@ -12,7 +12,6 @@
 #include "imageops/imageops.h"
 #include "runtime/runtime.h"
 #include "runtime/scoped.h"
-#include "text/text_window.h"
 
 int cellWidth = 8, cellHeight = 16;
 static LOGFONTW Description;
@@ -136,12 +135,8 @@ void TrueTypeDrawCommand(HWND window, int image)
     int left, top, right, bottom;
     if (PickRect(image, &left, &top, &right, &bottom) != 0)
         return;
-    EnsureTextWindow();
-    TVX_Print("Text>");
     char line[256];
-    TVX_InputText(line);
-    // The line input pumps: the image may have gone, or another been made current, meanwhile.
-    if (!ImageTable[image].inUse || ImageTable[image].window != window || CurrentImage != image)
+    if (!ReadTextForImage(window, image, line))
         return;
     TextCursor.y = bottom;
     TextCursor.x = TextCursor.left = left;

@@ -81,18 +81,23 @@ void XorFillCircleCommand(HWND, int image)
         XorFillCircle(cx, cy, r);
 }
 
+bool ReadTextForImage(HWND window, int image, char line[256])
+{
+    EnsureTextWindow();
+    TVX_Print("Text>");
+    TVX_InputText(line);
+    // The line input pumps: the image may have gone, or another been made current, meanwhile.
+    return ImageTable[image].inUse && ImageTable[image].window == window && CurrentImage == image;
+}
+
 // The clicked point is the left end of the text's baseline; long text wraps back to its column.
 void DrawTextCommand(HWND window, int image)
 {
     int x, y;
     if (PickPoint(image, &x, &y) != 0)
         return;
-    EnsureTextWindow();
-    TVX_Print("Text>");
     char line[256];
-    TVX_InputText(line);
-    // The line input pumps: the image may have gone, or another been made current, meanwhile.
-    if (!ImageTable[image].inUse || ImageTable[image].window != window || CurrentImage != image)
+    if (!ReadTextForImage(window, image, line))
         return;
     TextCursor.x = TextCursor.left = x;
     TextCursor.y = y;

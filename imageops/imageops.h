@@ -59,6 +59,9 @@ void PaintCommand(HWND window, int image);           // "Paint"
 void ChangeColorCommand(HWND window, int image);     // "Color..." / "Change"
 void PickColorCommand(HWND window, int image);       // "Color..." / "Pick"
 void ResetCustomColors(void);                        // the colour dialog's 16, black, at start
+// The "Text>" prompt of the text commands: a line read in the text window; false when the image
+// went away or stopped being current while the line was typed.
+bool ReadTextForImage(HWND window, int image, char line[256]);
 
 // Measurements; the plots and clips go into new image windows.
 void PixelCommand(HWND window, int image);           // "Pixel"

@@ -263,7 +263,7 @@ static void Flood(const PixelView &v, PenPoint &pen, uint32_t fill, int x, int y
 {
     const T target = *(const T *)(v.pixels + (size_t)y * v.stride + (size_t)x * sizeof(T));
     auto row = [&](int r) { return (const T *)(v.pixels + (size_t)r * (size_t)v.stride); };
-    PenPoint seeds[kFloodSeeds];
+    PenPoint pending[kFloodStack];
     int count = 0;
     for (;;) {
         const T *here = row(y);
@@ -274,30 +274,30 @@ static void Flood(const PixelView &v, PenPoint &pen, uint32_t fill, int x, int y
             x--;
         int left = x;
         for (; x < v.width && here[x] == target; x++) {
-            // One seed for each stretch of the area touching the run from above and below.
+            // One start point for each stretch of the area touching the run from above and below.
             bool openAbove = above != nullptr && above[x] == target;
-            if (up && openAbove && count < kFloodSeeds) {
-                seeds[count++] = {x, y - 1};
+            if (up && openAbove && count < kFloodStack) {
+                pending[count++] = {x, y - 1};
                 up = false;
             }
             if (!up && !openAbove)
                 up = true;
             bool openBelow = below != nullptr && below[x] == target;
-            if (down && openBelow && count < kFloodSeeds) {
-                seeds[count++] = {x, y + 1};
+            if (down && openBelow && count < kFloodStack) {
+                pending[count++] = {x, y + 1};
                 down = false;
             }
             if (!down && !openBelow)
                 down = true;
         }
         DrawLine(v, pen, fill, left, y, x - 1, y);
-        // The most recent seed that still lies in the unpainted area starts the next run.
+        // The most recent start point still in the unpainted area begins the next run.
         bool found = false;
         while (count > 0 && !found) {
-            PenPoint seed = seeds[--count];
-            if (row(seed.y)[seed.x] == target) {
-                x = seed.x;
-                y = seed.y;
+            PenPoint start = pending[--count];
+            if (row(start.y)[start.x] == target) {
+                x = start.x;
+                y = start.y;
                 found = true;
             }
         }

@@ -26,9 +26,9 @@ void FillCircle(const PixelView &v, PenPoint &pen, int cx, int cy, int r, uint32
 void XorFillCircle(const PixelView &v, PenPoint &pen, int cx, int cy, int r);
 
 // Paints the 4-connected area of pixels equal to the one at (x, y), as whole words, with the
-// colour (its lowest byte in an 8-bit image). The seed stack is fixed: a very ragged area may
+// colour (its lowest byte in an 8-bit image). The stack of start points is fixed: a very ragged area may
 // keep unpainted pockets, never overflow.
-enum { kFloodSeeds = 4000 };
+enum { kFloodStack = 4000 };
 void FloodFill(const PixelView &v, PenPoint &pen, uint32_t colour, int x, int y);
 
 #endif

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-struct DibSpec {
+struct DibFields {
     uint32_t header;
     int32_t width, height;   // a negative height: top-down
     uint16_t bits;
@@ -18,7 +18,7 @@ struct DibSpec {
 // The DIB these fields describe, with these top-down 0x00RRGGBB pixels. Indexed DIBs get a colour table
 // of the pixels' colours in order of first use (padded to the table size); `extra` bytes are
 // added at the end, or taken away when negative.
-inline std::vector<uint8_t> BuildDib(const DibSpec &s, const std::vector<uint32_t> &pixels,
+inline std::vector<uint8_t> BuildDib(const DibFields &s, const std::vector<uint32_t> &pixels,
                                      int extra = 0)
 {
     std::vector<uint8_t> b(s.header, 0);

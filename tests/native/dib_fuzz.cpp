@@ -21,7 +21,7 @@ int main(int argc, char **argv)
     uint64_t checksum = 0;
     std::vector<uint32_t> pixels;
     for (long n = 0; n < count; n++) {
-        DibSpec s;
+        DibFields s;
         s.header = pick({12, 40, 40, 40, 52, 56, 108, 124});
         s.width = (int32_t)(1 + random() % 9);
         s.height = (int32_t)(1 + random() % 9) * (random() % 3 == 0 ? -1 : 1);

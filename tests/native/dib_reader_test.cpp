@@ -20,13 +20,13 @@ static std::vector<uint32_t> Pixels(const std::vector<uint8_t> &block)
 TEST(DibReader, ReadsTheLayoutsProgramsWrite)
 {
     // 24 bits bottom-up, as the library writes a copy: 40 + 12 bytes for 3 x 1.
-    DibSpec copy = {40, 3, 1, 24};
+    DibFields copy = {40, 3, 1, 24};
     std::vector<uint8_t> block = BuildDib(copy, {0x102030, 0x405060, 0x708090});
     EXPECT_EQ(52u, block.size());
     EXPECT_EQ((std::vector<uint32_t>{0x102030, 0x405060, 0x708090}), Pixels(block));
 
     struct Case {
-        DibSpec spec;
+        DibFields fields;
         std::vector<uint32_t> pixels;   // top-down, what the reader must give back
     };
     const std::vector<uint32_t> square = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
@@ -45,8 +45,8 @@ TEST(DibReader, ReadsTheLayoutsProgramsWrite)
         {{12, 2, 2, 24}, square},                           // the core header
     };
     for (const Case &c : cases) {
-        std::vector<uint8_t> dib = BuildDib(c.spec, c.pixels);
-        EXPECT_EQ(c.pixels, Pixels(dib)) << c.spec.header << " " << c.spec.bits << " bits";
+        std::vector<uint8_t> dib = BuildDib(c.fields, c.pixels);
+        EXPECT_EQ(c.pixels, Pixels(dib)) << c.fields.header << " " << c.fields.bits << " bits";
     }
     DibPicture eight;
     std::vector<uint8_t> indexed = BuildDib({40, 2, 2, 8, 0, 0}, square);

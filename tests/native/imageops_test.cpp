@@ -291,7 +291,7 @@ TEST(FloodFill, FillsTheEnclosedAreaOnly)
 
 TEST(FloodFill, ARaggedAreaStaysWithinItsSeedStack)
 {
-    // A comb of one-pixel teeth pushes a seed per tooth on every row: far more than the stack.
+    // A comb of one-pixel teeth pushes a start point per tooth on every row: far more than the stack.
     // Some pockets stay unpainted then, but nothing outside the area is touched.
     Canvas c(2001, 400, 32);
     for (int x = 1; x < 2001; x += 2)
