@@ -1,13 +1,20 @@
 // capture_graph.cpp - opening every plug-and-play camera into one filter graph, receiving their
-// frames, and closing them again.
+// frames, and closing them again. A camera that offers no 640 x 480 RGB32 is set to the best of
+// what it offers and its samples are converted as they arrive.
 #include "app/capture_graph.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 // MinGW's qedit.h declares the sample grabber's interfaces but not its class.
 static const CLSID kClsidSampleGrabber = {0xC1F400A0, 0x3F08, 0x11d3,
                                           {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
+
+// Wine's capture filter for the webcams it reaches through V4L2.
+static const CLSID kClsidVfwCapture = {0x1b544c22, 0xfd0b, 0x11ce,
+                                       {0x8c, 0x63, 0x00, 0xaa, 0x00, 0x44, 0xb5, 0x1e}};
 
 CaptureSystem tzm_System;
 CaptureGraphRecord CaptureGraph;
@@ -29,10 +36,16 @@ static HRESULT WINAPI RealPropertyFrame(HWND owner, UINT x, UINT y, LPCOLESTR ca
                                   reserved, reservedPointer);
 }
 
+static BOOL RealUnderWine(void)
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != NULL && GetProcAddress(ntdll, "wine_get_version") != NULL;
+}
+
 void tzm_UseRealSystem(void)
 {
     tzm_System = {RealCoInitialize, RealCoUninitialize, RealCoCreateInstance, RealTickCount,
-                  RealPropertyFrame};
+                  RealPropertyFrame, RealUnderWine};
 }
 
 // The real functions unless a test has put others in.
@@ -49,10 +62,26 @@ STDMETHODIMP tzm_SampleGrabberCB::QueryInterface(REFIID iid, void **object)
     return E_NOINTERFACE;
 }
 
+// Seconds of stream time now, on the graph's clock (the performance counter where the graph
+// has none), for the samples of a source that sets no times.
+static double ArrivalTime(void)
+{
+    REFERENCE_TIME now;
+    IReferenceClock *clock = CaptureGraph.clock;
+    if (clock != nullptr && SUCCEEDED(clock->GetTime(&now)))
+        return (double)(now - CaptureGraph.runStart) / 1e7;
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return (double)counter.QuadPart / (double)frequency.QuadPart;
+}
+
 STDMETHODIMP tzm_SampleGrabberCB::BufferCB(double sampleTime, BYTE *buffer, long length)
 {
     // The store checks the buffer under its lock: the module may be letting it go right now.
-    StoreSample(&CaptureGraph.camera[cameraIndex].frame, buffer, length, sampleTime);
+    FrameSlot &frame = CaptureGraph.camera[cameraIndex].frame;
+    double arrival = NeedsArrivalTime(&frame, sampleTime) ? ArrivalTime() : 0.0;
+    StoreSample(&frame, buffer, length, sampleTime, arrival);
     return S_OK;
 }
 
@@ -94,8 +123,17 @@ static void ClearSlot(CameraSlot &slot)
     slot.frame.buffer = nullptr;
     slot.frame.frameBytes = 0;
     slot.frame.sampleTime = 0.0;
+    slot.frame.format = SampleFormat{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
+    slot.frame.convert = false;
+    slot.frame.scratch = nullptr;
+    slot.frame.arrivalTimes = slot.frame.anySample = false;
+    slot.frame.lastRawTime = 0.0;
+    slot.frame.counts = FrameCounts();
     for (int &flag : slot.available)
         flag = 0;
+    slot.friendlyName[0] = slot.identity[0] = 0;
+    slot.frameRate = 0.0;
+    slot.conversion = kFramePlain;
 }
 
 // Lets a camera's objects go. When its graph is known to be stopped (or never ran), the frame
@@ -113,18 +151,28 @@ static void ReleaseSlot(CameraSlot &slot, bool stopped)
     ReleaseHeld(slot.grabberFilter);
     ReleaseHeld(slot.captureFilter);
     ReleaseHeld(slot.builder);
-    uint8_t *buffer;
+    uint8_t *buffer, *scratch;
     {
         std::lock_guard<std::mutex> hold(slot.frame.lock);
         buffer = slot.frame.buffer;
-        slot.frame.buffer = nullptr;
+        scratch = slot.frame.scratch;
+        slot.frame.buffer = slot.frame.scratch = nullptr;
         slot.frame.frameBytes = 0;
     }
     if (stopped) {
         free(buffer);
+        free(scratch);
         delete slot.callback;
     }
     slot.callback = nullptr;
+}
+
+// The graph's clock goes with the graph; while streams may still run, a callback may read it.
+static void ReleaseClock(bool stopped)
+{
+    if (stopped)
+        ReleaseHeld(CaptureGraph.clock);
+    CaptureGraph.clock = nullptr;
 }
 
 // Stops a graph and waits up to 3 s for the stop to be confirmed; false when it was not.
@@ -164,13 +212,69 @@ static void TearDown(AttemptHeld &held)
     ReleaseHeld(held.control);
     for (int i = 7; i >= 0; i--)
         ReleaseSlot(CaptureGraph.camera[i], stopped);
+    ReleaseClock(stopped);
     ReleaseHeld(CaptureGraph.graph);
     CaptureGraph.cameraCount = 0;
     if (held.comStarted)
         tzm_System.coUninitialize();
 }
 
-// Adds every plug-and-play device among the first eight of the video input category.
+static void ToNarrow(const wchar_t *wide, char *out, int size)
+{
+    out[0] = 0;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, out, size, nullptr, nullptr) == 0)
+        out[size - 1] = 0;
+}
+
+// A text value of a device's property bag ("" when it has none); numbers are written in decimal.
+static void ReadDeviceValue(IPropertyBag *bag, const wchar_t *name, wchar_t *out, int size)
+{
+    out[0] = 0;
+    VARIANT value;
+    VariantInit(&value);
+    if (bag == nullptr || FAILED(bag->Read(name, &value, nullptr)))
+        return;
+    if (value.vt == VT_BSTR && value.bstrVal != nullptr)
+        lstrcpynW(out, value.bstrVal, size);
+    else if (value.vt == VT_I4 || value.vt == VT_UI4)
+        swprintf(out, size, L"%ld", (long)value.lVal);
+    VariantClear(&value);
+}
+
+// What the device scan learns of one device before it is bound.
+struct DeviceFacts {
+    bool take;   // a plug-and-play device, or (under Wine) one of Wine's own capture devices
+    wchar_t name[256], identity[512];
+};
+
+static DeviceFacts LookAtDevice(IMoniker *moniker, const wchar_t *displayName)
+{
+    DeviceFacts facts = {};
+    IPropertyBag *bag = nullptr;
+    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, (void **)&bag)))
+        bag = nullptr;
+    wchar_t clsid[64], path[512], index[16];
+    ReadDeviceValue(bag, L"FriendlyName", facts.name, 256);
+    ReadDeviceValue(bag, L"DevicePath", path, 512);
+    ReadDeviceValue(bag, L"CLSID", clsid, 64);
+    ReadDeviceValue(bag, L"VFWIndex", index, 16);
+    if (bag != nullptr)
+        bag->Release();
+    CLSID filterClass = {};
+    bool wineCamera = clsid[0] != 0 && SUCCEEDED(CLSIDFromString(clsid, &filterClass)) &&
+                      IsEqualCLSID(filterClass, kClsidVfwCapture) && tzm_System.underWine();
+    facts.take = IsPlugAndPlayName((const char16_t *)displayName) || wineCamera;
+    if (path[0] != 0)
+        lstrcpynW(facts.identity, path, 512);
+    else if (wineCamera)
+        swprintf(facts.identity, 512, L"%ls #%ls", facts.name, index);
+    else
+        lstrcpynW(facts.identity, displayName, 512);
+    return facts;
+}
+
+// Adds every plug-and-play device among the first eight of the video input category, and under
+// Wine the devices of its own capture filter, which have no plug-and-play name.
 static int AddCameras(AttemptHeld &held)
 {
     CaptureGraphRecord &g = CaptureGraph;
@@ -182,13 +286,15 @@ static int AddCameras(AttemptHeld &held)
         LPOLESTR name = nullptr;
         if (FAILED(held.moniker->GetDisplayName(nullptr, nullptr, &name)) || name == nullptr)
             return 6;
-        bool pnp = IsPlugAndPlayName((const char16_t *)name);
+        DeviceFacts facts = LookAtDevice(held.moniker, name);
         CoTaskMemFree(name);
-        if (!pnp) {
+        if (!facts.take) {
             ReleaseHeld(held.moniker);
             continue;
         }
         CameraSlot &slot = g.camera[g.cameraCount];
+        ToNarrow(facts.name, slot.friendlyName, sizeof slot.friendlyName);
+        ToNarrow(facts.identity, slot.identity, sizeof slot.identity);
         held.moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
                                    (void **)&slot.captureFilter);
         ReleaseHeld(held.moniker);
@@ -202,8 +308,187 @@ static int AddCameras(AttemptHeld &held)
     return 0;
 }
 
-// Sets camera i up: 640 x 480 at the rate, a grabber of RGB32 frames, its callback, and its
-// property interfaces.
+static void FreeMediaType(AM_MEDIA_TYPE *type)
+{
+    if (type == nullptr)
+        return;
+    if (type->cbFormat != 0)
+        CoTaskMemFree(type->pbFormat);
+    type->cbFormat = 0;
+    type->pbFormat = nullptr;
+    ReleaseHeld(type->pUnk);
+}
+
+// The module's code of a video subtype: the two RGB subtypes, and the four-character-code
+// subtypes YUY2, MJPG and NV12.
+static int CodeOfSubtype(const GUID &subtype)
+{
+    static const BYTE kFourCcTail[8] = {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_RGB32))
+        return kSampleRgb32;
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_RGB24))
+        return kSampleRgb24;
+    if (subtype.Data2 != 0 || subtype.Data3 != 0x0010 || memcmp(subtype.Data4, kFourCcTail, 8) != 0)
+        return kSampleUnknown;
+    switch (subtype.Data1) {
+    case MAKEFOURCC('Y', 'U', 'Y', '2'): return kSampleYuy2;
+    case MAKEFOURCC('M', 'J', 'P', 'G'): return kSampleMjpg;
+    case MAKEFOURCC('N', 'V', '1', '2'): return kSampleNv12;
+    default: return kSampleUnknown;
+    }
+}
+
+// A video media type's subtype, size, row order and frame interval; false when it is none.
+static bool ReadVideoFormat(const AM_MEDIA_TYPE *type, SampleFormat *format, int64_t *interval)
+{
+    if (type == nullptr || !IsEqualGUID(type->formattype, FORMAT_VideoInfo) ||
+        type->pbFormat == nullptr || type->cbFormat < sizeof(VIDEOINFOHEADER))
+        return false;
+    const VIDEOINFOHEADER *video = (const VIDEOINFOHEADER *)type->pbFormat;
+    format->code = CodeOfSubtype(type->subtype);
+    format->width = (int)video->bmiHeader.biWidth;
+    format->height = (int)labs(video->bmiHeader.biHeight);
+    bool rgb = format->code == kSampleRgb32 || format->code == kSampleRgb24;
+    format->bottomUp = rgb && video->bmiHeader.biHeight > 0;
+    *interval = video->AvgTimePerFrame;
+    return true;
+}
+
+// The camera's current format edited to 640 x 480 at the rate, as every camera that accepts
+// such an edit has always been opened.
+static bool EditCurrentFormat(IAMStreamConfig *config, double frameRate)
+{
+    AM_MEDIA_TYPE *type = nullptr;
+    config->GetFormat(&type);
+    bool formatSet = false;
+    if (type != nullptr) {
+        if (type->pbFormat != nullptr && type->cbFormat >= sizeof(VIDEOINFOHEADER)) {
+            VIDEOINFOHEADER *video = (VIDEOINFOHEADER *)type->pbFormat;
+            video->bmiHeader.biWidth = kFrameWidth640;
+            video->bmiHeader.biHeight = kFrameHeight480;
+            video->AvgTimePerFrame = AverageTimePerFrame(frameRate);
+            formatSet = SUCCEEDED(config->SetFormat(type));
+        }
+        FreeMediaType(type);
+        CoTaskMemFree(type);
+    }
+    return formatSet;
+}
+
+// A camera that refuses the edit is set to the best whole format of its capability list: 0, 11
+// when it has no list or refuses the choice, 24 when nothing of 640 x 480 or more is offered in
+// a subtype the module takes.
+static int ChooseFromCapabilities(IAMStreamConfig *config, double frameRate)
+{
+    int count = 0, size = 0;
+    if (FAILED(config->GetNumberOfCapabilities(&count, &size)) || count <= 0 ||
+        size < (int)sizeof(VIDEO_STREAM_CONFIG_CAPS))
+        return 11;
+    std::vector<AM_MEDIA_TYPE *> types((size_t)count, nullptr);
+    std::vector<CapabilityOffer> offers((size_t)count);
+    std::vector<BYTE> caps((size_t)size);
+    for (int i = 0; i < count; i++) {
+        CapabilityOffer &offer = offers[(size_t)i];
+        offer = CapabilityOffer{kSampleUnknown, 0, 0, 0, 0};
+        SampleFormat format;
+        int64_t interval = 0;
+        if (config->GetStreamCaps(i, &types[(size_t)i], caps.data()) != S_OK ||
+            !ReadVideoFormat(types[(size_t)i], &format, &interval))
+            continue;
+        const VIDEO_STREAM_CONFIG_CAPS *limits = (const VIDEO_STREAM_CONFIG_CAPS *)caps.data();
+        offer = CapabilityOffer{format.code, format.width, format.height,
+                                limits->MinFrameInterval, limits->MaxFrameInterval};
+    }
+    int64_t wanted = AverageTimePerFrame(frameRate);
+    int best = ChooseCapability(offers.data(), count, wanted);
+    int code = 24;
+    if (best >= 0) {
+        AM_MEDIA_TYPE *chosen = types[(size_t)best];
+        ((VIDEOINFOHEADER *)chosen->pbFormat)->AvgTimePerFrame =
+            IntervalWithin(offers[(size_t)best], wanted);
+        code = SUCCEEDED(config->SetFormat(chosen)) ? 0 : 11;
+    }
+    for (AM_MEDIA_TYPE *type : types) {
+        FreeMediaType(type);
+        CoTaskMemFree(type);
+    }
+    return code;
+}
+
+static HRESULT ConnectToGrabber(CameraSlot &slot)
+{
+    IPin *out = tzm_FindPin(slot.captureFilter, PINDIR_OUTPUT);
+    IPin *in = tzm_FindPin(slot.grabberFilter, PINDIR_INPUT);
+    HRESULT connected = (out && in) ? CaptureGraph.graph->Connect(out, in) : E_FAIL;
+    ReleaseHeld(out);
+    ReleaseHeld(in);
+    return connected;
+}
+
+// Where the graph finds no converter to RGB32 (Wine inserts none), the grabber takes the
+// camera's own subtype and the callback converts.
+static HRESULT ConnectInCameraSubtype(CameraSlot &slot, IAMStreamConfig *config)
+{
+    AM_MEDIA_TYPE *now = nullptr;
+    config->GetFormat(&now);
+    HRESULT connected = E_FAIL;
+    if (now != nullptr && CodeOfSubtype(now->subtype) != kSampleUnknown) {
+        AM_MEDIA_TYPE own = {};
+        own.majortype = MEDIATYPE_Video;
+        own.subtype = now->subtype;
+        own.formattype = FORMAT_VideoInfo;
+        if (SUCCEEDED(slot.grabber->SetMediaType(&own)))
+            connected = ConnectToGrabber(slot);
+    }
+    FreeMediaType(now);
+    CoTaskMemFree(now);
+    return connected;
+}
+
+// Whether the graph put a filter of its own between the camera and the grabber.
+static bool GraphInsertedFilter(CameraSlot &slot)
+{
+    IPin *out = tzm_FindPin(slot.captureFilter, PINDIR_OUTPUT), *peer = nullptr;
+    bool inserted = false;
+    if (out != nullptr && SUCCEEDED(out->ConnectedTo(&peer)) && peer != nullptr) {
+        PIN_INFO info = {};
+        if (SUCCEEDED(peer->QueryPinInfo(&info)) && info.pFilter != nullptr) {
+            inserted = info.pFilter != slot.grabberFilter;
+            info.pFilter->Release();
+        }
+    }
+    ReleaseHeld(peer);
+    ReleaseHeld(out);
+    return inserted;
+}
+
+// How the grabber's samples become frames: the plain copy for bottom-up 640 x 480 RGB32, the
+// conversion for the rest; 24 for a connection the module cannot take.
+static int TakeConnectedFormat(CameraSlot &slot)
+{
+    SampleFormat format{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
+    int64_t interval = 0;
+    AM_MEDIA_TYPE got = {};
+    if (SUCCEEDED(slot.grabber->GetConnectedMediaType(&got))) {
+        if (!ReadVideoFormat(&got, &format, &interval))
+            format.code = kSampleUnknown;
+        FreeMediaType(&got);
+    }
+    bool plain = format.code == kSampleRgb32 && format.width == kFrameWidth640 &&
+                 format.height == kFrameHeight480 && format.bottomUp;
+    if (!plain && (format.code == kSampleUnknown || format.width < kFrameWidth640 ||
+                   format.height < kFrameHeight480))
+        return 24;
+    slot.frame.format = format;
+    slot.frame.convert = !plain;
+    slot.conversion = !plain ? kFrameConverted
+                             : GraphInsertedFilter(slot) ? kFrameGraphFilter : kFramePlain;
+    slot.frameRate = interval > 0 ? 1e7 / (double)interval : 0.0;
+    return 0;
+}
+
+// Sets camera i up: 640 x 480 at the rate (or the nearest it offers), a grabber of RGB32 frames
+// or of the camera's own format, its callback, and whichever property interfaces it has.
 static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
 {
     CaptureGraphRecord &g = CaptureGraph;
@@ -219,25 +504,11 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
                                            (void **)&held.config)) ||
         held.config == nullptr)
         return 10;
-    AM_MEDIA_TYPE *type = nullptr;
-    held.config->GetFormat(&type);
-    bool formatSet = false;
-    if (type != nullptr) {
-        if (type->pbFormat != nullptr && type->cbFormat >= sizeof(VIDEOINFOHEADER)) {
-            VIDEOINFOHEADER *video = (VIDEOINFOHEADER *)type->pbFormat;
-            video->bmiHeader.biWidth = kFrameWidth640;
-            video->bmiHeader.biHeight = kFrameHeight480;
-            video->AvgTimePerFrame = AverageTimePerFrame(frameRate);
-            formatSet = SUCCEEDED(held.config->SetFormat(type));
-        }
-        if (type->cbFormat != 0)
-            CoTaskMemFree(type->pbFormat);
-        ReleaseHeld(type->pUnk);
-        CoTaskMemFree(type);
+    if (!EditCurrentFormat(held.config, frameRate)) {
+        int code = ChooseFromCapabilities(held.config, frameRate);
+        if (code != 0)
+            return code;
     }
-    if (!formatSet)
-        return 11;
-    ReleaseHeld(held.config);
 
     tzm_System.coCreateInstance(kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IBaseFilter, (void **)&slot.grabberFilter);
@@ -254,39 +525,61 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
     swprintf(grabberName, 32, L"Grabber %d", i);
     if (FAILED(g.graph->AddFilter(slot.grabberFilter, grabberName)))
         return 14;
-    IPin *out = tzm_FindPin(slot.captureFilter, PINDIR_OUTPUT);
-    IPin *in = tzm_FindPin(slot.grabberFilter, PINDIR_INPUT);
-    HRESULT connected = (out && in) ? g.graph->Connect(out, in) : E_FAIL;
-    ReleaseHeld(out);
-    ReleaseHeld(in);
+    HRESULT connected = ConnectToGrabber(slot);
+    if (FAILED(connected))
+        connected = ConnectInCameraSubtype(slot, held.config);
+    ReleaseHeld(held.config);
     if (FAILED(connected))
         return 15;
     if (FAILED(slot.grabber->SetBufferSamples(FALSE)))
         return 16;
     if (FAILED(slot.grabber->SetOneShot(FALSE)))
         return 17;
+    int code = TakeConnectedFormat(slot);
+    if (code != 0)
+        return code;
     slot.frame.buffer = (uint8_t *)malloc(kFrameBufferBytes);
+    if (slot.frame.convert)
+        slot.frame.scratch = (uint8_t *)malloc(kFrameBufferBytes);
     slot.callback = new tzm_SampleGrabberCB();
     slot.callback->cameraIndex = i;
     slot.frame.frameBytes = 0;
     slot.frame.sampleTime = 0.0;
-    if (slot.frame.buffer == nullptr || FAILED(slot.grabber->SetCallback(slot.callback, 1)))
+    if (slot.frame.buffer == nullptr || (slot.frame.convert && slot.frame.scratch == nullptr) ||
+        FAILED(slot.grabber->SetCallback(slot.callback, 1)))
         return 20;
+    // A camera without one of the property interfaces (Wine's has no camera control) still
+    // opens: those properties are unavailable, and the buttons leave them alone.
     if (FAILED(slot.captureFilter->QueryInterface(IID_IAMVideoProcAmp, (void **)&slot.procAmp)))
-        return 22;
-    for (long p = 0; p < 10; p++) {
+        slot.procAmp = nullptr;
+    for (long p = 0; p < 10 && slot.procAmp != nullptr; p++) {
         long min, max, step, def, flags;
         slot.available[p] = slot.procAmp->GetRange(p, &min, &max, &step, &def, &flags) == S_OK;
     }
     if (FAILED(slot.captureFilter->QueryInterface(IID_IAMCameraControl,
                                                   (void **)&slot.cameraControl)))
-        return 23;
-    for (long p = 0; p < 7; p++) {
+        slot.cameraControl = nullptr;
+    for (long p = 0; p < 7 && slot.cameraControl != nullptr; p++) {
         long min, max, step, def, flags;
         slot.available[10 + p] =
             slot.cameraControl->GetRange(p, &min, &max, &step, &def, &flags) == S_OK;
     }
     return 0;
+}
+
+// The graph's clock and its time before Run, for sources that stamp no times on their samples.
+static void HoldGraphClock(void)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    IMediaFilter *media = nullptr;
+    if (FAILED(g.graph->QueryInterface(IID_IMediaFilter, (void **)&media)) || media == nullptr)
+        return;
+    g.graph->SetDefaultSyncSource();
+    if (FAILED(media->GetSyncSource(&g.clock)))
+        g.clock = nullptr;
+    media->Release();
+    if (g.clock != nullptr && FAILED(g.clock->GetTime(&g.runStart)))
+        ReleaseHeld(g.clock);
 }
 
 static long FrameBytesOf(int camera)
@@ -330,6 +623,7 @@ static int OpenAttempt(double frameRate, AttemptHeld &held)
     }
     if (FAILED(g.graph->QueryInterface(IID_IMediaControl, (void **)&held.control)))
         return 18;
+    HoldGraphClock();
     HRESULT ran = held.control->Run();
     held.ran = true;
     ReleaseHeld(held.control);
@@ -350,6 +644,7 @@ int tzm_OpenCameras(double frameRate)
     int attempts = 0;
     for (;;) {
         g.graph = nullptr;
+        g.clock = nullptr;
         g.cameraCount = 0;
         for (CameraSlot &slot : g.camera)
             ClearSlot(slot);
@@ -380,8 +675,23 @@ int tzm_CloseCameras(void)
     for (int i = g.cameraCount - 1; i >= 0; i--)
         ReleaseSlot(g.camera[i], stopped);
     g.cameraCount = 0;
+    ReleaseClock(stopped);
     ReleaseHeld(g.graph);
     tzm_System.coUninitialize();
     g.opened = 0;
     return stopped ? 0 : 3;
+}
+
+int tzm_DescribeCamera(int camera, char *text, int size)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    if (text == nullptr || size <= 0)
+        return 1;
+    text[0] = 0;
+    if (!g.opened || camera < 0 || camera >= g.cameraCount)
+        return 1;
+    const CameraSlot &slot = g.camera[camera];
+    DescribeCameraLine(text, size, slot.friendlyName, slot.identity, slot.frame.format,
+                       slot.frameRate, slot.conversion);
+    return 0;
 }

@@ -1,6 +1,7 @@
-// capture_graph.h - the camera capture module: every plug-and-play camera in one DirectShow
-// graph at 640 x 480 RGB32, each frame kept top-down with its sample time, and the cameras'
-// properties as percentages of their ranges.
+// capture_graph.h - the camera capture module: every plug-and-play camera (and, under Wine,
+// every camera of Wine's own capture filter) in one DirectShow graph at 640 x 480, each frame
+// kept top-down as RGB32 with its sample time whatever the camera delivers, the cameras'
+// identities, and their properties as percentages of their ranges.
 #ifndef TZM_CAPTURE_GRAPH_H
 #define TZM_CAPTURE_GRAPH_H
 
@@ -23,6 +24,7 @@ struct CaptureSystem {
                                             ULONG objects, LPUNKNOWN *units, ULONG pages,
                                             LPCLSID pageIds, LCID locale, DWORD reserved,
                                             LPVOID reservedPointer);
+    BOOL (*underWine)(void);   // Wine's own capture devices are taken only there
 };
 extern CaptureSystem tzm_System;
 void tzm_UseRealSystem(void);
@@ -49,8 +51,21 @@ struct CameraSlot {
     IAMVideoProcAmp *procAmp;
     IAMCameraControl *cameraControl;
     int frameWidth, frameHeight;
-    FrameSlot frame;   // frame.buffer, frame.frameBytes, frame.sampleTime
+    FrameSlot frame;   // frame.buffer, frame.frameBytes, frame.sampleTime; frame.format
     int available[kPropertyCount];
+    // Who the camera is: its friendly name, and the most stable identity it has (the device
+    // path; under Wine, which gives none, the friendly name with Wine's device index; else the
+    // display name). Narrow text in the system code page.
+    char friendlyName[256];
+    char identity[512];
+    double frameRate;   // the rate the camera was set to; 0 where it does not say
+    int conversion;     // a FrameConversion
+};
+
+enum FrameConversion {
+    kFramePlain = 0,         // the camera's own 640 x 480 RGB32
+    kFrameConverted = 1,     // converted from its format in the callback
+    kFrameGraphFilter = 2,   // converted by a filter the graph put between camera and grabber
 };
 
 struct CaptureGraphRecord {
@@ -58,14 +73,22 @@ struct CaptureGraphRecord {
     int cameraCount;
     IGraphBuilder *graph;
     CameraSlot camera[8];
+    IReferenceClock *clock;    // the graph's clock, for samples that carry no time
+    REFERENCE_TIME runStart;   // its time just before Run: stream time 0
 };
 extern CaptureGraphRecord CaptureGraph;
 
-int tzm_OpenCameras(double frameRate);   // 0 running; 1 already open; 2 to 23 (see the .cpp)
+// 0 running; 1 already open; 2 to 21 a step of the open failed (COM, graph, devices, format,
+// grabber, connection, run, first frame); 24 a camera offers no format of 640 x 480 or more that
+// the module can convert.
+int tzm_OpenCameras(double frameRate);
 int tzm_CloseCameras(void);              // 0 closed; 1 not open; 2 no media control; 3 closed,
                                          // but the graph did not confirm its stop: the frame
                                          // buffers are kept, since streams may still write them
 IPin *tzm_FindPin(IBaseFilter *filter, PIN_DIRECTION direction);
+// One line on an open camera: "name [identity] YUY2 640x480 30.0 fps, converted"; 1 when the
+// module is not open or the camera is not one of its cameras.
+int tzm_DescribeCamera(int camera, char *text, int size);
 
 double tzm_GetCameraProperty(int property, int *isAuto);   // camera 0, percent; -1.0 unreadable
 int tzm_SetCameraProperty(double percent, int property, int camera);

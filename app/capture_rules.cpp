@@ -1,8 +1,11 @@
 // capture_rules.cpp - platform-free rules of the camera capture module.
 #include "app/capture_rules.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
+
+#include "app/mjpg_decoder.h"
 
 void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows)
 {
@@ -18,14 +21,84 @@ void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int ro
                (size_t)rowBytes);
 }
 
-void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double sampleTime)
+bool NeedsArrivalTime(const FrameSlot *slot, double rawTime)
 {
+    return slot->arrivalTimes || (slot->anySample && rawTime <= slot->lastRawTime);
+}
+
+// The time a sample is stored with; called under the slot's lock.
+static double TimeOfSample(FrameSlot *slot, double rawTime, double arrivalTime)
+{
+    if (NeedsArrivalTime(slot, rawTime))
+        slot->arrivalTimes = true;
+    slot->anySample = true;
+    slot->lastRawTime = rawTime;
+    if (!slot->arrivalTimes)
+        return rawTime;
+    // A consumer tells frames apart by their times: two arrivals within one tick of the clock
+    // still get two times.
+    return arrivalTime > slot->sampleTime ? arrivalTime : slot->sampleTime + 1e-4;
+}
+
+static int Convert(const FrameSlot *slot, const uint8_t *sample, long length, uint8_t *out)
+{
+    if (slot->format.code == kSampleMjpg)
+        return DecodeMjpgFrame(sample, length, out);
+    long needed = SampleBytesNeeded(slot->format);
+    if (needed != 0 && length > needed)
+        return kConvertWrongSize;
+    return ConvertRawSample(slot->format, sample, length, out);
+}
+
+void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double rawTime,
+                 double arrivalTime)
+{
+    if (!slot->convert) {
+        std::lock_guard<std::mutex> hold(slot->lock);
+        if (slot->buffer == nullptr)
+            return;   // the module has let the buffer go
+        // The plain format has one size: anything else is a part of a frame or another format.
+        if (length != kFrameBufferBytes) {
+            (length < kFrameBufferBytes ? slot->counts.shortSamples : slot->counts.wrongSize)++;
+            return;
+        }
+        slot->frameBytes = length;
+        CopyFrameFlipped(slot->buffer, sample, length, kFrameHeight480);
+        slot->sampleTime = TimeOfSample(slot, rawTime, arrivalTime);
+        slot->counts.frames++;
+        return;
+    }
+    uint8_t *scratch;
+    {
+        std::lock_guard<std::mutex> hold(slot->lock);
+        if (slot->buffer == nullptr || slot->scratch == nullptr)
+            return;
+        scratch = slot->scratch;   // only this streaming thread writes it
+    }
+    auto begin = std::chrono::steady_clock::now();
+    int result = Convert(slot, sample, length, scratch);
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     std::lock_guard<std::mutex> hold(slot->lock);
     if (slot->buffer == nullptr)
-        return;   // the module has let the buffer go
-    slot->frameBytes = length;
-    CopyFrameFlipped(slot->buffer, sample, length, kFrameHeight480);
-    slot->sampleTime = sampleTime;
+        return;
+    switch (result) {
+    case kConvertOk:
+        memcpy(slot->buffer, scratch, kFrameBufferBytes);
+        slot->frameBytes = kFrameBufferBytes;
+        slot->sampleTime = TimeOfSample(slot, rawTime, arrivalTime);
+        slot->counts.frames++;
+        slot->counts.convertSeconds += took;
+        break;
+    case kConvertShort: slot->counts.shortSamples++; break;
+    case kConvertCorrupt: slot->counts.corrupt++; break;
+    default: slot->counts.wrongSize++; break;
+    }
+}
+
+FrameCounts CountsOf(FrameSlot *slot)
+{
+    std::lock_guard<std::mutex> hold(slot->lock);
+    return slot->counts;
 }
 
 double LatestSampleTime(FrameSlot *slot)

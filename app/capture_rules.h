@@ -1,12 +1,15 @@
 // capture_rules.h - platform-free rules of the camera capture module (no Windows header): the
-// frame copy with its row flip, the frame handover between a streaming thread and the worker,
-// the frame time of a rate, plug-and-play names and property percentages.
+// frame copy with its row flip, the frame handover between a streaming thread and the worker
+// (with the conversion of other formats and the times of samples that carry none), the frame
+// time of a rate, plug-and-play names and property percentages.
 #ifndef TZM_CAPTURE_RULES_H
 #define TZM_CAPTURE_RULES_H
 
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+
+#include "app/sample_formats.h"
 
 enum {
     kFrameWidth640 = 640,
@@ -20,16 +23,43 @@ enum {
 // row, so nothing is written past the buffer.
 void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows);
 
+// What became of one camera's samples, for the text window and the benchmarks.
+struct FrameCounts {
+    unsigned long frames = 0;        // samples that became the latest frame
+    unsigned long shortSamples = 0;  // shorter than their format: dropped
+    unsigned long corrupt = 0;       // MJPG frames that did not decode cleanly: dropped
+    unsigned long wrongSize = 0;     // another size than the format (changed mid-stream): dropped
+    double convertSeconds = 0.0;     // time spent converting the frames taken
+};
+
 // One camera's latest frame, handed from its streaming thread to the worker: the writer fills
 // it under the slot's lock, the reader copies it out under the same lock, so a copy never holds
 // half of one frame and half of the next.
 struct FrameSlot {
     uint8_t *buffer = nullptr;   // kFrameBufferBytes, owned by the module
-    long frameBytes = 0;
-    double sampleTime = 0.0;
+    long frameBytes = 0;         // bytes of the latest frame in buffer; 0 until the first
+    double sampleTime = 0.0;     // its time in seconds of stream time
     std::mutex lock;
+    // How samples become frames, set at open before the graph runs. The plain case is the
+    // bottom-up 640 x 480 RGB32 sample copied with its rows turned; any other format is
+    // converted into scratch (owned by the module) first and handed over only when whole.
+    SampleFormat format{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
+    bool convert = false;
+    uint8_t *scratch = nullptr;
+    // Written by the streaming thread only: a source whose times do not advance (Wine's own
+    // capture filter sets none) is timed by arrival from then on.
+    bool arrivalTimes = false, anySample = false;
+    double lastRawTime = 0.0;
+    FrameCounts counts;
 };
-void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double sampleTime);
+// Whether the sample with this time of its own must be timed by its arrival instead.
+bool NeedsArrivalTime(const FrameSlot *slot, double rawTime);
+// Takes one sample: converts it when the slot's format asks, drops and counts one that is short,
+// of another size or corrupt, and stores a whole frame with its time (rawTime, or arrivalTime
+// where NeedsArrivalTime said so; times always advance).
+void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double rawTime,
+                 double arrivalTime = 0.0);
+FrameCounts CountsOf(FrameSlot *slot);
 // The sample time of the latest frame (0.0 before the first).
 double LatestSampleTime(FrameSlot *slot);
 // Copies at most bytes of the frame into dst; returns the bytes copied and the sample time.

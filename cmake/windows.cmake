@@ -74,7 +74,7 @@ target_link_libraries(torvex_entry PRIVATE torvex)
 add_library(capture STATIC app/capture_graph.cpp app/camera_properties.cpp ${TZM_PORTABLE_SOURCES})
 target_include_directories(capture PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(capture PRIVATE ${TVX_WARNINGS})
-target_link_libraries(capture PUBLIC strmiids ole32 oleaut32 uuid)
+target_link_libraries(capture PUBLIC tvx_libjpeg strmiids ole32 oleaut32 uuid)
 
 add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
@@ -90,9 +90,10 @@ add_subdirectory(tests)
 
 # The virtual test camera: a DirectShow source filter DLL, registered into a Wine prefix (or a
 # Windows machine) with regsvr32.
-add_library(testcam SHARED testcam/testcam.cpp testcam/picture.cpp testcam/testcam.def)
+add_library(testcam SHARED testcam/testcam.cpp testcam/picture.cpp testcam/sample_writer.cpp
+            app/sample_formats.cpp testcam/testcam.def)
 set_target_properties(testcam PROPERTIES PREFIX "")
 target_include_directories(testcam PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(testcam PRIVATE ${TVX_WARNINGS})
 target_link_options(testcam PRIVATE -static)
-target_link_libraries(testcam PRIVATE strmiids ole32 oleaut32 uuid advapi32)
+target_link_libraries(testcam PRIVATE tvx_libjpeg strmiids ole32 oleaut32 uuid advapi32)

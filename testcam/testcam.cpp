@@ -1,8 +1,10 @@
 // testcam.cpp - a virtual test camera: a DirectShow video source filter in a COM in-process DLL,
-// registered as three video input devices (two with plug-and-play names). Each produces 640 x 480
-// RGB32 bottom-up frames of its own moving test picture at the negotiated rate, answers the
-// capture pin category, offers stream configuration, image and camera properties (kept in a
-// state file under C:\users\Public for tests to read) and one property page.
+// registered as three video input devices (two with plug-and-play names). Each produces frames
+// of its own moving test picture at the negotiated rate, answers the capture pin category,
+// offers stream configuration, image and camera properties (kept in a state file under
+// C:\users\Public for tests to read) and one property page. By default it offers 640 x 480
+// RGB32 only; a mode chosen at registration makes it behave like the webcams people own (see
+// ParseMode).
 #define STRSAFE_NO_DEPRECATE
 #include <windows.h>
 
@@ -16,6 +18,7 @@
 #include <thread>
 
 #include "testcam/picture.h"
+#include "testcam/sample_writer.h"
 
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 
@@ -29,34 +32,129 @@ static const CLSID CLSID_TvxTestCamPage = {0x6a9d3e11, 0x5b7c, 0x4e2a,
 static HMODULE Module = NULL;
 static std::atomic<long> LiveObjects{0};
 
-enum { kFrameBytes = kCamWidth * kCamHeight * 4 };
-
 struct Property {
     long min, max, step, def, caps;   // caps: 1 auto, 2 manual
     long value, flags;
     bool supported;
 };
 
-static void MakeMediaType(AM_MEDIA_TYPE *type, REFERENCE_TIME frameTime)
+// One format the camera offers.
+struct CamFormat {
+    int code, width, height;
+    REFERENCE_TIME minInterval, maxInterval;   // 0 and 0: the camera names no rates (as Wine's)
+};
+
+// How the cameras behave, from the mode words given at registration (TVX_TESTCAM_MODE, kept in
+// the registry): "rgb24", "yuy2", "mjpg", "nv12" (only that subtype), "hd" (current format
+// 1280 x 720 YUY2, 640 x 480 among the capabilities, any other format refused), "nocontrol" (no
+// camera control, no property pages, four image properties, as Wine's camera), "samename" (both
+// cameras called "TVX Test Camera"), "notimes" (samples without times), "phase=N" (camera 1's
+// frames N ms after camera 0's). Camera 1 can be damaged: "corrupt=K" (every K-th sample cut or,
+// in MJPG, corrupted), "stopafter=N" (no frame after the N-th), "grow=N" (samples twice as long
+// from the N-th on, as after a format change). No words: 640 x 480 RGB32, as always.
+struct CamMode {
+    CamFormat formats[4];
+    int formatCount;
+    bool strict, noControl, sameName, noTimes;
+    int phaseMs, corruptEvery, stopAfter, growAfter;
+};
+
+static const REFERENCE_TIME k30 = 333333, k10 = 1000000;
+
+static CamMode ParseMode(const wchar_t *words)
 {
+    CamMode m = {};
+    m.formats[0] = {kSampleRgb32, kCamWidth, kCamHeight, 166667, 10000000};
+    m.formatCount = 1;
+    wchar_t copy[256];
+    lstrcpynW(copy, words != NULL ? words : L"", 256);
+    for (wchar_t *w = wcstok(copy, L", "); w != NULL; w = wcstok(NULL, L", ")) {
+        int number = 0;
+        const wchar_t *equals = wcschr(w, L'=');
+        if (equals != NULL)
+            number = _wtoi(equals + 1);
+        if (wcscmp(w, L"rgb24") == 0) {
+            m.formats[0] = {kSampleRgb24, kCamWidth, kCamHeight, 0, 0};
+        } else if (wcscmp(w, L"yuy2") == 0 || wcscmp(w, L"mjpg") == 0) {
+            int code = w[0] == L'y' ? kSampleYuy2 : kSampleMjpg;
+            m.formats[0] = {code, kCamWidth, kCamHeight, k30, k30};
+            m.formats[1] = {code, 1280, 720, k30, k30};
+            m.formatCount = 2;
+        } else if (wcscmp(w, L"nv12") == 0) {
+            m.formats[0] = {kSampleNv12, kCamWidth, kCamHeight, k30, k30};
+        } else if (wcscmp(w, L"hd") == 0) {
+            m.formats[0] = {kSampleYuy2, 1280, 720, k10, k10};
+            m.formats[1] = {kSampleYuy2, kCamWidth, kCamHeight, k30, k30};
+            m.formats[2] = {kSampleMjpg, 1280, 720, k30, k30};
+            m.formats[3] = {kSampleMjpg, kCamWidth, kCamHeight, k30, k30};
+            m.formatCount = 4;
+            m.strict = true;
+        } else if (wcscmp(w, L"nocontrol") == 0) {
+            m.noControl = true;
+        } else if (wcscmp(w, L"samename") == 0) {
+            m.sameName = true;
+        } else if (wcscmp(w, L"notimes") == 0) {
+            m.noTimes = true;
+        } else if (wcsncmp(w, L"phase=", 6) == 0) {
+            m.phaseMs = number;
+        } else if (wcsncmp(w, L"corrupt=", 8) == 0) {
+            m.corruptEvery = number;
+        } else if (wcsncmp(w, L"stopafter=", 10) == 0) {
+            m.stopAfter = number;
+        } else if (wcsncmp(w, L"grow=", 5) == 0) {
+            m.growAfter = number;
+        }
+    }
+    return m;
+}
+
+// The mode is kept beside the filter's class: HKCR\CLSID\{test camera}\Mode.
+static const wchar_t kModeKey[] = L"CLSID\\{6A9D3E10-5B7C-4E2A-9C41-7A1B2C3D4E50}";
+
+static CamMode ReadMode(void)
+{
+    wchar_t words[256] = L"";
+    DWORD bytes = sizeof words - sizeof(wchar_t);
+    RegGetValueW(HKEY_CLASSES_ROOT, kModeKey, L"Mode", RRF_RT_REG_SZ, NULL, words, &bytes);
+    return ParseMode(words);
+}
+
+static GUID SubtypeOf(int code)
+{
+    static const DWORD kFourCc[] = {0, 0, 0, MAKEFOURCC('Y', 'U', 'Y', '2'),
+                                    MAKEFOURCC('M', 'J', 'P', 'G'), MAKEFOURCC('N', 'V', '1', '2')};
+    if (code == kSampleRgb32)
+        return MEDIASUBTYPE_RGB32;
+    if (code == kSampleRgb24)
+        return MEDIASUBTYPE_RGB24;
+    return GUID{kFourCc[code], 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+}
+
+static long SampleSizeOf(const CamFormat &f) { return LargestSample(f.code, f.width, f.height); }
+
+static void MakeMediaType(AM_MEDIA_TYPE *type, const CamFormat &f, REFERENCE_TIME frameTime)
+{
+    static const WORD kBits[] = {0, 32, 24, 16, 24, 12};
     ZeroMemory(type, sizeof *type);
     type->majortype = MEDIATYPE_Video;
-    type->subtype = MEDIASUBTYPE_RGB32;
-    type->bFixedSizeSamples = TRUE;
-    type->lSampleSize = kFrameBytes;
+    type->subtype = SubtypeOf(f.code);
+    type->bFixedSizeSamples = f.code != kSampleMjpg;
+    type->bTemporalCompression = FALSE;
+    type->lSampleSize = SampleSizeOf(f);
     type->formattype = FORMAT_VideoInfo;
     type->cbFormat = sizeof(VIDEOINFOHEADER);
     type->pbFormat = (BYTE *)CoTaskMemAlloc(sizeof(VIDEOINFOHEADER));
     VIDEOINFOHEADER *video = (VIDEOINFOHEADER *)type->pbFormat;
     ZeroMemory(video, sizeof *video);
-    video->AvgTimePerFrame = frameTime;
+    video->AvgTimePerFrame = f.minInterval == 0 && f.maxInterval == 0 ? 0 : frameTime;
     video->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    video->bmiHeader.biWidth = kCamWidth;
-    video->bmiHeader.biHeight = kCamHeight;   // bottom-up
+    video->bmiHeader.biWidth = f.width;
+    video->bmiHeader.biHeight = f.height;   // RGB bottom-up; YUV and MJPG top-down regardless
     video->bmiHeader.biPlanes = 1;
-    video->bmiHeader.biBitCount = 32;
-    video->bmiHeader.biCompression = BI_RGB;
-    video->bmiHeader.biSizeImage = kFrameBytes;
+    video->bmiHeader.biBitCount = kBits[f.code];
+    video->bmiHeader.biCompression =
+        f.code == kSampleRgb32 || f.code == kSampleRgb24 ? BI_RGB : type->subtype.Data1;
+    video->bmiHeader.biSizeImage = (DWORD)SampleSizeOf(f);
 }
 
 static void FreeMediaTypeParts(AM_MEDIA_TYPE *type)
@@ -70,15 +168,23 @@ static void FreeMediaTypeParts(AM_MEDIA_TYPE *type)
     type->pUnk = NULL;
 }
 
-static bool IsOurType(const AM_MEDIA_TYPE *type)
+// The offered format a media type names, or -1. A strict camera also wants the sample size
+// of that format, as drivers that check the whole type do.
+static int FormatOf(const CamMode &mode, const AM_MEDIA_TYPE *type)
 {
     if (!IsEqualGUID(type->majortype, MEDIATYPE_Video) ||
-        !IsEqualGUID(type->subtype, MEDIASUBTYPE_RGB32) ||
         !IsEqualGUID(type->formattype, FORMAT_VideoInfo) ||
         type->cbFormat < sizeof(VIDEOINFOHEADER) || type->pbFormat == NULL)
-        return false;
+        return -1;
     const VIDEOINFOHEADER *video = (const VIDEOINFOHEADER *)type->pbFormat;
-    return video->bmiHeader.biWidth == kCamWidth && abs(video->bmiHeader.biHeight) == kCamHeight;
+    for (int i = 0; i < mode.formatCount; i++) {
+        const CamFormat &f = mode.formats[i];
+        if (IsEqualGUID(type->subtype, SubtypeOf(f.code)) && video->bmiHeader.biWidth == f.width &&
+            abs(video->bmiHeader.biHeight) == f.height &&
+            (!mode.strict || video->bmiHeader.biSizeImage == (DWORD)SampleSizeOf(f)))
+            return i;
+    }
+    return -1;
 }
 
 class TestCamFilter;
@@ -90,6 +196,11 @@ public:
     IMemInputPin *input = NULL;
     IMemAllocator *allocator = NULL;
     REFERENCE_TIME frameTime = 333333;
+    int current = 0;   // the format in force, an index into the mode's formats
+
+    const CamMode &Mode() const;
+    const CamFormat &Current() const { return Mode().formats[current]; }
+    bool IsCurrentType(const AM_MEDIA_TYPE *type) const { return FormatOf(Mode(), type) == current; }
 
     explicit OutputPin(TestCamFilter *owner) : filter(owner) {}
     STDMETHODIMP QueryInterface(REFIID iid, void **out) override;
@@ -114,7 +225,7 @@ public:
     {
         if (connected == NULL)
             return VFW_E_NOT_CONNECTED;
-        MakeMediaType(type, frameTime);
+        MakeMediaType(type, Current(), frameTime);
         return S_OK;
     }
     STDMETHODIMP QueryPinInfo(PIN_INFO *info) override;
@@ -131,7 +242,7 @@ public:
     }
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE *type) override
     {
-        return IsOurType(type) ? S_OK : S_FALSE;
+        return IsCurrentType(type) ? S_OK : S_FALSE;
     }
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes **types) override;
     STDMETHODIMP QueryInternalConnections(IPin **, ULONG *) override { return E_NOTIMPL; }
@@ -175,37 +286,44 @@ public:
     // IAMStreamConfig
     STDMETHODIMP SetFormat(AM_MEDIA_TYPE *type) override
     {
-        if (type == NULL || !IsOurType(type))
+        int index = type == NULL ? -1 : FormatOf(Mode(), type);
+        if (index < 0 || connected != NULL)
             return VFW_E_INVALIDMEDIATYPE;
+        current = index;
         VIDEOINFOHEADER *video = (VIDEOINFOHEADER *)type->pbFormat;
-        if (video->AvgTimePerFrame > 0)
+        const CamFormat &f = Current();
+        frameTime = f.minInterval > 0 ? f.minInterval : 333333;
+        if (video->AvgTimePerFrame >= f.minInterval && video->AvgTimePerFrame > 0 &&
+            (f.maxInterval == 0 || video->AvgTimePerFrame <= f.maxInterval))
             frameTime = video->AvgTimePerFrame;
         return S_OK;
     }
     STDMETHODIMP GetFormat(AM_MEDIA_TYPE **type) override
     {
         *type = (AM_MEDIA_TYPE *)CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE));
-        MakeMediaType(*type, frameTime);
+        MakeMediaType(*type, Current(), frameTime);
         return S_OK;
     }
     STDMETHODIMP GetNumberOfCapabilities(int *count, int *size) override
     {
-        *count = 1;
+        *count = Mode().formatCount;
         *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
         return S_OK;
     }
     STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE **type, BYTE *caps) override
     {
-        if (index != 0)
+        if (index < 0 || index >= Mode().formatCount)
             return S_FALSE;
-        GetFormat(type);
+        const CamFormat &f = Mode().formats[index];
+        *type = (AM_MEDIA_TYPE *)CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE));
+        MakeMediaType(*type, f, f.minInterval);
         VIDEO_STREAM_CONFIG_CAPS *c = (VIDEO_STREAM_CONFIG_CAPS *)caps;
         ZeroMemory(c, sizeof *c);
         c->guid = FORMAT_VideoInfo;
-        c->InputSize.cx = c->MinOutputSize.cx = c->MaxOutputSize.cx = kCamWidth;
-        c->InputSize.cy = c->MinOutputSize.cy = c->MaxOutputSize.cy = kCamHeight;
-        c->MinFrameInterval = 166667;
-        c->MaxFrameInterval = 10000000;
+        c->InputSize.cx = c->MinOutputSize.cx = c->MaxOutputSize.cx = f.width;
+        c->InputSize.cy = c->MinOutputSize.cy = c->MaxOutputSize.cy = f.height;
+        c->MinFrameInterval = f.minInterval;
+        c->MaxFrameInterval = f.maxInterval;
         return S_OK;
     }
 };
@@ -229,6 +347,7 @@ class TestCamFilter final : public IBaseFilter, public IPersistPropertyBag, publ
 public:
     std::atomic<long> references{1};
     int camera = 0;
+    CamMode mode = ReadMode();
     OutputPin pin{this};
     PropertyPart<IAMVideoProcAmp> procAmp{this, 0};
     PropertyPart<IAMCameraControl> cameraControl{this, 10};
@@ -276,6 +395,10 @@ public:
         };
         for (int i = 0; i < 17; i++)
             properties[i] = table[i];
+        // Wine's camera: brightness, contrast, hue and saturation, no camera control.
+        if (mode.noControl)
+            for (int i = 4; i < 17; i++)
+                properties[i].supported = false;
     }
 
     // Every value set is written where the tests can read it: C:\users\Public\tvx-testcam-N.state,
@@ -294,31 +417,19 @@ public:
         fclose(file);
     }
 
-    void StreamLoop(REFERENCE_TIME startTime)
+    // Sends frames until stopped, paced from the performance counter: frame n is due at the
+    // phase plus n periods. Camera 1 carries the damage the mode asks for.
+    void StreamLoop()
     {
         LARGE_INTEGER frequency, begin, now;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&begin);
         REFERENCE_TIME period = pin.frameTime;
+        const CamFormat format = pin.Current();
+        bool damaged = camera == 1;
+        double phase = camera == 1 ? mode.phaseMs / 1000.0 : 0.0;
         for (uint32_t n = 0; !stopping; n++) {
-            IMediaSample *sample = NULL;
-            if (pin.allocator == NULL || FAILED(pin.allocator->GetBuffer(&sample, NULL, NULL, 0)))
-                break;
-            BYTE *data = NULL;
-            sample->GetPointer(&data);
-            if (data != NULL && sample->GetSize() >= kFrameBytes)
-                FillTestPicture(data, camera, n);
-            REFERENCE_TIME start = (REFERENCE_TIME)n * period, end = start + period;
-            sample->SetTime(&start, &end);
-            sample->SetActualDataLength(kFrameBytes);
-            sample->SetSyncPoint(TRUE);
-            HRESULT hr = pin.input != NULL ? pin.input->Receive(sample) : E_FAIL;
-            sample->Release();
-            framesSent = n + 1;
-            if (FAILED(hr))
-                break;
-            // Paced from the performance counter: frame n + 1 is due at (n + 1) periods.
-            double due = (double)(n + 1) * period / 1e7;
+            double due = phase + (double)n * period / 1e7;
             for (;;) {
                 QueryPerformanceCounter(&now);
                 double elapsed = (double)(now.QuadPart - begin.QuadPart) / frequency.QuadPart;
@@ -326,8 +437,43 @@ public:
                     break;
                 Sleep(elapsed + 0.002 < due ? 1 : 0);
             }
+            if (stopping)
+                break;
+            if (damaged && mode.stopAfter > 0 && n >= (uint32_t)mode.stopAfter) {
+                n--;   // silent from here on, until the graph stops
+                Sleep(5);
+                continue;
+            }
+            IMediaSample *sample = NULL;
+            if (pin.allocator == NULL || FAILED(pin.allocator->GetBuffer(&sample, NULL, NULL, 0)))
+                break;
+            BYTE *data = NULL;
+            sample->GetPointer(&data);
+            long length = data == NULL ? 0 : WriteTestSample(format.code, format.width,
+                                                             format.height, camera, n, data,
+                                                             sample->GetSize());
+            if (damaged && mode.corruptEvery > 0 && n % mode.corruptEvery == 0 && n > 0) {
+                if (format.code == kSampleMjpg)
+                    for (long i = length / 2; i < length / 2 + 400 && i < length; i++)
+                        data[i] = (BYTE)(i * 37);
+                else
+                    length /= 2;
+            }
+            if (damaged && mode.growAfter > 0 && n >= (uint32_t)mode.growAfter &&
+                length * 2 <= sample->GetSize())
+                length *= 2;
+            REFERENCE_TIME start = (REFERENCE_TIME)(phase * 1e7) + (REFERENCE_TIME)n * period;
+            REFERENCE_TIME end = start + period;
+            if (!mode.noTimes)
+                sample->SetTime(&start, &end);
+            sample->SetActualDataLength(length);
+            sample->SetSyncPoint(TRUE);
+            HRESULT hr = pin.input != NULL ? pin.input->Receive(sample) : E_FAIL;
+            sample->Release();
+            framesSent = n + 1;
+            if (FAILED(hr))
+                break;
         }
-        (void)startTime;
     }
 
     void StopStreaming()
@@ -349,11 +495,11 @@ public:
             *out = static_cast<IBaseFilter *>(this);
         else if (IsEqualIID(iid, IID_IPersistPropertyBag))
             *out = static_cast<IPersistPropertyBag *>(this);
-        else if (IsEqualIID(iid, IID_ISpecifyPropertyPages))
+        else if (IsEqualIID(iid, IID_ISpecifyPropertyPages) && !mode.noControl)
             *out = static_cast<ISpecifyPropertyPages *>(this);
         else if (IsEqualIID(iid, IID_IAMVideoProcAmp))
             *out = static_cast<IAMVideoProcAmp *>(&procAmp);
-        else if (IsEqualIID(iid, IID_IAMCameraControl))
+        else if (IsEqualIID(iid, IID_IAMCameraControl) && !mode.noControl)
             *out = static_cast<IAMCameraControl *>(&cameraControl);
         else {
             *out = NULL;
@@ -380,14 +526,14 @@ public:
     STDMETHODIMP InitNew() override { return S_OK; }
     STDMETHODIMP Load(IPropertyBag *bag, IErrorLog *) override
     {
-        // The instance is told by its friendly name: "TVX Test Camera N".
+        // The instance is told by the number registered with it (names may be alike).
         VARIANT value;
         VariantInit(&value);
-        value.vt = VT_BSTR;
-        if (SUCCEEDED(bag->Read(L"FriendlyName", &value, NULL)) && value.vt == VT_BSTR) {
-            size_t length = wcslen(value.bstrVal);
-            if (length > 0 && value.bstrVal[length - 1] >= L'0' && value.bstrVal[length - 1] <= L'9')
-                camera = value.bstrVal[length - 1] - L'0';
+        if (SUCCEEDED(bag->Read(L"TvxCamera", &value, NULL))) {
+            if (value.vt == VT_BSTR)
+                camera = _wtoi(value.bstrVal);
+            else if (value.vt == VT_I4)
+                camera = (int)value.lVal;
             VariantClear(&value);
         }
         SaveState();
@@ -429,7 +575,7 @@ public:
         EnterCriticalSection(&lock);
         if (state != State_Running && pin.connected != NULL) {
             stopping = false;
-            streaming = std::thread([this, start] { StreamLoop(start); });
+            streaming = std::thread([this] { StreamLoop(); });
         }
         state = State_Running;
         LeaveCriticalSection(&lock);
@@ -521,14 +667,14 @@ STDMETHODIMP OutputPin::Connect(IPin *receiver, const AM_MEDIA_TYPE *wanted)
         return E_POINTER;
     if (connected != NULL)
         return VFW_E_ALREADY_CONNECTED;
-    if (wanted != NULL && !IsEqualGUID(wanted->majortype, GUID_NULL) && !IsOurType(wanted) &&
+    if (wanted != NULL && !IsEqualGUID(wanted->majortype, GUID_NULL) && !IsCurrentType(wanted) &&
         !(IsEqualGUID(wanted->majortype, MEDIATYPE_Video) &&
           (IsEqualGUID(wanted->subtype, GUID_NULL) ||
-           IsEqualGUID(wanted->subtype, MEDIASUBTYPE_RGB32)) &&
+           IsEqualGUID(wanted->subtype, SubtypeOf(Current().code))) &&
           wanted->cbFormat == 0))
         return VFW_E_TYPE_NOT_ACCEPTED;
     AM_MEDIA_TYPE type;
-    MakeMediaType(&type, frameTime);
+    MakeMediaType(&type, Current(), frameTime);
     HRESULT hr = receiver->ReceiveConnection(this, &type);
     FreeMediaTypeParts(&type);
     if (FAILED(hr))
@@ -542,7 +688,7 @@ STDMETHODIMP OutputPin::Connect(IPin *receiver, const AM_MEDIA_TYPE *wanted)
     if (FAILED(memInput->GetAllocator(&alloc)) || alloc == NULL)
         CoCreateInstance(CLSID_MemoryAllocator, NULL, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
                          (void **)&alloc);
-    ALLOCATOR_PROPERTIES asked = {3, kFrameBytes, 1, 0}, got = {};
+    ALLOCATOR_PROPERTIES asked = {3, SampleSizeOf(Current()), 1, 0}, got = {};
     if (alloc == NULL || FAILED(alloc->SetProperties(&asked, &got)) ||
         FAILED(memInput->NotifyAllocator(alloc, FALSE))) {
         if (alloc)
@@ -647,10 +793,12 @@ public:
     }
 };
 
+const CamMode &OutputPin::Mode() const { return filter->mode; }
+
 static AM_MEDIA_TYPE *MakeTypeOf(OutputPin *pin)
 {
     AM_MEDIA_TYPE *type = (AM_MEDIA_TYPE *)CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE));
-    MakeMediaType(type, pin->frameTime);
+    MakeMediaType(type, pin->Current(), pin->frameTime);
     return type;
 }
 
@@ -921,8 +1069,24 @@ static HRESULT RegisterClass(REFCLSID clsid, const WCHAR *path, bool add)
     return S_OK;
 }
 
+// Beside each device's name, what real webcams carry and Wine's device enumerator reads back:
+// a device path (kept when the names are alike), and the camera's number for the filter.
+static void WriteDeviceValues(int n)
+{
+    wchar_t key[256], number[8], path[64];
+    swprintf(key, 256, L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance\\%ls",
+             kInstances[n]);
+    swprintf(number, 8, L"%d", n);
+    swprintf(path, 64, L"\\\\?\\tvx#testcam#%d", n);
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, key, L"TvxCamera", REG_SZ, number,
+                    (DWORD)((wcslen(number) + 1) * sizeof(wchar_t)));
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, key, L"DevicePath", REG_SZ, path,
+                    (DWORD)((wcslen(path) + 1) * sizeof(wchar_t)));
+}
+
 static HRESULT RegisterCameras(bool add)
 {
+    CamMode mode = ReadMode();
     HRESULT com = CoInitialize(NULL);
     IFilterMapper2 *mapper = NULL;
     HRESULT hr = CoCreateInstance(CLSID_FilterMapper2, NULL, CLSCTX_INPROC_SERVER,
@@ -944,9 +1108,14 @@ static HRESULT RegisterCameras(bool add)
         filter.cPins = 1;
         filter.rgPins = &pin;
         WCHAR name[64];
-        swprintf(name, 64, L"TVX Test Camera %d", n);
+        if (mode.sameName && n < 2)
+            swprintf(name, 64, L"TVX Test Camera");
+        else
+            swprintf(name, 64, L"TVX Test Camera %d", n);
         hr = mapper->RegisterFilter(CLSID_TvxTestCam, name, NULL, &CLSID_VideoInputDeviceCategory,
                                     kInstances[n], &filter);
+        if (SUCCEEDED(hr))
+            WriteDeviceValues(n);
     }
     if (mapper)
         mapper->Release();
@@ -960,6 +1129,12 @@ extern "C" HRESULT WINAPI DllRegisterServer(void)
     WCHAR path[MAX_PATH];
     GetModuleFileNameW(Module, path, MAX_PATH);
     HRESULT hr = RegisterClass(CLSID_TvxTestCam, path, true);
+    // The mode words in force until the next registration (none: the plain camera).
+    wchar_t words[256] = L"";
+    GetEnvironmentVariableW(L"TVX_TESTCAM_MODE", words, 256);
+    if (SUCCEEDED(hr))
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, kModeKey, L"Mode", REG_SZ, words,
+                        (DWORD)((wcslen(words) + 1) * sizeof(wchar_t)));
     if (SUCCEEDED(hr))
         hr = RegisterClass(CLSID_TvxTestCamPage, path, true);
     if (SUCCEEDED(hr))

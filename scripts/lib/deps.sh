@@ -2,7 +2,7 @@
 # Sourced by scripts/test and scripts/run.
 
 TVX_PACKAGES="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb openbox
-x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps locales nasm ffmpeg"
+x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps locales nasm ffmpeg libjpeg62-turbo-dev"
 
 tvx_missing_packages() {
     local p missing=""

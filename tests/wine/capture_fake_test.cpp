@@ -11,6 +11,7 @@
 static const std::wstring kPnp0 = L"@device:pnp:\\\\?\\usb#vid_0001#cam0";
 static const std::wstring kPnp1 = L"@device:pnp:\\\\?\\usb#vid_0001#cam1";
 static const std::wstring kSoft = L"@device:sw:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\dummy";
+static const std::wstring kWine = L"@device:cm:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\video0";
 
 static void ExpectNothingHeld()
 {
@@ -35,7 +36,7 @@ TEST(CaptureFakes, EveryFailureGivesItsCodeAndReleasesEverything)
         {"GrabberQI", 12},     {"SetMediaType", 13},    {"AddGrabber", 14},
         {"Connect", 15},       {"SetBufferSamples", 16}, {"SetOneShot", 17},
         {"MediaControl", 18},  {"Run", 19},             {"SetCallback", 20},
-        {"NoFrame", 21},       {"ProcAmp", 22},         {"CameraControl", 23},
+        {"NoFrame", 21},
     };
     for (const Row &row : rows) {
         UseFakeWorld({kPnp0, kPnp1});
@@ -106,6 +107,42 @@ TEST(CaptureFakes, OnlyPlugAndPlayDevicesAmongTheFirstEightAreOpened)
     EXPECT_EQ(400000, World.formatTime);
     EXPECT_EQ(0, tzm_CloseCameras());
     ExpectNothingHeld();
+}
+
+// Wine's own capture devices are cameras under Wine only; there is one identity for each
+// camera; a camera without one of the property interfaces opens with those properties absent.
+TEST(CaptureFakes, WineDevicesIdentitiesAndMissingPropertyInterfaces)
+{
+    UseFakeWorld({kSoft, kWine, kPnp0});
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    ASSERT_EQ(2, CaptureGraph.cameraCount);
+    EXPECT_STREQ("Fake Webcam", CaptureGraph.camera[0].friendlyName);
+    EXPECT_STREQ("Fake Webcam #1", CaptureGraph.camera[0].identity);
+    EXPECT_STREQ("Fake Camera", CaptureGraph.camera[1].friendlyName);
+    EXPECT_STREQ("@device:pnp:\\\\?\\usb#vid_0001#cam0", CaptureGraph.camera[1].identity);
+    char line[256];
+    EXPECT_EQ(0, tzm_DescribeCamera(0, line, sizeof line));
+    EXPECT_STREQ("Fake Webcam [Fake Webcam #1] RGB32 640x480 rate not stated, as delivered", line);
+    EXPECT_EQ(1, tzm_DescribeCamera(2, line, sizeof line));
+    EXPECT_EQ(0, tzm_CloseCameras());
+    ExpectNothingHeld();
+    UseFakeWorld({kWine});
+    World.underWine = false;   // on Windows such a device is passed over
+    EXPECT_EQ(8, tzm_OpenCameras(30.0));
+    ExpectNothingHeld();
+
+    for (const char *missing : {"ProcAmp", "CameraControl"}) {
+        UseFakeWorld({kPnp0, kPnp1});
+        World.fail.insert(missing);
+        ASSERT_EQ(0, tzm_OpenCameras(30.0)) << missing;
+        int absent = missing[0] == 'P' ? 0 : kFocusProperty, present = 16 - absent;
+        EXPECT_EQ(3, tzm_SetCameraProperty(50, absent, 1)) << missing;
+        EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(absent, nullptr)) << missing;
+        EXPECT_EQ(3, tzm_SetCameraPropertyAuto(absent, 0)) << missing;
+        EXPECT_EQ(0, tzm_SetCameraProperty(50, present, 1)) << missing;
+        EXPECT_EQ(0, tzm_CloseCameras());
+        ExpectNothingHeld();
+    }
 }
 
 // A graph that does not confirm its stop may still deliver: its frame buffers and callbacks stay

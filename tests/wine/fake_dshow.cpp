@@ -338,6 +338,38 @@ struct FakeGraph : IGraphBuilder, IMediaControl, Counted {
     TZM_GRAPH_STUBS
 };
 
+// A device's properties: Wine's capture devices ("@device:cm:" names here) name Wine's capture
+// filter as their class and carry Wine's device index; the others have only a friendly name.
+struct FakeBag : IPropertyBag, Counted {
+    size_t index;
+    explicit FakeBag(size_t i) : index(i) {}
+    TZM_COUNTED
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag))
+            return Give(static_cast<IPropertyBag *>(this), out);
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT *value, IErrorLog *) override
+    {
+        bool wine = World.devices[index].rfind(L"@device:cm:", 0) == 0;
+        if (wcscmp(name, L"FriendlyName") == 0) {
+            value->vt = VT_BSTR;
+            value->bstrVal = SysAllocString(wine ? L"Fake Webcam" : L"Fake Camera");
+        } else if (wine && wcscmp(name, L"CLSID") == 0) {
+            value->vt = VT_BSTR;
+            value->bstrVal = SysAllocString(L"{1b544c22-fd0b-11ce-8c63-00aa0044b51e}");
+        } else if (wine && wcscmp(name, L"VFWIndex") == 0) {
+            value->vt = VT_I4;
+            value->lVal = (LONG)index;
+        } else {
+            return E_INVALIDARG;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP Write(LPCOLESTR, VARIANT *) override { return E_NOTIMPL; }
+};
+
 struct FakeMoniker : IMoniker, Counted {
     size_t index;
     explicit FakeMoniker(size_t i) : index(i) {}
@@ -365,6 +397,13 @@ struct FakeMoniker : IMoniker, Counted {
         FakeCaptureFilter *filter = new FakeCaptureFilter(World.binds - 1);
         HRESULT hr = filter->QueryInterface(iid, out);
         filter->Release();
+        return hr;
+    }
+    STDMETHODIMP BindToStorage(IBindCtx *, IMoniker *, REFIID iid, void **out) override
+    {
+        FakeBag *bag = new FakeBag(index);
+        HRESULT hr = bag->QueryInterface(iid, out);
+        bag->Release();
         return hr;
     }
     TZM_MONIKER_STUBS
@@ -453,9 +492,11 @@ static HRESULT WINAPI FakeFrame(HWND, UINT, UINT, LPCOLESTR caption, ULONG, LPUN
     return S_OK;
 }
 
+static BOOL FakeUnderWine(void) { return World.underWine; }
+
 void UseFakeWorld(const std::vector<std::wstring> &devices)
 {
     World = FakeWorld();
     World.devices = devices;
-    tzm_System = {FakeInit, FakeUninit, FakeCreate, FakeTicks, FakeFrame};
+    tzm_System = {FakeInit, FakeUninit, FakeCreate, FakeTicks, FakeFrame, FakeUnderWine};
 }

@@ -31,6 +31,7 @@ struct FakeWorld {
     int64_t formatTime = 0;
     FakeProperty props[8][kPropertyCount];
     int rangeCalls = 0;
+    bool underWine = true;
     std::wstring frameCaption;
     ULONG framePages = 0;
     bool Fails(const char *call) const

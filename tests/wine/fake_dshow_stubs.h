@@ -42,7 +42,6 @@
     STDMETHODIMP Load(IStream *pStm) override { return E_NOTIMPL; } \
     STDMETHODIMP Save(IStream *pStm, WINBOOL fClearDirty) override { return E_NOTIMPL; } \
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER *pcbSize) override { return E_NOTIMPL; } \
-    STDMETHODIMP BindToStorage(IBindCtx *pbc, IMoniker *pmkToLeft, REFIID riid, void **ppvObj) override { return E_NOTIMPL; } \
     STDMETHODIMP Reduce(IBindCtx *pbc, DWORD dwReduceHowFar, IMoniker **ppmkToLeft, IMoniker **ppmkReduced) override { return E_NOTIMPL; } \
     STDMETHODIMP ComposeWith(IMoniker *pmkRight, WINBOOL fOnlyIfNotGeneric, IMoniker **ppmkComposite) override { return E_NOTIMPL; } \
     STDMETHODIMP Enum(WINBOOL fForward, IEnumMoniker **ppenumMoniker) override { return E_NOTIMPL; } \

@@ -1,0 +1,70 @@
+// sample_formats.h - what a camera delivers and how it becomes a frame (no Windows header): the
+// subtypes the module takes, the choice of one capability among a camera's, and the conversion
+// of raw RGB, YUY2 and NV12 samples into the 640 x 480 top-down frame of 0x00RRGGBB words.
+#ifndef TZM_SAMPLE_FORMATS_H
+#define TZM_SAMPLE_FORMATS_H
+
+#include <cstddef>
+#include <cstdint>
+
+// Subtypes in order of preference: a lower code needs less work to become a frame.
+enum SampleCode {
+    kSampleUnknown = 0,
+    kSampleRgb32,
+    kSampleRgb24,
+    kSampleYuy2,
+    kSampleMjpg,
+    kSampleNv12,
+};
+const char *SampleCodeName(int code);   // "RGB32", "RGB24", "YUY2", "MJPG", "NV12", "other"
+
+// A negotiated video format: subtype, size, and for RGB whether rows run bottom-up (a positive
+// biHeight); YUV and MJPG pictures are always top-down.
+struct SampleFormat {
+    int code = kSampleUnknown;
+    int width = 0, height = 0;
+    bool bottomUp = false;
+};
+
+// Bytes one sample of a raw format needs (RGB rows padded to 4 bytes); 0 for MJPG and unknown.
+long SampleBytesNeeded(const SampleFormat &format);
+
+// One entry of a camera's capability list. Intervals are in 100 ns units; 0 for both when the
+// camera does not say which rates it holds.
+struct CapabilityOffer {
+    int code;
+    int width, height;
+    int64_t minInterval, maxInterval;
+};
+
+// The capability a camera is set to: 640 x 480 if offered, otherwise the smallest size that
+// holds 640 x 480 (its centre is used); within that size the rate nearest the asked interval,
+// then the subtype with the lower code. -1 when nothing of 640 x 480 or more in a known subtype
+// is offered.
+int ChooseCapability(const CapabilityOffer *offers, int count, int64_t wantedInterval);
+// The interval to ask of the chosen capability: the wanted one, kept within its limits.
+int64_t IntervalWithin(const CapabilityOffer &offer, int64_t wantedInterval);
+
+enum ConvertResult {
+    kConvertOk = 0,
+    kConvertShort = 1,         // the sample is shorter than its format needs: dropped
+    kConvertCorrupt = 2,       // an MJPG frame that does not decode cleanly: dropped
+    kConvertUnsupported = 3,   // a subtype or size the module cannot turn into a frame
+    kConvertWrongSize = 4,     // longer than its format: the format changed under the stream
+};
+
+// Writes the centre 640 x 480 of a raw sample (RGB32, RGB24, YUY2, NV12) into frame, top-down
+// 0x00RRGGBB words. YUV is BT.601 limited range in integer arithmetic. Nothing is written unless
+// the result is kConvertOk.
+int ConvertRawSample(const SampleFormat &format, const uint8_t *sample, long length,
+                     uint8_t *frame);
+
+// "name [identity] YUY2 640x480 30.0 fps, converted" (conversion: 0 as delivered, 1 converted,
+// 2 converted by the graph); cut to size - 1 characters.
+void DescribeCameraLine(char *text, int size, const char *name, const char *identity,
+                        const SampleFormat &format, double rate, int conversion);
+
+// BT.601 limited range, integer: one pixel as 0x00RRGGBB.
+uint32_t YuvToRgb(int y, int u, int v);
+
+#endif
