@@ -27,10 +27,66 @@ void TVX_AppInit(void)
     TVX_OpenTextWindow(0, 0, 336, 439, 135);
     TVX_Print("初期化中...\n");
     int result = tzm_OpenCameras(30.0);
-    if (result != 0)
+    if (result != 0) {
         TVX_Print("Error %d\n", result);
-    else
-        TVX_Print("Startをクリックしてください．\n");
+        return;
+    }
+    // Which device is which, and in what format it delivers: two webcams of one model have the
+    // same name, and a camera that needs converting costs the machine more.
+    for (int camera = 0; camera < CaptureGraph.cameraCount; camera++) {
+        char line[512];
+        if (tzm_DescribeCamera(camera, line, sizeof line) == 0)
+            TVX_Print("Camera %d: %s\n", camera, line);
+    }
+    TVX_Print("Startをクリックしてください．\n");
+}
+
+// What became of each camera's samples: at Stop, and whenever samples were dropped or a camera
+// fell silent, so that a broken or stalled camera is never mistaken for a still picture.
+struct CameraWatch {
+    DWORD nextCheck;
+    FrameCounts seen[8];
+    DWORD lastFrameAt[8];
+    bool silent[8];
+};
+
+static unsigned long DroppedOf(const FrameCounts &c)
+{
+    return c.shortSamples + c.corrupt + c.wrongSize;
+}
+
+static void PrintCounts(int camera, const FrameCounts &c)
+{
+    TVX_Print("Camera %d: %lu frames, %lu dropped (%lu short, %lu corrupt, %lu of another size)\n",
+              camera, c.frames, DroppedOf(c), c.shortSamples, c.corrupt, c.wrongSize);
+}
+
+static void WatchCameras(CameraWatch *watch, bool final)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    DWORD now = GetTickCount();
+    if (!g.opened || (!final && (int)(now - watch->nextCheck) < 0))
+        return;
+    watch->nextCheck = now + 1000;
+    for (int camera = 0; camera < g.cameraCount && camera < 8; camera++) {
+        FrameCounts c = CountsOf(&g.camera[camera].frame);
+        if (c.frames != watch->seen[camera].frames || watch->lastFrameAt[camera] == 0) {
+            watch->lastFrameAt[camera] = now;
+            watch->silent[camera] = false;
+        } else if (!watch->silent[camera] && now - watch->lastFrameAt[camera] >= 2000) {
+            watch->silent[camera] = true;
+            TVX_Print("\nCamera %d: no frame for 2 s\n", camera);
+        }
+        char line[512];
+        if (final && tzm_DescribeCamera(camera, line, sizeof line) == 0)
+            TVX_Print("Camera %d: %s\n", camera, line);
+        if (final || DroppedOf(c) != DroppedOf(watch->seen[camera])) {
+            if (!final)
+                TVX_Print("\n");
+            PrintCounts(camera, c);
+        }
+        watch->seen[camera] = c;
+    }
 }
 
 // The pixels of a 640 x 480 32-bit image, or NULL: read afresh on every frame, so that an image
@@ -140,10 +196,12 @@ void TVX_AppMain(void)
     TVX_SetButtonBoxTitle(kButtonAutoFocus, "Auto_F");
     TVX_SetButtonBoxTitle(kButtonFixFocus, "Fix_F");
     TVX_SetButtonBoxTitle(kButtonSwap, "swapLR");
+    CameraWatch watch = {};
     for (;;) {
         TVX_PumpMessages();
         if (StopRequest.load() != 0)
             break;
+        WatchCameras(&watch, false);
         CaptureGraphRecord &g = CaptureGraph;
         if (!g.opened || g.cameraCount < 1) {
             WaitForNextPass();
@@ -172,6 +230,7 @@ void TVX_AppMain(void)
                 ActOnButton(button, &leftCamera, &rightCamera);
     }
     TVX_Print("Stop\n");
+    WatchCameras(&watch, true);
 }
 
 void TVX_AppExit(void)

@@ -161,11 +161,13 @@ tvx_start_wine() {
     tvx_wine_step "starting Wine's services" "$TVX_WINE" wineboot
 }
 
-# Registers the virtual test cameras (testcam.dll of this width) in this prefix; idempotent.
+# Registers the virtual test cameras (testcam.dll of this width) in this prefix, plain or in the
+# mode given (testcam/register lists the words); idempotent.
 tvx_register_testcam() {
-    local dll="$1"
+    local dll="$1" mode="${2:-}"
     [ -f "$dll" ] || { echo "set-up step failed: registering the test cameras: no test camera DLL at $dll" >&2; return 1; }
-    tvx_wine_step "registering the test cameras" "$TVX_WINE" regsvr32 /s "$dll"
+    tvx_wine_step "registering the test cameras${mode:+ (mode $mode)}" \
+        env TVX_TESTCAM_MODE="$mode" "$TVX_WINE" regsvr32 /s "$dll"
 }
 
 tvx_unregister_testcam() {

@@ -4,16 +4,24 @@
 # showed (the "*" marks in text window 0's log), frames dropped, the worker thread's CPU time per
 # frame (the thread named "TORVEX worker", from /proc), and the time from a click on "Capture"
 # to the .jps being complete. Prints figures; asserts nothing about speed.
-# Usage: live_capture.sh stereocap.exe [seconds]
+# With a test camera mode (the words testcam/register takes) the cameras are registered in it for
+# the run and plainly again after, and only the frames are counted.
+# Usage: live_capture.sh stereocap.exe [seconds] [mode]
 set -u
 EXE="$1"
 SPAN="${2:-30}"
+MODE="${3:-}"
 export LC_ALL=C
-XD_DIR="${TVX_BUILD:-$(pwd)}/bench/live_capture"
+XD_DIR="${TVX_BUILD:-$(pwd)}/bench/live_capture${MODE:+-${MODE//,/-}}"
 rm -rf "$XD_DIR"
 mkdir -p "$XD_DIR"
 source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
 trap end_program EXIT
+if [ -n "$MODE" ]; then
+    regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s "$(dirname "$EXE")/testcam.dll" </dev/null >/dev/null 2>&1; }
+    trap 'end_program; regsvr ""' EXIT
+    regsvr "$MODE" || { echo "the test cameras could not be registered in mode $MODE"; exit 1; }
+fi
 LOG="$XD_DIR/TORVEX0.LOG"
 
 frames_of() { awk '$1 == "frames" {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
@@ -67,7 +75,8 @@ read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
 # Click to complete file: the JPEG's last two bytes are its end marker FF D9.
 complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
 waits=()
-for _ in $(seq 20); do
+[ -n "$MODE" ] && CLICKS=0 || CLICKS=20
+for _ in $(seq "$CLICKS"); do
     rm -f "$XD_DIR"/CaptureAt*.jps
     sleep 0.5
     t=$(now_ms)
@@ -81,22 +90,26 @@ for _ in $(seq 20); do
     [ -n "$done_at" ] && waits+=($((done_at - t)))
 done
 # A burst of ten Captures one second apart: frames shown against frames delivered meanwhile.
-read -r bd0 _ bs0 _ _ bt0 < <(read_counts)
-for _ in $(seq 10); do
-    click_button 11
-    sleep 1
-done
-read -r bd1 _ bs1 _ _ bt1 < <(read_counts)
+bd0=0 bd1=0 bs0=0 bs1=0 bt0=0 bt1=0
+if [ -z "$MODE" ]; then
+    read -r bd0 _ bs0 _ _ bt0 < <(read_counts)
+    for _ in $(seq 10); do
+        click_button 11
+        sleep 1
+    done
+    read -r bd1 _ bs1 _ _ bt1 < <(read_counts)
+fi
 activate "$MAIN_WIN"
 xdo key x
 wait_for_exit "$(now_ms)" >/dev/null
 
 awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
     -v p0="$p0" -v p1="$p1" -v t0="$t0" -v t1="$t1" -v waits="${waits[*]:-}" \
-    -v bd0="$bd0" -v bd1="$bd1" -v bs0="$bs0" -v bs1="$bs1" -v bt0="$bt0" -v bt1="$bt1" 'BEGIN {
+    -v bd0="$bd0" -v bd1="$bd1" -v bs0="$bs0" -v bs1="$bs1" -v bt0="$bt0" -v bt1="$bt1" \
+    -v mode="${MODE:-plain}" 'BEGIN {
     sec = (t1 - t0) / 1000; shown = s1 - s0; del0 = d1 - d0; del1 = e1 - e0
-    printf "live capture over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
-        sec, del0, del0 / sec, del1, del1 / sec
+    printf "live capture (test cameras: %s) over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
+        mode, sec, del0, del0 / sec, del1, del1 / sec
     # The two counts are read about 0.3 s apart at either end: a frame or two either way.
     dropped = del0 - shown; if (dropped < 0) dropped = 0
     share = 0; if (del0 > 0) share = 100 * dropped / del0
@@ -109,8 +122,9 @@ awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w
         for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (w[j] + 0 < w[i] + 0) { x = w[i]; w[i] = w[j]; w[j] = x }
         median = n % 2 ? w[(n + 1) / 2] : (w[n / 2] + w[n / 2 + 1]) / 2
         printf "  Capture click to complete .jps over %d clicks: median %d ms, fastest %d, slowest %d\n", n, median, w[1], w[n]
-    } else print "  no capture was completed"
+    } else if (mode == "plain") print "  no capture was completed"
     bdel = bd1 - bd0; bshown = bs1 - bs0
-    printf "  burst of 10 Captures 1 s apart (%.1f s): camera 0 delivered %d frames, %d shown (counts +-2)\n",
-        (bt1 - bt0) / 1000, bdel, bshown
+    if (mode == "plain")
+        printf "  burst of 10 Captures 1 s apart (%.1f s): camera 0 delivered %d frames, %d shown (counts +-2)\n",
+            (bt1 - bt0) / 1000, bdel, bshown
 }'

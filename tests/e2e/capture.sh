@@ -4,28 +4,6 @@
 EXE="$1"
 source "$(dirname "$0")/lib.sh"
 
-# The colour of a pixel of an image file, as r,g,b.
-pixel() { timeout 30 convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
-near() {   # near r,g,b r,g,b: every channel within 24
-    local IFS=,
-    read -r a b c <<<"$1"
-    read -r x y z <<<"$2"
-    [ $(( (a-x)*(a-x) < 576 && (b-y)*(b-y) < 576 && (c-z)*(c-z) < 576 )) = 1 ]
-}
-# The whole half of a capture (left: offset 0, right: 640) against the test camera's picture of
-# the frame number that half carries: the peak signal-to-noise ratio in dB, or "inf".
-TESTPICTURE="$(dirname "$EXE")/tests/testpicture.exe"
-half_psnr() {
-    local file="$1" offset="$2" camera="$3" out="$E2E_OUT/half-$2-$3"
-    timeout 30 convert "$file" -crop "640x480+$offset+0" +repage -depth 8 "rgb:$out.rgb"
-    timeout 30 convert "$file" -crop "640x480+$offset+0" +repage "$out.png"
-    env LC_ALL=ja_JP.UTF-8 timeout 30 "$TVX_WINE" "$TESTPICTURE" "$camera" "$out.rgb" "$out-ref.ppm" \
-        </dev/null >/dev/null 2>&1 || { echo 0; return; }
-    timeout 30 compare -metric PSNR "$out.png" "$out-ref.ppm" null: 2>&1 | awk '{print $1}'
-}
-matches() {   # matches PSNR: 50 dB or better (a JPEG of quality 100, 4:4:4; a torn or shifted frame is far below)
-    [ "$1" = inf ] || awk -v p="$1" 'BEGIN { exit !(p + 0 >= 50) }'
-}
 focus_of() { awk '$1 == 16 {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
 brightness_of() { awk '$1 == 0 {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
 flags_of() { awk '$1 == 16 {print $3 + 0}' "$CAMERA_STATE/tvx-testcam-$1.state"; }

@@ -3,7 +3,7 @@
 set -u
 export LC_ALL=C   # for the X tools; the program itself runs with the Japanese locale
 
-E2E_NAME=$(basename "$0" .sh)
+E2E_NAME=${E2E_NAME:-$(basename "$0" .sh)}
 E2E_OUT="${TVX_BUILD:-$(pwd)}/e2e/$E2E_NAME"
 XD_DIR="$E2E_OUT"
 rm -rf "$E2E_OUT"
@@ -20,6 +20,30 @@ check() { # check "description" command...
 }
 
 trap end_program EXIT
+
+# The colour of a pixel of an image file, as r,g,b.
+pixel() { timeout 30 convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+near() {   # near r,g,b r,g,b: every channel within 24
+    local IFS=,
+    read -r a b c <<<"$1"
+    read -r x y z <<<"$2"
+    [ $(( (a-x)*(a-x) < 576 && (b-y)*(b-y) < 576 && (c-z)*(c-z) < 576 )) = 1 ]
+}
+# The whole half of a capture (left: offset 0, right: 640) against the test camera's picture of
+# the frame number that half carries: the peak signal-to-noise ratio in dB, or "inf".
+TESTPICTURE="$(dirname "$1")/tests/testpicture.exe"
+half_psnr() {
+    local file="$1" offset="$2" camera="$3" out="$E2E_OUT/half-$2-$3"
+    timeout 30 convert "$file" -crop "640x480+$offset+0" +repage -depth 8 "rgb:$out.rgb"
+    timeout 30 convert "$file" -crop "640x480+$offset+0" +repage "$out.png"
+    env LC_ALL=ja_JP.UTF-8 timeout 30 "$TVX_WINE" "$TESTPICTURE" "$camera" "$out.rgb" "$out-ref.ppm" \
+        </dev/null >/dev/null 2>&1 || { echo 0; return; }
+    timeout 30 compare -metric PSNR "$out.png" "$out-ref.ppm" null: 2>&1 | awk '{print $1}'
+}
+matches() {   # matches PSNR [dB]: 50 dB or better (a JPEG of quality 100, 4:4:4; a torn or shifted frame is far below)
+    [ "$1" = inf ] || awk -v p="$1" -v m="${2:-50}" 'BEGIN { exit !(p + 0 >= m) }'
+}
+
 
 # Presses X in the main window and checks that the program ends; $1 says what is checked.
 check_exit_key() {

@@ -8,6 +8,26 @@ foreach(name main_window text_window boxes capture quick_keys readonly_dir full_
                          ENVIRONMENT "TVX_WINE=${CMAKE_CROSSCOMPILING_EMULATOR}" SKIP_RETURN_CODE 77)
 endforeach()
 
+# The capture job with test cameras behaving like real webcams: name, mode words, the format
+# the program reports, the least PSNR of a captured half against the camera's picture.
+set(TVX_CAMERA_MODES
+    "rgb24|rgb24,notimes|RGB24 640x480 rate not stated, converted|50"
+    "yuy2|yuy2|YUY2 640x480 30.0 fps, converted|35"
+    "mjpg|mjpg|MJPG 640x480 30.0 fps, converted|35"
+    "no_camera_control|nocontrol|RGB32 640x480 30.0 fps, as delivered|50"
+    "identical_names|samename,hd|YUY2 640x480 30.0 fps, converted|35"
+    "damaged|mjpg,corrupt=10,stopafter=150|MJPG 640x480 30.0 fps, converted|35|damaged")
+foreach(row ${TVX_CAMERA_MODES})
+    string(REPLACE "|" ";" fields "${row}")
+    list(GET fields 0 name)
+    list(REMOVE_AT fields 0)
+    add_test(NAME e2e.camera_${name}
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/camera_modes.sh $<TARGET_FILE:stereocap>
+                     ${name} ${fields})
+    set_tests_properties(e2e.camera_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 120
+                         ENVIRONMENT "TVX_WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
+endforeach()
+
 # The scripts' set-up steps report their failures (run in the prefix of this width).
 add_test(NAME e2e.setup_failures COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/setup_failures.sh)
 set_tests_properties(e2e.setup_failures PROPERTIES TIMEOUT 60

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The capture job with test cameras that behave like webcams people own, in the mode given (it
+# is registered for this test and the plain cameras again after): both cameras open, the live
+# windows show their pictures, a Capture's halves are the cameras' whole pictures, and text window
+# 0 says at Stop what each camera delivers and what became of its samples.
+# Usage: camera_modes.sh program name mode "expected format" minimum-dB [damaged]
+EXE="$1" E2E_NAME="camera_$2" MODE="$3" FORMAT="$4" MIN_DB="$5" DAMAGED="${6:-}"
+source "$(dirname "$0")/lib.sh"
+DLL="$(dirname "$EXE")/testcam.dll"
+regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s "$DLL" </dev/null >/dev/null 2>&1; }
+trap 'end_program; regsvr ""' EXIT
+check "the test cameras are registered in mode $MODE" regsvr "$MODE"
+
+start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
+wait_ready
+check "both cameras stream" wait_cameras_running
+LOG="$E2E_OUT/TORVEX0.LOG"
+start_log "$(wait_window '^TextWindow 0$')"
+LEFT=$(wait_window '^Left\(70%\)$')
+start_capture
+check "Start opens the button box" [ -n "$BOX" ]
+sleep 1.5
+shot -window "$LEFT" "$E2E_OUT/left-1.png"
+sleep 0.3
+shot -window "$LEFT" "$E2E_OUT/left-2.png"
+check "the Left window shows live pictures" different_picture "$E2E_OUT/left-1.png" "$E2E_OUT/left-2.png"
+# A damaged camera 1 delivers broken samples, then falls silent for good.
+[ -n "$DAMAGED" ] && sleep 7
+click_button 11
+sleep 1.5
+captures=("$E2E_OUT"/CaptureAt*.jps)
+check "Capture writes one pair (${#captures[@]})" [ "${#captures[@]}" = 1 ]
+psnr=$(half_psnr "${captures[0]}" 0 0)
+check "its left half is camera 0's whole picture ($psnr dB, at least $MIN_DB)" matches "$psnr" "$MIN_DB"
+psnr=$(half_psnr "${captures[0]}" 640 1)
+check "its right half is camera 1's whole picture ($psnr dB, at least $MIN_DB)" matches "$psnr" "$MIN_DB"
+
+activate "$MAIN_WIN"
+xdo key c
+sleep 1
+flush_log "$(wait_window '^TextWindow 0$')"
+said=$(iconv -f CP932 -t UTF-8 "$LOG" | tr -d '\r')
+printf '%s\n' "$said" | grep '^Camera' | sed 's/^/  text window: /'
+has() { grep -qF -- "$1" <<<"$2"; }
+for camera in 0 1; do
+    line=$(grep "^Camera $camera: TVX" <<<"$said" | tail -n 1)
+    check "Stop names camera $camera, its device path and its format \"$FORMAT\"" \
+        has "[\\\\?\\tvx#testcam#$camera] $FORMAT" "$line"
+done
+if [ -n "$DAMAGED" ]; then
+    check "camera 1's corrupt frames are counted, never shown" \
+        grep -qE '^Camera 1: [0-9]+ frames, [1-9][0-9]* dropped \(0 short, [1-9][0-9]* corrupt' <<<"$said"
+    check "and its silence is reported" grep -q '^Camera 1: no frame for 2 s' <<<"$said"
+    check "camera 0 lost nothing" grep -qE '^Camera 0: [0-9]+ frames, 0 dropped' <<<"$said"
+else
+    check "no sample was dropped" bash -c "! grep -qE ' [1-9][0-9]* dropped' <<<\"\$1\"" _ "$said"
+fi
+check_exit_key "Exit ends the program"
+e2e_finish
