@@ -452,15 +452,15 @@ public:
             long length = data == NULL ? 0 : WriteTestSample(format.code, format.width,
                                                              format.height, camera, n, data,
                                                              sample->GetSize());
-            if (damaged && mode.corruptEvery > 0 && n % mode.corruptEvery == 0 && n > 0) {
+            bool grown = damaged && mode.growAfter > 0 && n >= (uint32_t)mode.growAfter;
+            if (damaged && !grown && mode.corruptEvery > 0 && n % mode.corruptEvery == 0 && n > 0) {
                 if (format.code == kSampleMjpg)
                     for (long i = length / 2; i < length / 2 + 400 && i < length; i++)
                         data[i] = (BYTE)(i * 37);
                 else
                     length /= 2;
             }
-            if (damaged && mode.growAfter > 0 && n >= (uint32_t)mode.growAfter &&
-                length * 2 <= sample->GetSize())
+            if (grown && length * 2 <= sample->GetSize())
                 length *= 2;
             REFERENCE_TIME start = (REFERENCE_TIME)(phase * 1e7) + (REFERENCE_TIME)n * period;
             REFERENCE_TIME end = start + period;
@@ -688,7 +688,9 @@ STDMETHODIMP OutputPin::Connect(IPin *receiver, const AM_MEDIA_TYPE *wanted)
     if (FAILED(memInput->GetAllocator(&alloc)) || alloc == NULL)
         CoCreateInstance(CLSID_MemoryAllocator, NULL, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
                          (void **)&alloc);
-    ALLOCATOR_PROPERTIES asked = {3, SampleSizeOf(Current()), 1, 0}, got = {};
+    // Room for the samples of twice the size that "grow" sends.
+    long size = SampleSizeOf(Current()) * (Mode().growAfter > 0 ? 2 : 1);
+    ALLOCATOR_PROPERTIES asked = {3, size, 1, 0}, got = {};
     if (alloc == NULL || FAILED(alloc->SetProperties(&asked, &got)) ||
         FAILED(memInput->NotifyAllocator(alloc, FALSE))) {
         if (alloc)

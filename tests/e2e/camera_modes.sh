@@ -26,6 +26,14 @@ shot -window "$LEFT" "$E2E_OUT/left-2.png"
 check "the Left window shows live pictures" different_picture "$E2E_OUT/left-1.png" "$E2E_OUT/left-2.png"
 # A damaged camera 1 delivers broken samples, then falls silent for good.
 [ -n "$DAMAGED" ] && sleep 7
+# Without camera control and property pages the focus presets and ConfigLR leave the cameras
+# alone and the loop goes on.
+if [[ "$MODE" == *nocontrol* ]]; then
+    click_button 0
+    click_button 12
+    sleep 1
+    check "ConfigLR opens no property pages" bash -c "! xdotool search --onlyvisible --name '^Video Capture' >/dev/null 2>&1"
+fi
 click_button 11
 sleep 1.5
 captures=("$E2E_OUT"/CaptureAt*.jps)
