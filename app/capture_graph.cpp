@@ -219,6 +219,15 @@ static void TearDown(AttemptHeld &held)
         tzm_System.coUninitialize();
 }
 
+static void NotePassedOver(const char *name)
+{
+    char *note = CaptureGraph.openNote;
+    size_t used = strlen(note);
+    snprintf(note + used, sizeof CaptureGraph.openNote - used,
+             "%sWine could not open the webcam \"%s\" (is libv4l-0 installed?)", used ? "\n" : "",
+             name);
+}
+
 static void ToNarrow(const wchar_t *wide, char *out, int size)
 {
     out[0] = 0;
@@ -244,6 +253,7 @@ static void ReadDeviceValue(IPropertyBag *bag, const wchar_t *name, wchar_t *out
 // What the device scan learns of one device before it is bound.
 struct DeviceFacts {
     bool take;   // a plug-and-play device, or (under Wine) one of Wine's own capture devices
+    bool wine;   // one of Wine's own
     wchar_t name[256], identity[512];
 };
 
@@ -263,6 +273,7 @@ static DeviceFacts LookAtDevice(IMoniker *moniker, const wchar_t *displayName)
     CLSID filterClass = {};
     bool wineCamera = clsid[0] != 0 && SUCCEEDED(CLSIDFromString(clsid, &filterClass)) &&
                       IsEqualCLSID(filterClass, kClsidVfwCapture) && tzm_System.underWine();
+    facts.wine = wineCamera;
     facts.take = IsPlugAndPlayName((const char16_t *)displayName) || wineCamera;
     if (path[0] != 0)
         lstrcpynW(facts.identity, path, 512);
@@ -298,6 +309,13 @@ static int AddCameras(AttemptHeld &held)
         held.moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
                                    (void **)&slot.captureFilter);
         ReleaseHeld(held.moniker);
+        // Wine lists every webcam it sees but opens one only through libv4l2: a webcam it
+        // cannot open is passed over and named, and the others still open.
+        if (facts.wine && slot.captureFilter == nullptr) {
+            NotePassedOver(slot.friendlyName);
+            slot.friendlyName[0] = slot.identity[0] = 0;
+            continue;
+        }
         wchar_t filterName[32];
         swprintf(filterName, 32, L"Video Capture %d", g.cameraCount);
         if (slot.captureFilter == nullptr || FAILED(g.graph->AddFilter(slot.captureFilter,
@@ -643,6 +661,7 @@ int tzm_OpenCameras(double frameRate)
         return 1;
     int attempts = 0;
     for (;;) {
+        g.openNote[0] = 0;
         g.graph = nullptr;
         g.clock = nullptr;
         g.cameraCount = 0;
@@ -680,6 +699,11 @@ int tzm_CloseCameras(void)
     tzm_System.coUninitialize();
     g.opened = 0;
     return stopped ? 0 : 3;
+}
+
+const char *tzm_OpenNote(void)
+{
+    return CaptureGraph.openNote;
 }
 
 int tzm_DescribeCamera(int camera, char *text, int size)

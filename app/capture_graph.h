@@ -75,6 +75,7 @@ struct CaptureGraphRecord {
     CameraSlot camera[8];
     IReferenceClock *clock;    // the graph's clock, for samples that carry no time
     REFERENCE_TIME runStart;   // its time just before Run: stream time 0
+    char openNote[1024];       // devices the last open found but could not open, one a line
 };
 extern CaptureGraphRecord CaptureGraph;
 
@@ -89,6 +90,9 @@ IPin *tzm_FindPin(IBaseFilter *filter, PIN_DIRECTION direction);
 // One line on an open camera: "name [identity] YUY2 640x480 30.0 fps, converted"; 1 when the
 // module is not open or the camera is not one of its cameras.
 int tzm_DescribeCamera(int camera, char *text, int size);
+// What the last open passed over that the user should know of ("" when nothing): webcams Wine
+// lists but cannot open, which happens where libv4l-0 is missing.
+const char *tzm_OpenNote(void);
 
 double tzm_GetCameraProperty(int property, int *isAuto);   // camera 0, percent; -1.0 unreadable
 int tzm_SetCameraProperty(double percent, int property, int camera);

@@ -27,6 +27,8 @@ void TVX_AppInit(void)
     TVX_OpenTextWindow(0, 0, 336, 439, 135);
     TVX_Print("初期化中...\n");
     int result = tzm_OpenCameras(30.0);
+    if (tzm_OpenNote()[0] != 0)
+        TVX_Print("%s\n", tzm_OpenNote());
     if (result != 0) {
         TVX_Print("Error %d\n", result);
         return;

@@ -11,3 +11,11 @@ find_package(JPEG REQUIRED)
 target_link_libraries(torvex_portable PUBLIC JPEG::JPEG)
 
 add_subdirectory(tests)
+
+# Two virtual webcams for Wine's own capture path, loaded into Wine with LD_PRELOAD (built
+# without the sanitizers, which cannot be preloaded into another program).
+add_library(tvx_v4l2_webcam SHARED testcam/v4l2_webcam.cpp testcam/sample_writer.cpp
+            testcam/picture.cpp app/sample_formats.cpp)
+target_include_directories(tvx_v4l2_webcam PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(tvx_v4l2_webcam PRIVATE ${TVX_WARNINGS})
+target_link_libraries(tvx_v4l2_webcam PRIVATE JPEG::JPEG ${CMAKE_DL_LIBS})

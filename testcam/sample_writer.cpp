@@ -17,9 +17,17 @@ long LargestSample(int code, int width, int height)
     return SampleBytesNeeded(f);
 }
 
-void RgbToYuv(uint32_t rgb, int *y, int *u, int *v)
+void RgbToYuv(uint32_t rgb, int *y, int *u, int *v, bool fullRange)
 {
     int r = (int)(rgb >> 16 & 0xFF), g = (int)(rgb >> 8 & 0xFF), b = (int)(rgb & 0xFF);
+    if (fullRange) {
+        *y = (77 * r + 150 * g + 29 * b + 128) >> 8;
+        *u = ((-43 * r - 85 * g + 128 * b + 128) >> 8) + 128;
+        *v = ((128 * r - 107 * g - 21 * b + 128) >> 8) + 128;
+        *u = *u > 255 ? 255 : *u;
+        *v = *v > 255 ? 255 : *v;
+        return;
+    }
     *y = ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
     *u = ((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128;
     *v = ((112 * r - 94 * g - 18 * b + 128) >> 8) + 128;
@@ -70,7 +78,7 @@ static long WriteJpeg(const std::vector<uint32_t> &picture, int width, int heigh
 }
 
 long WriteTestSample(int code, int width, int height, int camera, uint32_t frame, uint8_t *out,
-                     long capacity)
+                     long capacity, bool fullRange)
 {
     SampleFormat format{code, width, height, true};
     long needed = SampleBytesNeeded(format);
@@ -104,8 +112,8 @@ long WriteTestSample(int code, int width, int height, int camera, uint32_t frame
             uint8_t *row = out + (size_t)y * width * 2;
             for (int x = 0; x < width; x += 2, row += 4) {
                 int y0, u0, v0, y1, u1, v1;
-                RgbToYuv(picture[(size_t)y * width + x], &y0, &u0, &v0);
-                RgbToYuv(picture[(size_t)y * width + x + 1], &y1, &u1, &v1);
+                RgbToYuv(picture[(size_t)y * width + x], &y0, &u0, &v0, fullRange);
+                RgbToYuv(picture[(size_t)y * width + x + 1], &y1, &u1, &v1, fullRange);
                 row[0] = (uint8_t)y0;
                 row[1] = (uint8_t)((u0 + u1 + 1) / 2);
                 row[2] = (uint8_t)y1;
@@ -118,7 +126,7 @@ long WriteTestSample(int code, int width, int height, int camera, uint32_t frame
         for (int y = 0; y < height; y++)
             for (int x = 0; x < width; x++) {
                 int py, pu, pv;
-                RgbToYuv(picture[(size_t)y * width + x], &py, &pu, &pv);
+                RgbToYuv(picture[(size_t)y * width + x], &py, &pu, &pv, fullRange);
                 out[(size_t)y * width + x] = (uint8_t)py;
                 // One chroma pair for each 2 x 2 block: its top-left pixel's.
                 if (y % 2 == 0 && x % 2 == 0) {

@@ -32,7 +32,8 @@ start_program() {
         [ -z "$(xdo search --onlyvisible --name '^TORVEX$' 2>/dev/null)" ] && break
         sleep 0.05
     done
-    (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 "$TVX_WINE" "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
+    # PROGRAM_ENV: more VAR=value words for the program alone (a test's LD_PRELOAD, say).
+    (cd "$XD_DIR" && exec env LC_ALL=ja_JP.UTF-8 ${PROGRAM_ENV:-} "$TVX_WINE" "$exe" </dev/null >>"$XD_DIR/program.log" 2>&1) &
     PROGRAM_PID=$!
     MAIN_WIN=""
     for _ in $(seq 400); do

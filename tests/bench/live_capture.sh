@@ -4,8 +4,9 @@
 # showed (the "*" marks in text window 0's log), frames dropped, the worker thread's CPU time per
 # frame (the thread named "TORVEX worker", from /proc), and the time from a click on "Capture"
 # to the .jps being complete. Prints figures; asserts nothing about speed.
-# With a test camera mode (the words testcam/register takes) the cameras are registered in it for
-# the run and plainly again after, and only the frames are counted.
+# With a camera mode (the words testcam/register takes, or "v4l2" for the virtual V4L2 webcams
+# through Wine's own capture filter) only the frames are counted, by the program itself: what
+# each camera delivered (its report at Stop) against what it showed, from Start to Stop.
 # Usage: live_capture.sh stereocap.exe [seconds] [mode]
 set -u
 EXE="$1"
@@ -17,8 +18,13 @@ rm -rf "$XD_DIR"
 mkdir -p "$XD_DIR"
 source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
 trap end_program EXIT
-if [ -n "$MODE" ]; then
-    regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s "$(dirname "$EXE")/testcam.dll" </dev/null >/dev/null 2>&1; }
+DLL="$(dirname "$EXE")/testcam.dll"
+regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s ${2:-} "$DLL" </dev/null >/dev/null 2>&1; }
+if [ "$MODE" = v4l2 ]; then
+    PROGRAM_ENV="LD_PRELOAD=$TVX_BUILD/native/libtvx_v4l2_webcam.so"
+    trap 'end_program; regsvr ""' EXIT
+    regsvr "" /u
+elif [ -n "$MODE" ]; then
     trap 'end_program; regsvr ""' EXIT
     regsvr "$MODE" || { echo "the test cameras could not be registered in mode $MODE"; exit 1; }
 fi
@@ -53,7 +59,7 @@ read_counts() {
 
 start_program "$EXE" || { echo "the program did not start"; exit 1; }
 wait_ready
-wait_cameras_running
+[ "$MODE" = v4l2 ] || wait_cameras_running
 TEXT_WIN=$(wait_window '^TextWindow 0$')
 start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
 start_capture || { echo "Start did not open the button box"; exit 1; }
@@ -67,6 +73,41 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ -n "$WORKER" ] || { echo "no worker thread found"; exit 1; }
+if [ -n "$MODE" ]; then
+    # The report at Stop counts from the open on: a first Stop, right before the span, gives the
+    # counts to start from; Start again at once (frames of that moment are not shown: +-3).
+    report() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
+    # Times: the Stop key's (the report follows at once), so that both spans are Start to Stop.
+    stop_and_read() {
+        activate "$MAIN_WIN"
+        local t
+        t=$(now_ms)
+        xdo key c
+        sleep 0.5
+        flush_log "$TEXT_WIN"
+        echo "$(report 0) $(report 1) $(stars) $(cpu_ns "$WORKER") $t"
+    }
+    sleep 2
+    read -r d0 e0 s0 w0 t0 < <(stop_and_read)
+    activate "$MAIN_WIN"
+    ts=$(now_ms)
+    xdo key s
+    sleep "$SPAN"
+    read -r d1 e1 s1 w1 t1 < <(stop_and_read)
+    awk -v mode="$MODE" -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" \
+        -v t0="$t0" -v ts="$ts" -v t1="$t1" -v w0="$w0" -v w1="$w1" 'BEGIN {
+        sec = (t1 - t0) / 1000; run = (t1 - ts) / 1000; d = d1 - d0; e = e1 - e0; s = s1 - s0
+        printf "live capture (%s cameras): camera 0 delivered %.1f frames/s, camera 1 %.1f (%d and %d in %.1f s)\n",
+            mode, d / sec, e / sec, d, e, sec
+        printf "  frames shown %.1f/s while running (%d in %.1f s from Start to Stop)", s / run, s, run
+        if (s > 0) printf "; worker CPU %.2f ms per frame shown", (w1 - w0) / 1e6 / s
+        printf "\n"
+    }'
+    activate "$MAIN_WIN"
+    xdo key x
+    wait_for_exit "$(now_ms)" >/dev/null
+    exit 0
+fi
 sleep 2
 read -r d0 e0 s0 w0 p0 t0 < <(read_counts)
 sleep "$SPAN"
@@ -75,8 +116,7 @@ read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
 # Click to complete file: the JPEG's last two bytes are its end marker FF D9.
 complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
 waits=()
-[ -n "$MODE" ] && CLICKS=0 || CLICKS=20
-for _ in $(seq "$CLICKS"); do
+for _ in $(seq 20); do
     rm -f "$XD_DIR"/CaptureAt*.jps
     sleep 0.5
     t=$(now_ms)
@@ -90,26 +130,22 @@ for _ in $(seq "$CLICKS"); do
     [ -n "$done_at" ] && waits+=($((done_at - t)))
 done
 # A burst of ten Captures one second apart: frames shown against frames delivered meanwhile.
-bd0=0 bd1=0 bs0=0 bs1=0 bt0=0 bt1=0
-if [ -z "$MODE" ]; then
-    read -r bd0 _ bs0 _ _ bt0 < <(read_counts)
-    for _ in $(seq 10); do
-        click_button 11
-        sleep 1
-    done
-    read -r bd1 _ bs1 _ _ bt1 < <(read_counts)
-fi
+read -r bd0 _ bs0 _ _ bt0 < <(read_counts)
+for _ in $(seq 10); do
+    click_button 11
+    sleep 1
+done
+read -r bd1 _ bs1 _ _ bt1 < <(read_counts)
 activate "$MAIN_WIN"
 xdo key x
 wait_for_exit "$(now_ms)" >/dev/null
 
 awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
     -v p0="$p0" -v p1="$p1" -v t0="$t0" -v t1="$t1" -v waits="${waits[*]:-}" \
-    -v bd0="$bd0" -v bd1="$bd1" -v bs0="$bs0" -v bs1="$bs1" -v bt0="$bt0" -v bt1="$bt1" \
-    -v mode="${MODE:-plain}" 'BEGIN {
+    -v bd0="$bd0" -v bd1="$bd1" -v bs0="$bs0" -v bs1="$bs1" -v bt0="$bt0" -v bt1="$bt1" 'BEGIN {
     sec = (t1 - t0) / 1000; shown = s1 - s0; del0 = d1 - d0; del1 = e1 - e0
-    printf "live capture (test cameras: %s) over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
-        mode, sec, del0, del0 / sec, del1, del1 / sec
+    printf "live capture over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
+        sec, del0, del0 / sec, del1, del1 / sec
     # The two counts are read about 0.3 s apart at either end: a frame or two either way.
     dropped = del0 - shown; if (dropped < 0) dropped = 0
     share = 0; if (del0 > 0) share = 100 * dropped / del0
@@ -122,9 +158,8 @@ awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w
         for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (w[j] + 0 < w[i] + 0) { x = w[i]; w[i] = w[j]; w[j] = x }
         median = n % 2 ? w[(n + 1) / 2] : (w[n / 2] + w[n / 2 + 1]) / 2
         printf "  Capture click to complete .jps over %d clicks: median %d ms, fastest %d, slowest %d\n", n, median, w[1], w[n]
-    } else if (mode == "plain") print "  no capture was completed"
+    } else print "  no capture was completed"
     bdel = bd1 - bd0; bshown = bs1 - bs0
-    if (mode == "plain")
-        printf "  burst of 10 Captures 1 s apart (%.1f s): camera 0 delivered %d frames, %d shown (counts +-2)\n",
-            (bt1 - bt0) / 1000, bdel, bshown
+    printf "  burst of 10 Captures 1 s apart (%.1f s): camera 0 delivered %d frames, %d shown (counts +-2)\n",
+        (bt1 - bt0) / 1000, bdel, bshown
 }'

@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# The capture job with test cameras that behave like webcams people own, in the mode given (it
-# is registered for this test and the plain cameras again after): both cameras open, the live
-# windows show their pictures, a Capture's halves are the cameras' whole pictures, and text window
-# 0 says at Stop what each camera delivers and what became of its samples.
+# The capture job with cameras that behave like webcams people own: the test cameras in the mode
+# given (registered for this test, and plainly again after), or, for a mode "v4l2 ...", the two
+# virtual V4L2 webcams reached through Wine's own capture filter (the test cameras unregistered
+# meanwhile; "v4l2 mjpg" offers MJPG alone). Both cameras open, the live windows show their pictures, a Capture's halves are the
+# cameras' whole pictures, and text window 0 says at Stop what each camera delivers and what
+# became of its samples.
 # Usage: camera_modes.sh program name mode "expected format" minimum-dB [damaged]
 EXE="$1" E2E_NAME="camera_$2" MODE="$3" FORMAT="$4" MIN_DB="$5" DAMAGED="${6:-}"
 source "$(dirname "$0")/lib.sh"
 DLL="$(dirname "$EXE")/testcam.dll"
-regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s "$DLL" </dev/null >/dev/null 2>&1; }
+regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s ${2:-} "$DLL" </dev/null >/dev/null 2>&1; }
 trap 'end_program; regsvr ""' EXIT
-check "the test cameras are registered in mode $MODE" regsvr "$MODE"
+if [[ "$MODE" == v4l2* ]]; then
+    SHIM="$TVX_BUILD/native/libtvx_v4l2_webcam.so"
+    check "the virtual webcams are built ($SHIM)" [ -f "$SHIM" ]
+    PROGRAM_ENV="LD_PRELOAD=$SHIM"
+    [[ "$MODE" == *mjpg* ]] && PROGRAM_ENV="$PROGRAM_ENV TVX_V4L2_FORMATS=mjpg"
+    check "the test cameras are unregistered" regsvr "" /u
+    IDENTITY="[TVX Virtual Webcam %d #%d]"
+else
+    check "the test cameras are registered in mode $MODE" regsvr "$MODE"
+    IDENTITY="[\\\\?\\tvx#testcam#%d]"
+fi
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
-check "both cameras stream" wait_cameras_running
+[[ "$MODE" == v4l2* ]] || check "both cameras stream" wait_cameras_running
 LOG="$E2E_OUT/TORVEX0.LOG"
 start_log "$(wait_window '^TextWindow 0$')"
 LEFT=$(wait_window '^Left\(70%\)$')
@@ -52,8 +64,10 @@ printf '%s\n' "$said" | grep '^Camera' | sed 's/^/  text window: /'
 has() { grep -qF -- "$1" <<<"$2"; }
 for camera in 0 1; do
     line=$(grep "^Camera $camera: TVX" <<<"$said" | tail -n 1)
-    check "Stop names camera $camera, its device path and its format \"$FORMAT\"" \
-        has "[\\\\?\\tvx#testcam#$camera] $FORMAT" "$line"
+    # shellcheck disable=SC2059
+    identity=$(printf "$IDENTITY" "$camera" "$camera")
+    check "Stop names camera $camera, its identity $identity and its format \"$FORMAT\"" \
+        has "$identity $FORMAT" "$line"
 done
 if [ -n "$DAMAGED" ]; then
     check "camera 1's corrupt frames are counted, never shown" \

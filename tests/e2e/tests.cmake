@@ -16,7 +16,10 @@ set(TVX_CAMERA_MODES
     "mjpg|mjpg|MJPG 640x480 30.0 fps, converted|35"
     "no_camera_control|nocontrol|RGB32 640x480 30.0 fps, as delivered|50"
     "identical_names|samename,hd|YUY2 640x480 30.0 fps, converted|35"
-    "damaged|mjpg,corrupt=10,stopafter=150|MJPG 640x480 30.0 fps, converted|35|damaged")
+    "damaged|mjpg,corrupt=10,stopafter=150|MJPG 640x480 30.0 fps, converted|35|damaged"
+    # libv4l2 turns YUYV into BGR24 with coefficients of its own (measured: 32 dB); MJPG it decodes.
+    "v4l2|v4l2|RGB24 640x480 rate not stated, converted|30"
+    "v4l2_mjpg|v4l2,mjpg|RGB24 640x480 rate not stated, converted|35")
 foreach(row ${TVX_CAMERA_MODES})
     string(REPLACE "|" ";" fields "${row}")
     list(GET fields 0 name)

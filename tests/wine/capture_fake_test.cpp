@@ -1,6 +1,7 @@
 // The capture module against fake DirectShow objects: every result code at its step, the
 // retries, which devices are opened, the format asked for, frames, close, and the property
 // operations - with every reference released and COM balanced after each.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,21 @@ TEST(CaptureFakes, WineDevicesIdentitiesAndMissingPropertyInterfaces)
     UseFakeWorld({kWine});
     World.underWine = false;   // on Windows such a device is passed over
     EXPECT_EQ(8, tzm_OpenCameras(30.0));
+    ExpectNothingHeld();
+    // A webcam Wine lists but cannot open (no libv4l2) is named and passed over.
+    UseFakeWorld({kWine, kPnp0});
+    World.fail.insert("BindWine");
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    EXPECT_EQ(1, CaptureGraph.cameraCount);
+    EXPECT_STREQ("Fake Camera", CaptureGraph.camera[0].friendlyName);
+    EXPECT_STREQ("Wine could not open the webcam \"Fake Webcam\" (is libv4l-0 installed?)",
+                 tzm_OpenNote());
+    EXPECT_EQ(0, tzm_CloseCameras());
+    ExpectNothingHeld();
+    UseFakeWorld({kWine, kWine});
+    World.fail.insert("BindWine");
+    EXPECT_EQ(8, tzm_OpenCameras(30.0));
+    EXPECT_NE(nullptr, strchr(tzm_OpenNote(), '\n'));   // both named
     ExpectNothingHeld();
 
     for (const char *missing : {"ProcAmp", "CameraControl"}) {

@@ -392,7 +392,8 @@ struct FakeMoniker : IMoniker, Counted {
     STDMETHODIMP BindToObject(IBindCtx *, IMoniker *, REFIID iid, void **out) override
     {
         World.binds++;
-        if (World.Fails("Bind"))
+        bool wine = World.devices[index].rfind(L"@device:cm:", 0) == 0;
+        if (World.Fails("Bind") || (wine && World.Fails("BindWine")))   // Wine without libv4l2
             return E_FAIL;
         FakeCaptureFilter *filter = new FakeCaptureFilter(World.binds - 1);
         HRESULT hr = filter->QueryInterface(iid, out);
