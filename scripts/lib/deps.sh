@@ -1,8 +1,10 @@
 # Installs the Debian packages the build and the tests need; does nothing when all are present.
-# Sourced by scripts/test and scripts/run.
+# Sourced by scripts/test and scripts/run. Wine reaches webcams only through libv4l2 (libv4l-0,
+# which Debian's Wine merely recommends; the :i386 one for the 32-bit program).
 
 TVX_PACKAGES="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb openbox
-x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps locales nasm ffmpeg libjpeg62-turbo-dev"
+x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps locales nasm ffmpeg libjpeg62-turbo-dev
+libv4l-0 libv4l-0:i386"
 
 tvx_missing_packages() {
     local p missing=""
