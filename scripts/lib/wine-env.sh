@@ -166,8 +166,8 @@ tvx_start_wine() {
 tvx_register_testcam() {
     local dll="$1" mode="${2:-}"
     [ -f "$dll" ] || { echo "set-up step failed: registering the test cameras: no test camera DLL at $dll" >&2; return 1; }
-    tvx_wine_step "registering the test cameras${mode:+ (mode $mode)}" \
-        env TVX_TESTCAM_MODE="$mode" "$TVX_WINE" regsvr32 /s "$dll"
+    TVX_TESTCAM_MODE="$mode" tvx_wine_step "registering the test cameras${mode:+ (mode $mode)}" \
+        "$TVX_WINE" regsvr32 /s "$dll"
 }
 
 tvx_unregister_testcam() {

@@ -66,7 +66,7 @@ start_capture || { echo "Start did not open the button box"; exit 1; }
 # The program's process is the one named stereocap.exe with the library's worker thread (other
 # tests may have left ended ones of the same name behind, not yet reaped).
 PID="" WORKER=""
-for _ in $(seq 50); do
+for _ in $(seq 150); do
     for candidate in $(pgrep -x 'stereocap.exe'); do
         WORKER=$(worker_task "$candidate") && { PID=$candidate; break 2; }
     done

@@ -17,10 +17,10 @@ if [[ "$MODE" == v4l2* ]]; then
     PROGRAM_ENV="LD_PRELOAD=$SHIM"
     [[ "$MODE" == *mjpg* ]] && PROGRAM_ENV="$PROGRAM_ENV TVX_V4L2_FORMATS=mjpg"
     check "the test cameras are unregistered" regsvr "" /u
-    IDENTITY="[TVX Virtual Webcam %d #%d]"
+    IDENTITY="[TVX Virtual Webcam @ #@]"   # @: the camera's number
 else
     check "the test cameras are registered in mode $MODE" regsvr "$MODE"
-    IDENTITY="[\\\\?\\tvx#testcam#%d]"
+    IDENTITY='[\\?\tvx#testcam#@]'
 fi
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
@@ -64,8 +64,7 @@ printf '%s\n' "$said" | grep '^Camera' | sed 's/^/  text window: /'
 has() { grep -qF -- "$1" <<<"$2"; }
 for camera in 0 1; do
     line=$(grep "^Camera $camera: TVX" <<<"$said" | tail -n 1)
-    # shellcheck disable=SC2059
-    identity=$(printf "$IDENTITY" "$camera" "$camera")
+    identity=${IDENTITY//@/$camera}
     check "Stop names camera $camera, its identity $identity and its format \"$FORMAT\"" \
         has "$identity $FORMAT" "$line"
 done

@@ -15,6 +15,12 @@ target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
 set_tests_properties(wine.Resources.ThousandCyclesOfEveryWindowKindLeaveNothingBehind PROPERTIES TIMEOUT 400)
+# TrueType text under a single-byte system code page (1252 in an English locale).
+add_test(NAME wine.TrueType.AnotherCodePage
+         COMMAND runtime_tests --gtest_also_run_disabled_tests
+                 --gtest_filter=TrueType.DISABLED_TextOfAnotherCodePage)
+set_tests_properties(wine.TrueType.AnotherCodePage PROPERTIES ENVIRONMENT "LC_ALL=en_US.UTF-8"
+                     TIMEOUT 30)
 # The files the image-file test writes are checked on the Linux side afterwards.
 set_tests_properties(wine.ImageFiles.SaveAndLoadInTheirFormats PROPERTIES FIXTURES_SETUP image_files)
 add_test(NAME files.jpeg_capture
@@ -60,9 +66,9 @@ target_link_libraries(v4l2_tests PRIVATE capture GTest::gtest)
 set(TVX_V4L2_WEBCAMS ${PROJECT_SOURCE_DIR}/build/native/libtvx_v4l2_webcam.so CACHE FILEPATH
     "The virtual V4L2 webcams (built by the native tree)")
 add_test(NAME wine.V4l2Webcams.OpenThroughWinesCaptureFilter
-         COMMAND $<TARGET_FILE:v4l2_tests> --gtest_filter=V4l2Webcams.OpenThrough*)
+         COMMAND v4l2_tests --gtest_filter=V4l2Webcams.OpenThrough*)
 add_test(NAME wine.V4l2Webcams.WithoutLibv4l2
-         COMMAND $<TARGET_FILE:v4l2_tests> --gtest_filter=V4l2Webcams.WithoutLibv4l2*)
+         COMMAND v4l2_tests --gtest_filter=V4l2Webcams.WithoutLibv4l2*)
 set_tests_properties(wine.V4l2Webcams.OpenThroughWinesCaptureFilter PROPERTIES
                      ENVIRONMENT "LD_PRELOAD=${TVX_V4L2_WEBCAMS}" TIMEOUT 60 RUN_SERIAL TRUE)
 set_tests_properties(wine.V4l2Webcams.WithoutLibv4l2 PROPERTIES
