@@ -180,8 +180,8 @@ static bool StopGraph(IMediaControl *control)
 {
     DWORD start = tzm_System.tickCount();
     bool stopped = false;
-    while (!(stopped = control->Stop() == S_OK) && tzm_System.tickCount() - start <= 3000) {
-    }
+    while (!(stopped = control->Stop() == S_OK) && tzm_System.tickCount() - start <= 3000)
+        Sleep(1);
     return stopped;
 }
 
@@ -296,7 +296,7 @@ static int AddCameras(AttemptHeld &held)
         }
         LPOLESTR name = nullptr;
         if (FAILED(held.moniker->GetDisplayName(nullptr, nullptr, &name)) || name == nullptr)
-            return 6;
+            return kOpenDisplayName;
         DeviceFacts facts = LookAtDevice(held.moniker, name);
         CoTaskMemFree(name);
         if (!facts.take) {
@@ -320,7 +320,7 @@ static int AddCameras(AttemptHeld &held)
         swprintf(filterName, 32, L"Video Capture %d", g.cameraCount);
         if (slot.captureFilter == nullptr || FAILED(g.graph->AddFilter(slot.captureFilter,
                                                                          filterName)))
-            return 7;
+            return kOpenAddCamera;
         g.cameraCount++;
     }
     return 0;
@@ -401,7 +401,7 @@ static int ChooseFromCapabilities(IAMStreamConfig *config, double frameRate)
     int count = 0, size = 0;
     if (FAILED(config->GetNumberOfCapabilities(&count, &size)) || count <= 0 ||
         size < (int)sizeof(VIDEO_STREAM_CONFIG_CAPS))
-        return 11;
+        return kOpenFormat;
     std::vector<AM_MEDIA_TYPE *> types((size_t)count, nullptr);
     std::vector<CapabilityOffer> offers((size_t)count);
     std::vector<BYTE> caps((size_t)size);
@@ -419,12 +419,12 @@ static int ChooseFromCapabilities(IAMStreamConfig *config, double frameRate)
     }
     int64_t wanted = AverageTimePerFrame(frameRate);
     int best = ChooseCapability(offers.data(), count, wanted);
-    int code = 24;
+    int code = kOpenNoUsableFormat;
     if (best >= 0) {
         AM_MEDIA_TYPE *chosen = types[(size_t)best];
         ((VIDEOINFOHEADER *)chosen->pbFormat)->AvgTimePerFrame =
             IntervalWithin(offers[(size_t)best], wanted);
-        code = SUCCEEDED(config->SetFormat(chosen)) ? 0 : 11;
+        code = SUCCEEDED(config->SetFormat(chosen)) ? 0 : kOpenFormat;
     }
     for (AM_MEDIA_TYPE *type : types) {
         FreeMediaType(type);
@@ -496,7 +496,7 @@ static int TakeConnectedFormat(CameraSlot &slot)
                  format.height == kFrameHeight480 && format.bottomUp;
     if (!plain && (format.code == kSampleUnknown || format.width < kFrameWidth640 ||
                    format.height < kFrameHeight480))
-        return 24;
+        return kOpenNoUsableFormat;
     slot.frame.format = format;
     slot.frame.convert = !plain;
     slot.conversion = !plain ? kFrameConverted
@@ -516,12 +516,12 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
     tzm_System.coCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_ICaptureGraphBuilder2, (void **)&slot.builder);
     if (slot.builder == nullptr || FAILED(slot.builder->SetFiltergraph(g.graph)))
-        return 9;
+        return kOpenBuilder;
     if (FAILED(slot.builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
                                            slot.captureFilter, IID_IAMStreamConfig,
                                            (void **)&held.config)) ||
         held.config == nullptr)
-        return 10;
+        return kOpenStreamConfig;
     if (!EditCurrentFormat(held.config, frameRate)) {
         int code = ChooseFromCapabilities(held.config, frameRate);
         if (code != 0)
@@ -532,27 +532,27 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
                                 IID_IBaseFilter, (void **)&slot.grabberFilter);
     if (slot.grabberFilter == nullptr ||
         FAILED(slot.grabberFilter->QueryInterface(IID_ISampleGrabber, (void **)&slot.grabber)))
-        return 12;
+        return kOpenGrabber;
     AM_MEDIA_TYPE rgb32 = {};
     rgb32.majortype = MEDIATYPE_Video;
     rgb32.subtype = MEDIASUBTYPE_RGB32;
     rgb32.formattype = FORMAT_VideoInfo;
     if (FAILED(slot.grabber->SetMediaType(&rgb32)))
-        return 13;
+        return kOpenGrabberType;
     wchar_t grabberName[32];
     swprintf(grabberName, 32, L"Grabber %d", i);
     if (FAILED(g.graph->AddFilter(slot.grabberFilter, grabberName)))
-        return 14;
+        return kOpenAddGrabber;
     HRESULT connected = ConnectToGrabber(slot);
     if (FAILED(connected))
         connected = ConnectInCameraSubtype(slot, held.config);
     ReleaseHeld(held.config);
     if (FAILED(connected))
-        return 15;
+        return kOpenConnect;
     if (FAILED(slot.grabber->SetBufferSamples(FALSE)))
-        return 16;
+        return kOpenBufferSamples;
     if (FAILED(slot.grabber->SetOneShot(FALSE)))
-        return 17;
+        return kOpenOneShot;
     int code = TakeConnectedFormat(slot);
     if (code != 0)
         return code;
@@ -565,7 +565,7 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
     slot.frame.sampleTime = 0.0;
     if (slot.frame.buffer == nullptr || (slot.frame.convert && slot.frame.scratch == nullptr) ||
         FAILED(slot.grabber->SetCallback(slot.callback, 1)))
-        return 20;
+        return kOpenCallback;
     // A camera without one of the property interfaces (Wine's has no camera control) still
     // opens: those properties are unavailable, and the buttons leave them alone.
     if (FAILED(slot.captureFilter->QueryInterface(IID_IAMVideoProcAmp, (void **)&slot.procAmp)))
@@ -614,51 +614,53 @@ static int OpenAttempt(double frameRate, AttemptHeld &held)
     held.comStarted = SUCCEEDED(com);
     // COM already started on this thread (S_FALSE) is refused too: the module owns its start.
     if (com != S_OK)
-        return 2;
+        return kOpenComStart;
     if (FAILED(tzm_System.coCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                            IID_IGraphBuilder, (void **)&g.graph)) ||
         g.graph == nullptr)
-        return 3;
+        return kOpenGraph;
     if (FAILED(tzm_System.coCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
                                            IID_ICreateDevEnum, (void **)&held.devices)) ||
         held.devices == nullptr)
-        return 4;
+        return kOpenDeviceEnumerator;
     if (held.devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &held.monikers, 0) !=
             S_OK ||
         held.monikers == nullptr)
-        return 5;
+        return kOpenCategory;
     int code = AddCameras(held);
     if (code != 0)
         return code;
     ReleaseHeld(held.monikers);
     ReleaseHeld(held.devices);
     if (g.cameraCount == 0)
-        return 8;
+        return kOpenNoCamera;
     for (int i = 0; i < g.cameraCount; i++) {
         code = SetUpCamera(i, frameRate, held);
         if (code != 0)
             return code;
     }
     if (FAILED(g.graph->QueryInterface(IID_IMediaControl, (void **)&held.control)))
-        return 18;
+        return kOpenMediaControl;
     HoldGraphClock();
     HRESULT ran = held.control->Run();
     held.ran = true;
     ReleaseHeld(held.control);
     if (ran != S_OK)
-        return 19;
+        return kOpenRun;
     DWORD start = tzm_System.tickCount();
-    while (FrameBytesOf(0) == 0)
+    while (FrameBytesOf(0) == 0) {
         if (tzm_System.tickCount() - start > 3000)
-            return 21;
-    return 0;
+            return kOpenNoFrame;
+        Sleep(1);
+    }
+    return kOpenRunning;
 }
 
 int tzm_OpenCameras(double frameRate)
 {
     CaptureGraphRecord &g = CaptureGraph;
     if (g.opened == 1)
-        return 1;
+        return kOpenAlreadyOpen;
     int attempts = 0;
     for (;;) {
         g.openNote[0] = 0;
@@ -669,14 +671,13 @@ int tzm_OpenCameras(double frameRate)
             ClearSlot(slot);
         AttemptHeld held;
         int code = OpenAttempt(frameRate, held);
-        if (code == 0) {
+        if (code == kOpenRunning) {
             g.opened = 1;
-            return 0;
+            return kOpenRunning;
         }
         TearDown(held);
-        // Only a graph that would not run or deliver is built again, at most twice; any other
-        // failure, also one that follows such a retry, is final.
-        if ((code != 19 && code != 21) || ++attempts > 2)
+        // A failure that follows a retry is final too.
+        if (!OpenResultOf(code)->retried || ++attempts > 2)
             return code;
     }
 }

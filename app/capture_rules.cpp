@@ -122,6 +122,40 @@ long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime)
     return n < 0 ? 0 : n;
 }
 
+static const OpenResultRow kOpenResults[] = {
+    {kOpenRunning, "open and running", false},
+    {kOpenAlreadyOpen, "already open", false},
+    {kOpenComStart, "COM could not be started for the module", false},
+    {kOpenGraph, "the filter graph could not be created", false},
+    {kOpenDeviceEnumerator, "the system device enumerator could not be created", false},
+    {kOpenCategory, "the video input category could not be enumerated, or is empty", false},
+    {kOpenDisplayName, "a device's display name could not be read", false},
+    {kOpenAddCamera, "a capture filter could not be added to the graph", false},
+    {kOpenNoCamera, "no camera among the first eight video devices", false},
+    {kOpenBuilder, "the capture graph builder could not take the graph", false},
+    {kOpenStreamConfig, "the capture pin's stream configuration was not found", false},
+    {kOpenFormat, "the camera refused every format it was offered", false},
+    {kOpenGrabber, "the sample grabber could not be created", false},
+    {kOpenGrabberType, "the grabber refused the RGB32 media type", false},
+    {kOpenAddGrabber, "the grabber could not be added to the graph", false},
+    {kOpenConnect, "the camera could not be connected to the grabber", false},
+    {kOpenBufferSamples, "SetBufferSamples failed", false},
+    {kOpenOneShot, "SetOneShot failed", false},
+    {kOpenMediaControl, "the graph's media control could not be obtained", false},
+    {kOpenRun, "the graph did not run", true},
+    {kOpenCallback, "the callback or the frame buffers could not be installed", false},
+    {kOpenNoFrame, "camera 0 delivered no frame within 3000 ms", true},
+    {kOpenNoUsableFormat, "a camera offers no format of 640 x 480 or more the module converts", false},
+};
+
+const OpenResultRow *OpenResultOf(int code)
+{
+    for (const OpenResultRow &row : kOpenResults)
+        if (row.code == code)
+            return &row;
+    return nullptr;
+}
+
 int64_t AverageTimePerFrame(double frameRate)
 {
     return (int64_t)std::floor(10000000.0 / frameRate + 0.5);

@@ -65,6 +65,41 @@ double LatestSampleTime(FrameSlot *slot);
 // Copies at most bytes of the frame into dst; returns the bytes copied and the sample time.
 long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime);
 
+// What tzm_OpenCameras answers. Only a graph that would not run or deliver is built again (at
+// most twice); every other failure is final.
+enum OpenResult {
+    kOpenRunning = 0,
+    kOpenAlreadyOpen = 1,
+    kOpenComStart = 2,
+    kOpenGraph = 3,
+    kOpenDeviceEnumerator = 4,
+    kOpenCategory = 5,
+    kOpenDisplayName = 6,
+    kOpenAddCamera = 7,
+    kOpenNoCamera = 8,
+    kOpenBuilder = 9,
+    kOpenStreamConfig = 10,
+    kOpenFormat = 11,
+    kOpenGrabber = 12,
+    kOpenGrabberType = 13,
+    kOpenAddGrabber = 14,
+    kOpenConnect = 15,
+    kOpenBufferSamples = 16,
+    kOpenOneShot = 17,
+    kOpenMediaControl = 18,
+    kOpenRun = 19,
+    kOpenCallback = 20,
+    kOpenNoFrame = 21,
+    kOpenNoUsableFormat = 24,
+};
+struct OpenResultRow {
+    int code;
+    const char *meaning;
+    bool retried;
+};
+// The row of a result; NULL for a number that is none.
+const OpenResultRow *OpenResultOf(int code);
+
 // 100-nanosecond units per frame: floor(10,000,000 / rate + 0.5).
 int64_t AverageTimePerFrame(double frameRate);
 

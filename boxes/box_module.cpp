@@ -44,10 +44,16 @@ static void ServeOpenButtonBox(RequestMailboxRecord &m)
     TVX_OpenButtonBox(m.x, m.y, m.width, m.height);
 }
 
+// The whole caption: 255 characters of double-byte text are up to 510 bytes.
 static std::string TextOf(HWND control)
 {
-    char text[256];
-    GetWindowTextAnsi(control, text, sizeof text);
+    int length = GetWindowTextLengthW(control);
+    std::wstring wide((size_t)length + 1, L'\0');
+    length = GetWindowTextW(control, &wide[0], length + 1);
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), length, NULL, 0, NULL, NULL);
+    std::string text((size_t)(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), length, &text[0], bytes, NULL, NULL);
     return text;
 }
 

@@ -208,9 +208,9 @@ LRESULT CALLBACK ButtonBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             ShowOneItemMenu(window, kCmdDestroyButtonBox, "&Destroy\tCtrl+Q");
         return 0;
     case WM_CLOSE: DestroyButtonBox(); return 0;
-    case WM_DESTROY: return 0;
-    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
-    case WM_MOVE: UpdateSnapRects(); return 0;
+    case WM_DESTROY:
+    case WM_MOVING:
+    case WM_MOVE: return SnapWindowMessage(window, message, lParam);
     default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -228,9 +228,9 @@ LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             ShowOneItemMenu(window, kCmdDestroyInputBox, "Destroy");
         return 0;
     case WM_CLOSE: DestroyInputBox(); return 0;
-    case WM_DESTROY: return 0;
-    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
-    case WM_MOVE: UpdateSnapRects(); return 0;
+    case WM_DESTROY:
+    case WM_MOVING:
+    case WM_MOVE: return SnapWindowMessage(window, message, lParam);
     default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

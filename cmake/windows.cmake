@@ -32,7 +32,7 @@ endif()
 tvx_folder_library(tvx_runtime
     SOURCES runtime/rules.cpp runtime/helpers.cpp runtime/mailbox.cpp runtime/main_window.cpp
             runtime/modal.cpp runtime/modules.cpp runtime/drawing_state.cpp runtime/startup.cpp
-            runtime/snapping.cpp runtime/snap_rules.cpp
+            runtime/snapping.cpp runtime/snap_rules.cpp runtime/clipboard_block.cpp
             runtime/worker.cpp
     LINKS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
 tvx_folder_library(tvx_text

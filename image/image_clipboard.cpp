@@ -14,60 +14,45 @@
 #include "image/image_store.h"
 #include "imageops/imageops.h"
 #include "runtime/runtime.h"
+#include "runtime/clipboard_block.h"
 #include "runtime/scoped.h"
 
 static bool InUse(int index) { return (unsigned)index < 256 && ImageTable[index].inUse; }
 
-void CopyImageToClipboard(int index)
+bool CopyImageToClipboard(int index)
 {
     if (!InUse(index))
-        return;
+        return false;
     const ImageRecord &r = ImageTable[index];
-    bool failed = false;
-    {
-        OpenedClipboard clipboard;
-        if (!clipboard.ok())
-            return;
-        EmptyClipboard();
-        size_t rowBytes = ((size_t)(r.bits == 32 ? 3 * r.width : r.width) + 3) & ~(size_t)3;
-        size_t tableBytes = r.bits == 8 ? 1024 : 0;
-        size_t total = sizeof(BITMAPINFOHEADER) + tableBytes + rowBytes * (size_t)r.height;
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, total);
-        if (block == NULL) {
-            failed = true;
-        } else {
-            {
-                GlobalBytes<BITMAPINFOHEADER> header(block);
-                if (header.get() == NULL) {
-                    GlobalFree(block);
-                    return;
-                }
-                memset(header.get(), 0, sizeof(BITMAPINFOHEADER));
-                header.get()->biSize = sizeof(BITMAPINFOHEADER);
-                header.get()->biWidth = r.width;
-                header.get()->biHeight = r.height;   // bottom-up
-                header.get()->biPlanes = 1;
-                header.get()->biBitCount = (WORD)(r.bits == 32 ? 24 : 8);
-                uint8_t *rows = (uint8_t *)header.get() + sizeof(BITMAPINFOHEADER) + tableBytes;
-                // GDI converts the pixels; the bitmap it reads must not be selected meanwhile.
-                SelectedObject out(r.memoryDC, r.previousBitmap);
-                GetDIBits(r.memoryDC, r.dib, 0, (UINT)r.height, rows, (BITMAPINFO *)header.get(),
-                          DIB_RGB_COLORS);
-            }
-            if (SetClipboardData(CF_DIB, block) == NULL)
-                GlobalFree(block);
-        }
-    }
-    // The box comes after the clipboard is closed again: every other program waits for it.
-    if (failed)
+    size_t rowBytes = ((size_t)(r.bits == 32 ? 3 * r.width : r.width) + 3) & ~(size_t)3;
+    size_t tableBytes = r.bits == 8 ? 1024 : 0;
+    size_t total = sizeof(BITMAPINFOHEADER) + tableBytes + rowBytes * (size_t)r.height;
+    HGLOBAL block = FilledGlobalBlock(total, [&](void *bytes) {
+        BITMAPINFOHEADER *header = (BITMAPINFOHEADER *)bytes;
+        memset(header, 0, sizeof *header);
+        header->biSize = sizeof(BITMAPINFOHEADER);
+        header->biWidth = r.width;
+        header->biHeight = r.height;   // bottom-up
+        header->biPlanes = 1;
+        header->biBitCount = (WORD)(r.bits == 32 ? 24 : 8);
+        uint8_t *rows = (uint8_t *)bytes + sizeof(BITMAPINFOHEADER) + tableBytes;
+        // GDI converts the pixels; the bitmap it reads must not be selected meanwhile.
+        SelectedObject out(r.memoryDC, r.previousBitmap);
+        GetDIBits(r.memoryDC, r.dib, 0, (UINT)r.height, rows, (BITMAPINFO *)header,
+                  DIB_RGB_COLORS);
+    });
+    if (block == NULL) {
         TVX_Pause("No enough memory for copy");
+        return false;
+    }
+    return PutClipboardBlock(CF_DIB, block) == kClipboardPut;
 }
 
 void CutImage(int index)
 {
-    if (!InUse(index))
+    // A picture that did not reach the clipboard would be lost: it stays.
+    if (!InUse(index) || !CopyImageToClipboard(index))
         return;
-    CopyImageToClipboard(index);
     ClearImage(index);
     InvalidateRect(ImageTable[index].window, NULL, FALSE);
 }

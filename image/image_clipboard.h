@@ -6,8 +6,8 @@
 
 // The image as a bottom-up DIB: 24 bits for a 32-bit image, 8 bits with its 256 colours for an
 // 8-bit one. Nothing when the clipboard is busy; a box when there is not the memory.
-void CopyImageToClipboard(int index);
-void CutImage(int index);   // the copy, then the image cleared to black
+bool CopyImageToClipboard(int index);   // whether the picture is on the clipboard now
+void CutImage(int index);   // the copy, then, when it is there, the image cleared to black
 // The clipboard's picture (a DIB, a PNG or a bitmap) as a new bitmap the caller deletes, or NULL. An indexed picture's colour
 // table goes to colors (256 entries) and its entry count to count.
 HBITMAP ReadClipboardBitmap(RGBQUAD *colors, int *count);

@@ -173,21 +173,3 @@ bool PixelBytes(int w, int h, int bits, size_t *bytes)
     *bytes = (size_t)total;
     return true;
 }
-
-int NextTextCode(const char **text)
-{
-    const unsigned char *p = (const unsigned char *)*text;
-    if (p[0] == 0)
-        return -1;
-    bool lead = (p[0] >= 0x81 && p[0] <= 0x9F) || (p[0] >= 0xE0 && p[0] <= 0xFC);
-    if (!lead) {
-        *text += 1;
-        return p[0];
-    }
-    if (p[1] == 0) {
-        *text += 1;   // a lead byte at the end: the text ends there
-        return -1;
-    }
-    *text += 2;
-    return p[0] * 256 + p[1];
-}

@@ -65,9 +65,5 @@ constexpr uint64_t kMaxPixelBytes = 256ull << 20;
 // false when w or h is not positive or the size is over kMaxPixelBytes.
 bool PixelBytes(int w, int h, int bits, size_t *bytes);
 
-// The next character code of system code page text, and the text moved past it: a lead byte
-// (0x81 to 0x9F, 0xE0 to 0xFC) with its trail byte as lead x 256 + trail, any other byte alone.
-// -1 at the terminating zero, and for a lead byte the text ends after.
-int NextTextCode(const char **text);
 
 #endif

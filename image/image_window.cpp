@@ -138,10 +138,10 @@ static void OnDropFiles(HWND window, HDROP drop)
 LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-    case WM_DESTROY: return 0;
-    case WM_MOVE: UpdateSnapRects(); return 0;
-    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
+    case WM_CREATE: return 0;
+    case WM_DESTROY:
+    case WM_MOVE:
+    case WM_MOVING: return SnapWindowMessage(window, message, lParam);
     case WM_PAINT: {
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);

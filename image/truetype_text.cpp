@@ -4,6 +4,8 @@
 // thread deletes it after the worker has ended. Every change makes the new font before the old one
 // goes, so there is always a font to draw with.
 #include <windows.h>
+
+#include <string>
 #include <commdlg.h>
 
 #include "image/image_rules.h"
@@ -70,12 +72,34 @@ int SetTrueTypeCellSize(int width, int height)
     return 0;
 }
 
+static void DrawUnits(const wchar_t *units, int count);
+
+// The text is read as the system code page gives it (double-byte in 932, single bytes in 1252,
+// up to four bytes in UTF-8): every character it names is drawn.
 void DrawTrueTypeText(const char *text)
 {
     if (text == NULL)
         return;
-    for (int code; (code = NextTextCode(&text)) >= 0;)
-        DrawTrueTypeChar(code);
+    // A lead byte without its trail ends the text.
+    const char *end = text;
+    while (*end != 0 && !(IsDBCSLeadByte((BYTE)*end) && end[1] == 0))
+        end += IsDBCSLeadByte((BYTE)*end) ? 2 : 1;
+    int bytes = (int)(end - text);
+    int length = bytes == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text, bytes, NULL, 0);
+    if (length <= 0)
+        return;
+    std::wstring wide((size_t)length + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, bytes, &wide[0], length);
+    for (int i = 0; i < length; i++) {
+        wchar_t unit = wide[(size_t)i];
+        if (unit < 32) {
+            DrawTrueTypeChar(unit);
+            continue;
+        }
+        bool pair = IS_HIGH_SURROGATE(unit) && i + 1 < length && IS_LOW_SURROGATE(wide[(size_t)i + 1]);
+        DrawUnits(&wide[(size_t)i], pair ? 2 : 1);
+        i += pair ? 1 : 0;
+    }
 }
 
 static void Style(int code)
@@ -104,27 +128,36 @@ void DrawTrueTypeChar(int code)
         }
         return;
     }
-    if ((unsigned)CurrentImage >= 256 || !ImageTable[CurrentImage].inUse)
-        return;
     char bytes[2];
     int count = 0;
     if (code > 0xFF)
         bytes[count++] = (char)(code >> 8);
     bytes[count++] = (char)code;
-    wchar_t unit;
-    if (MultiByteToWideChar(CP_ACP, 0, bytes, count, &unit, 1) != 1)
+    wchar_t units[2];
+    int made = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, count, units, 2);
+    if (made == 1)
+        DrawUnits(units, 1);
+}
+
+// One character (a surrogate pair counts as one) at the cursor, which then moves past it.
+static void DrawUnits(const wchar_t *units, int count)
+{
+    if ((unsigned)CurrentImage >= 256 || !ImageTable[CurrentImage].inUse)
         return;
     HDC dc = ImageTable[CurrentImage].memoryDC;
     SetTextColor(dc, RGB(tvx_tttc >> 16 & 0xFF, tvx_tttc >> 8 & 0xFF, tvx_tttc & 0xFF));
     SetBkMode(dc, TRANSPARENT);
     SelectedObject font(dc, CurrentFont());
-    TextOutW(dc, TextCursor.x, TextCursor.y - cellHeight + 1, &unit, 1);
+    TextOutW(dc, TextCursor.x, TextCursor.y - cellHeight + 1, units, count);
     ABC abc;
     INT width;
-    if (GetCharABCWidthsW(dc, unit, unit, &abc))
+    SIZE extent;
+    if (count == 1 && GetCharABCWidthsW(dc, units[0], units[0], &abc))
         TextCursor.x += abc.abcA + (int)abc.abcB + abc.abcC;
-    else if (GetCharWidth32W(dc, unit, unit, &width))
+    else if (count == 1 && GetCharWidth32W(dc, units[0], units[0], &width))
         TextCursor.x += width;
+    else if (GetTextExtentPoint32W(dc, units, count, &extent))
+        TextCursor.x += extent.cx;
     GdiFlush();
 }
 

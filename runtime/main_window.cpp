@@ -136,9 +136,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: OnCreate(window); return 0;
     // The close box and Alt+F4 end the program like Exit, so the application's exit hook runs.
     case WM_CLOSE: RunExitSequence(); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    case WM_MOVE: UpdateSnapRects(); return 0;
-    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
+    case WM_DESTROY:
+        SnapWindowMessage(window, message, lParam);
+        PostQuitMessage(0);
+        return 0;
+    case WM_MOVE:
+    case WM_MOVING: return SnapWindowMessage(window, message, lParam);
     case WM_RBUTTONDOWN:
     case WM_NCRBUTTONDOWN: OnRightButton(window); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;

@@ -130,8 +130,12 @@ void ServeRequest(void);
 bool DeferWhileSending(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Edge snapping of library windows dragged with Ctrl: the table is rebuilt whenever a library
-// window is made, moved or resized; every window passes its moving rectangle through the snap.
-void UpdateSnapRects(void);
+// window is made, moved, resized or destroyed (leaving is left out of it); every window passes
+// its moving rectangle through the snap.
+void UpdateSnapRects(HWND leaving = NULL);
 void SnapMovingRect(RECT *proposed, HWND window);
+// The messages every library window answers alike for snapping (WM_MOVING, WM_MOVE, WM_DESTROY):
+// each window procedure hands them here. Returns 0, the messages' answer.
+LRESULT SnapWindowMessage(HWND window, UINT message, LPARAM lParam);
 
 #endif

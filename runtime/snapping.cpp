@@ -30,13 +30,14 @@ std::vector<LayoutWindow> DescribeLibraryWindows(bool details)
     return windows;
 }
 
-void UpdateSnapRects(void)
+void UpdateSnapRects(HWND leaving)
 {
     SnapTable built;
     ResetSnapTable(&built, FullScreenWidth, FullScreenHeight + GetSystemMetrics(SM_CYCAPTION));
     for (const LayoutWindow &w : DescribeLibraryWindows(false))
-        AddSnapRect(&built, RectOf((HWND)w.window));
-    if (MainWindow != NULL)
+        if ((HWND)w.window != leaving)
+            AddSnapRect(&built, RectOf((HWND)w.window));
+    if (MainWindow != NULL && MainWindow != leaving)
         AddSnapRect(&built, RectOf(MainWindow));
     std::lock_guard<std::mutex> hold(SnapLock);
     Snaps = built;
@@ -56,4 +57,16 @@ void SnapMovingRect(RECT *proposed, HWND window)
                                       proposed->bottom},
                                      RectOf(window), GetKeyState(VK_CONTROL) < 0);
     *proposed = {moved.left, moved.top, moved.right, moved.bottom};
+}
+
+LRESULT SnapWindowMessage(HWND window, UINT message, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); break;
+    case WM_MOVE: UpdateSnapRects(); break;
+    // A closed window's slot may still be in use while it is destroyed: its edges go now.
+    case WM_DESTROY: UpdateSnapRects(window); break;
+    default: break;
+    }
+    return 0;
 }

@@ -1,6 +1,7 @@
 // picture.cpp - the test cameras' moving test picture.
 #include "testcam/picture.h"
 
+#include <cmath>
 #include <cstddef>
 
 uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y)
@@ -31,4 +32,20 @@ uint32_t ReadFrameNumber(const uint32_t *topDown)
     for (int bit = 0; bit < 32; bit++)
         frame = frame << 1 | ((topDown[28 * kCamWidth + bit * 20 + 10] & 0xFF) > 127 ? 1u : 0u);
     return frame;
+}
+
+double PictureMatch(const uint32_t *topDown, int camera)
+{
+    uint32_t frame = ReadFrameNumber(topDown);
+    double sum = 0;
+    for (int y = 0; y < kCamHeight; y++)
+        for (int x = 0; x < kCamWidth; x++) {
+            uint32_t a = topDown[(size_t)y * kCamWidth + x], b = TestPicturePixel(camera, frame, x, y);
+            for (int shift = 0; shift <= 16; shift += 8) {
+                double d = (double)(a >> shift & 0xFF) - (double)(b >> shift & 0xFF);
+                sum += d * d;
+            }
+        }
+    double mse = sum / (kCamWidth * kCamHeight * 3.0);
+    return mse == 0 ? 1000.0 : 10 * std::log10(255.0 * 255.0 / mse);
 }

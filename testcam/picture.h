@@ -16,5 +16,8 @@ uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y);
 void FillTestPicture(uint8_t *sample, int camera, uint32_t frame);
 // Reads the frame number back from a top-down frame of 0x00RRGGBB words.
 uint32_t ReadFrameNumber(const uint32_t *topDown);
+// The peak signal-to-noise ratio of a top-down 640 x 480 frame against the camera's picture of
+// the frame number it carries, in dB (1000 when they are equal).
+double PictureMatch(const uint32_t *topDown, int camera);
 
 #endif

@@ -301,8 +301,6 @@ int CameraIoctl(Camera *c, unsigned long wide, void *arg)
     // Request numbers are 32 bits; callers that pass an int have them sign-extended (Wine's do),
     // and the kernel looks at the low half only.
     uint32_t request = (uint32_t)wide;
-    if (getenv("TVX_V4L2_TRACE"))
-        fprintf(stderr, "v4l2 ioctl %d %x\n", c->index, request);
     switch (request) {
     case VIDIOC_QUERYCAP: {
         v4l2_capability *cap = (v4l2_capability *)arg;
@@ -524,40 +522,33 @@ bool IsBufferMapping(void *address)
 // ----- The calls Wine and libv4l2 make ---------------------------------------------------------
 extern "C" {
 
+// The mode that follows the flags of an open (only read by the system with O_CREAT).
+#define MODE_AFTER(flags)                                                                     \
+    __extension__({                                                                           \
+        va_list args;                                                                         \
+        va_start(args, flags);                                                                \
+        mode_t mode = (mode_t)va_arg(args, int);                                              \
+        va_end(args);                                                                         \
+        mode;                                                                                 \
+    })
+
 int open(const char *path, int flags, ...)
 {
     int camera = CameraOfPath(path);
-    if (camera >= 0)
-        return OpenCamera(camera, flags);
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = (mode_t)va_arg(args, int);
-    va_end(args);
-    return Real().open(path, flags, mode);
+    return camera >= 0 ? OpenCamera(camera, flags) : Real().open(path, flags, MODE_AFTER(flags));
 }
 
 int open64(const char *path, int flags, ...)
 {
     int camera = CameraOfPath(path);
-    if (camera >= 0)
-        return OpenCamera(camera, flags);
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = (mode_t)va_arg(args, int);
-    va_end(args);
-    return Real().open64(path, flags, mode);
+    return camera >= 0 ? OpenCamera(camera, flags) : Real().open64(path, flags, MODE_AFTER(flags));
 }
 
 int openat(int dir, const char *path, int flags, ...)
 {
     int camera = CameraOfPath(path);
-    if (camera >= 0)
-        return OpenCamera(camera, flags);
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = (mode_t)va_arg(args, int);
-    va_end(args);
-    return Real().openat(dir, path, flags, mode);
+    return camera >= 0 ? OpenCamera(camera, flags)
+                       : Real().openat(dir, path, flags, MODE_AFTER(flags));
 }
 
 // Wine lists a webcam only when its node is a character device.

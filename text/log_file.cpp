@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "runtime/runtime.h"
+#include "runtime/clipboard_block.h"
 #include "runtime/scoped.h"
 #include "text/text_window.h"
 
@@ -83,17 +84,10 @@ static HGLOBAL ReadWholeFile(FILE *file)
     rewind(file);
     if (size < 0)
         return NULL;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (SIZE_T)size + 1);
-    if (block == NULL)
-        return NULL;
-    GlobalBytes<char> bytes(block);
-    if (bytes.get() == NULL) {
-        GlobalFree(block);
-        return NULL;
-    }
-    size_t got = fread(bytes.get(), 1, (size_t)size, file);
-    bytes.get()[got] = '\0';
-    return block;
+    return FilledGlobalBlock((size_t)size + 1, [&](void *bytes) {
+        size_t got = fread(bytes, 1, (size_t)size, file);
+        ((char *)bytes)[got] = '\0';
+    });
 }
 
 // The log is read under the log lock, the clipboard is opened only to hand the text over, and
@@ -132,15 +126,9 @@ int TVX_CopyLog(int index)
         TVX_Pause("No enough memory (copy log)");
         return 3;
     }
-    OpenedClipboard clipboard;
-    if (!clipboard.ok()) {
-        GlobalFree(block);
-        return 1;
+    switch (PutClipboardBlock(CF_TEXT, block)) {
+    case kClipboardPut: return 0;
+    case kClipboardBusy: return 1;
+    default: return 3;
     }
-    EmptyClipboard();
-    if (SetClipboardData(CF_TEXT, block) == NULL) {
-        GlobalFree(block);
-        return 3;
-    }
-    return 0;
 }

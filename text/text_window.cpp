@@ -444,12 +444,12 @@ LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     int index = TextWindowIndexOf(window);
     switch (message) {
-    case WM_CREATE:
-    case WM_DESTROY: return 0;
-    case WM_MOVE: UpdateSnapRects(); return 0;
+    case WM_CREATE: return 0;
+    case WM_DESTROY:
+    case WM_MOVE:
+    case WM_MOVING: return SnapWindowMessage(window, message, lParam);
     case WM_SIZE: OnSize(window, lParam); return 0;
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_MOVING: SnapMovingRect((RECT *)lParam, window); return 0;
     default: break;
     }
     if (index < 0)

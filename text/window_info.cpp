@@ -5,6 +5,7 @@
 
 #include "runtime/modules.h"
 #include "runtime/runtime.h"
+#include "runtime/clipboard_block.h"
 #include "runtime/scoped.h"
 #include "text/text_window.h"
 #include "text/window_info_rules.h"
@@ -13,30 +14,11 @@
 // to report) or, with *noMemory set, the block could not.
 static bool PutListing(const std::string &listing, bool *noMemory)
 {
-    *noMemory = false;
-    OpenedClipboard clipboard;
-    if (!clipboard.ok())
-        return false;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, listing.size() + 1);
-    if (block == NULL) {
-        *noMemory = true;
-        return false;
-    }
-    {
-        GlobalBytes<char> bytes(block);
-        if (bytes.get() == NULL) {
-            GlobalFree(block);
-            *noMemory = true;
-            return false;
-        }
-        memcpy(bytes.get(), listing.c_str(), listing.size() + 1);
-    }
-    if (SetClipboardData(CF_TEXT, block) == NULL) {
-        GlobalFree(block);
-        return false;
-    }
-    return true;
+    HGLOBAL block = FilledGlobalBlock(listing.size() + 1, [&](void *bytes) {
+        memcpy(bytes, listing.c_str(), listing.size() + 1);
+    });
+    *noMemory = block == NULL;
+    return block != NULL && PutClipboardBlock(CF_TEXT, block) == kClipboardPut;
 }
 
 void PrintWindowInfo(int index)

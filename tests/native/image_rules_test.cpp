@@ -240,16 +240,3 @@ TEST(ImageMenuRules, ChecksCompareTheZoomExactlyAndDepthsOfferTheirItems)
         EXPECT_EQ(c.checked, ImageItemChecked(c.rule, c.zoom)) << c.rule << " " << c.zoom;
     }
 }
-
-TEST(TextCodes, DoubleByteCharactersAreOneCode)
-{
-    const char *text = "A\x82\xa0" "B\x80\xa0\xe0\x40";
-    std::vector<int> codes;
-    for (int code; (code = NextTextCode(&text)) >= 0;)
-        codes.push_back(code);
-    // 0x80 and 0xA0 are no lead bytes; 0xE0 is.
-    EXPECT_EQ((std::vector<int>{'A', 0x82A0, 'B', 0x80, 0xA0, 0xE040}), codes);
-    const char *cut = "x\x9f";
-    EXPECT_EQ('x', NextTextCode(&cut));
-    EXPECT_EQ(-1, NextTextCode(&cut)) << "a lead byte without its trail ends the text";
-}

@@ -592,6 +592,25 @@ TEST(Clipboard, CopyCutAndPaste)
             EXPECT_EQ(255 - 9, dib[40 + 9 * 4 + 2]);
             EXPECT_EQ(9, dib[40 + 1024 + 4]) << "bottom-up: (4, 1) in the first stored row";
             EXPECT_EQ(0, ImagePixels8[1][8 + 4]);
+            // A Cut whose copy cannot reach the clipboard (another thread holds it) keeps the
+            // picture.
+            ImagePixels8[1][8 + 4] = 9;
+            std::atomic<int> held{0};
+            std::thread holder([&] {
+                HWND own = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+                held = OpenClipboard(own) ? 1 : -1;
+                while (held == 1)
+                    Sleep(1);
+                CloseClipboard();
+                DestroyWindow(own);
+            });
+            while (held == 0)
+                Sleep(1);
+            ASSERT_EQ(1, held.load());
+            SendMessageW(ImageTable[1].window, WM_COMMAND, 1011, 0);
+            held = 2;
+            holder.join();
+            EXPECT_EQ(9, ImagePixels8[1][8 + 4]);
         });
         // Ctrl+V: a foreign picture at (0, 0), clipped at the image's edges.
         CallOnWorker([] {
@@ -803,6 +822,33 @@ TEST(Snapping, LibraryWindowsSnapToTheScreenAndEachOther)
             RECT under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
             EXPECT_EQ(text.bottom, under.top);
             EXPECT_EQ(text.left, under.left);
+            // Closed, its edges are gone: nothing to snap to there any more.
+            SendMessageW(TextWindow[0].window, WM_CLOSE, 0, 0);
+            under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
+            EXPECT_EQ(text.bottom - 3, under.top);
+            EXPECT_EQ(text.left + 2, under.left);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
+
+// Run with a single-byte system code page (wine.TrueType.AnotherCodePage sets the locale):
+// bytes that would be lead bytes in 932 are characters of their own, and each is drawn.
+TEST(TrueType, DISABLED_TextOfAnotherCodePage)
+{
+    ASSERT_NE(932u, GetACP());
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "tt", 0, 0, 240, 120, 100));
+            TVX_SelectImage(0);
+            TextCursor = {0, 60, 0};
+            SetTrueTypeCellSize(20, 20);
+            DrawTrueTypeText("\xe9\xe9");   // two e-acute in 1252
+            int afterTwo = TextCursor.x;
+            EXPECT_GT(afterTwo, 0);
+            EXPECT_GT(InkCount(0, 0, afterTwo / 2), 0);
+            EXPECT_GT(InkCount(0, afterTwo / 2, afterTwo), 0);
         });
     });
     EXPECT_EQ(0, code);
@@ -839,6 +885,14 @@ TEST(WindowInfo, OneTextWindowAndTheColoursAfter)
                       ClipboardText());
             EXPECT_EQ(0x123456u, TextWindow[0].text_color) << "printing goes on as before";
             EXPECT_EQ(0x654321u, TextWindow[0].back_color);
+            // A caption of 200 double-byte characters (400 bytes) is listed whole.
+            std::string title;
+            for (int i = 0; i < 200; i++)
+                title += "\x82\xa0";
+            TVX_OpenButtonBox(0, 0, 2, 1);
+            TVX_SetButtonBoxTitle(1, title.c_str());
+            SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
+            EXPECT_NE(std::string::npos, ClipboardText().find("\"" + title + "\""));
         });
     });
     EXPECT_EQ(0, code);
