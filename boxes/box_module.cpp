@@ -6,6 +6,7 @@
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
+#include "text/window_info_rules.h"
 
 static void OnInputBoxPrompt(void)
 {
@@ -32,16 +33,35 @@ static void OnButtonBoxPrompt(void)
     RequestOpenButtonBox(nx, ny);
 }
 
-static void ServeOpenInputBox(RequestMailboxRecord &m)
+// The box's size: items of the input box, columns and rows of the button box.
+struct BoxRequest {
+    int a, b;
+};
+
+void RequestOpenInputBox(int count)
 {
-    DestroyInputBox();
-    TVX_OpenInputBox(m.x, m.y, m.index);
+    BoxRequest r = {count, 0};
+    SendRequest(kRequestOpenInputBox, &r);
 }
 
-static void ServeOpenButtonBox(RequestMailboxRecord &m)
+void RequestOpenButtonBox(int nx, int ny)
 {
+    BoxRequest r = {nx, ny};
+    SendRequest(kRequestOpenButtonBox, &r);
+}
+
+// Both boxes are made anew at the screen's origin.
+static void ServeOpenInputBox(void *request)
+{
+    DestroyInputBox();
+    TVX_OpenInputBox(0, 0, ((BoxRequest *)request)->a);
+}
+
+static void ServeOpenButtonBox(void *request)
+{
+    const BoxRequest &r = *(BoxRequest *)request;
     DestroyButtonBox();
-    TVX_OpenButtonBox(m.x, m.y, m.width, m.height);
+    TVX_OpenButtonBox(0, 0, r.a, r.b);
 }
 
 // The whole caption: 255 characters of double-byte text are up to 510 bytes.
@@ -107,8 +127,8 @@ static const WindowClassRow kBoxClasses[] = {
     {L"tvx_bb", ButtonBoxProc, CS_OWNDC | CS_DBLCLKS, NULL},
 };
 static const MainCommandRow kBoxCommands[] = {
-    {kCmdInputBox, OnInputBoxPrompt},
-    {kCmdButtonBox, OnButtonBoxPrompt},
+    {{kCmdInputBox, "Input Box", 8, 1, 0}, OnInputBoxPrompt},
+    {{kCmdButtonBox, "Button Box", 9, 1, 0}, OnButtonBoxPrompt},
 };
 static const RequestRow kBoxRequests[] = {
     {kRequestOpenInputBox, ServeOpenInputBox},

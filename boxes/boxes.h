@@ -54,4 +54,12 @@ enum {
     kCmdDestroyButtonBox = 1050,
 };
 
+// The main thread's requests that the worker make a box anew at the screen's origin; each waits
+// until it is served.
+enum { kRequestOpenInputBox = 9006, kRequestOpenButtonBox = 9007 };
+// The main window's commands that make the boxes.
+enum { kCmdInputBox = 1044, kCmdButtonBox = 1051 };
+void RequestOpenInputBox(int count);
+void RequestOpenButtonBox(int nx, int ny);
+
 #endif

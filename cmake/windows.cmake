@@ -31,12 +31,12 @@ endif()
 
 tvx_folder_library(tvx_runtime
     SOURCES runtime/rules.cpp runtime/helpers.cpp runtime/mailbox.cpp runtime/main_window.cpp
-            runtime/modal.cpp runtime/modules.cpp runtime/drawing_state.cpp runtime/startup.cpp
+            runtime/modal.cpp runtime/modules.cpp runtime/startup.cpp
             runtime/snapping.cpp runtime/snap_rules.cpp runtime/clipboard_block.cpp
             runtime/worker.cpp
     LINKS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
 tvx_folder_library(tvx_text
-    SOURCES text/text_rules.cpp text/window_info_rules.cpp text/window_info.cpp text/console.cpp text/input.cpp text/log_file.cpp text/print.cpp
+    SOURCES text/drawing_state.cpp text/text_rules.cpp text/window_info_rules.cpp text/window_info.cpp text/console.cpp text/input.cpp text/log_file.cpp text/print.cpp
             text/text_window.cpp text/text_module.cpp
     LINKS tvx_runtime)
 # Image and box prompts print and read in text windows.
@@ -55,7 +55,7 @@ tvx_folder_library(tvx_boxes
     SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp
     LINKS tvx_text tvx_runtime)
 tvx_folder_library(torvex
-    SOURCES runtime/library_modules.cpp
+    SOURCES library/library_modules.cpp
     LINKS tvx_image tvx_boxes tvx_text tvx_runtime)
 
 # The layering, checked at every build: the runtime links alone, the text windows with the

@@ -7,6 +7,7 @@
 
 #include <gdiplus.h>
 
+#include "image/image_module.h"
 #include "image/image_store.h"
 #include "runtime/modules.h"
 #include "runtime/rules.h"
@@ -15,6 +16,7 @@
 #include "image/truetype_text.h"
 #include "imageops/imageops.h"
 #include "text/text_window.h"
+#include "text/window_info_rules.h"
 
 static void OnPaste(void)
 {
@@ -129,23 +131,66 @@ static void OnDropFiles(HDROP drop)
     DragFinish(drop);
 }
 
-static void ServeCreateImage(RequestMailboxRecord &m)
+// The arguments and result of one request, from the main thread's sender to the worker.
+struct ImageRequest {
+    int index;
+    const char *name;
+    int width, height, bits;
+    const wchar_t *path;
+    HBITMAP bitmap;
+    int result;
+};
+
+int RequestCreateImage(int index, const char *name, int width, int height, int bits)
 {
-    m.result = (unsigned)m.index >= 256
-                   ? 4
-                   : TVX_CreateImageEx(m.index, m.name, m.x, m.y, m.width, m.height, m.zoom, m.bits);
+    ImageRequest r = {index, name, width, height, bits, NULL, NULL, 4};
+    return SendRequest(kRequestCreateImage, &r) ? r.result : 4;
 }
 
-static void ServeRedrawImage(RequestMailboxRecord &m) { TVX_RefreshImage(m.index); }
-
-static void ServeLoadImageFile(RequestMailboxRecord &m)
+void RequestRedrawImage(int index)
 {
-    TVX_SelectImage(m.index);
-    m.result = LoadImageFileW(m.path, m.x, m.y);
+    ImageRequest r = {index, NULL, 0, 0, 0, NULL, NULL, 0};
+    SendRequest(kRequestRedrawImage, &r);
+}
+
+int RequestLoadImageFile(int index, const wchar_t *path)
+{
+    ImageRequest r = {index, NULL, 0, 0, 0, path, NULL, 4};
+    return SendRequest(kRequestLoadImageFile, &r) ? r.result : 4;
+}
+
+void RequestPasteBitmap(HBITMAP bitmap)
+{
+    // When the worker never gets the request, the bitmap is deleted here.
+    ImageRequest r = {0, NULL, 0, 0, 0, NULL, bitmap, 0};
+    if (!SendRequest(kRequestPasteBitmap, &r))
+        DeleteObject(bitmap);
+}
+
+// Made at the default place (-1, -1) and zoom 100.
+static void ServeCreateImage(void *request)
+{
+    ImageRequest &r = *(ImageRequest *)request;
+    r.result = (unsigned)r.index >= 256
+                   ? 4
+                   : TVX_CreateImageEx(r.index, r.name, -1, -1, r.width, r.height, 100, r.bits);
+}
+
+static void ServeRedrawImage(void *request) { TVX_RefreshImage(((ImageRequest *)request)->index); }
+
+// Loaded at the image's origin.
+static void ServeLoadImageFile(void *request)
+{
+    ImageRequest &r = *(ImageRequest *)request;
+    TVX_SelectImage(r.index);
+    r.result = LoadImageFileW(r.path, 0, 0);
     TVX_SelectPreviousImage();
 }
 
-static void ServePasteBitmap(RequestMailboxRecord &m) { BlitBitmapToCurrentImage(m.bitmap); }
+static void ServePasteBitmap(void *request)
+{
+    BlitBitmapToCurrentImage(((ImageRequest *)request)->bitmap);
+}
 
 static void ResetImages(void)
 {
@@ -189,8 +234,8 @@ static const WindowClassRow kImageClasses[] = {
     {L"tvx_iw", ImageWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
 };
 static const MainCommandRow kImageCommands[] = {
-    {kCmdPaste, OnPaste},
-    {kCmdImageWindow, OnImageWindowPrompt},
+    {{kCmdPaste, "Paste\tCtrl+V", 0, 1, 'V'}, OnPaste},
+    {{kCmdImageWindow, "Image Window", 6, 1, 0}, OnImageWindowPrompt},
 };
 static const RequestRow kImageRequests[] = {
     {kRequestCreateImage, ServeCreateImage},

@@ -173,3 +173,16 @@ bool PixelBytes(int w, int h, int bits, size_t *bytes)
     *bytes = (size_t)total;
     return true;
 }
+
+int CreateInNextFreeSlot(int *cursor, int (*create)(int slot, void *context), void *context)
+{
+    while (*cursor < 256) {
+        int slot = (*cursor)++;
+        int result = create(slot, context);
+        if (result == 0)
+            return slot;
+        if (result != 1)
+            return -1;
+    }
+    return -1;
+}

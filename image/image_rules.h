@@ -66,4 +66,9 @@ constexpr uint64_t kMaxPixelBytes = 256ull << 20;
 bool PixelBytes(int w, int h, int bits, size_t *bytes);
 
 
+// Walks image slots from *cursor for one dropped file: create(slot) is tried and the cursor
+// advanced until a creation gives 0 (that slot is returned), gives anything but 1 ("slot in use")
+// or the cursor reaches 256 (-1 is returned).
+int CreateInNextFreeSlot(int *cursor, int (*create)(int slot, void *context), void *context);
+
 #endif

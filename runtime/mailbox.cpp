@@ -3,7 +3,7 @@
 #include "runtime/modules.h"
 #include "runtime/runtime.h"
 
-RequestMailboxRecord RequestMailbox = {{0}, {1}, 0, NULL, 0, 0, 0, 0, 0, 0, NULL, NULL, 0};
+RequestMailboxRecord RequestMailbox = {{0}, {1}, NULL};
 
 // Pumps the main thread's messages once and sleeps until more arrive or a millisecond passes,
 // so that a wait keeps the main window alive without spinning a core.
@@ -45,13 +45,11 @@ static void PostDeferred(void)
     DeferredCount = 0;
 }
 
-// Waits for the free slot, then writes the request's fields (fill), done, and the code last,
-// and waits for the worker to serve it. After Exit no wait begins and a running wait ends: the
-// worker serves nothing more. When Exit ran inside the wait, the worker has already ended, so
-// nothing reads the request's fields after the sender returns. Returns false when the request
-// was not served.
-template <typename Fill>
-static bool Send(int code, Fill fill)
+// Waits for the free slot, then writes the request, done, and the code last, and waits for the
+// worker to serve it. After Exit no wait begins and a running wait ends: the worker serves nothing
+// more. When Exit ran inside the wait, the worker has already ended, so nothing reads the request
+// after the sender returns.
+bool SendRequest(int code, void *request)
 {
     if (Sending)
         return false;
@@ -60,7 +58,7 @@ static bool Send(int code, Fill fill)
     while (RequestMailbox.code.load(std::memory_order_acquire) != 0 && QuitState.load() == 0)
         WaitStep();
     if (QuitState.load() == 0) {
-        fill(RequestMailbox);
+        RequestMailbox.request = request;
         RequestMailbox.done.store(0, std::memory_order_relaxed);
         RequestMailbox.code.store(code, std::memory_order_release);
         while (RequestMailbox.done.load(std::memory_order_acquire) == 0 && QuitState.load() == 0)
@@ -70,74 +68,6 @@ static bool Send(int code, Fill fill)
     Sending = false;
     PostDeferred();
     return served;
-}
-
-int RequestCreateImage(int index, const char *name, int width, int height, int bits)
-{
-    bool served = Send(kRequestCreateImage, [&](RequestMailboxRecord &m) {
-        m.index = index;
-        m.name = name;
-        m.x = -1;
-        m.y = -1;
-        m.width = width;
-        m.height = height;
-        m.zoom = 100;
-        m.bits = bits;
-    });
-    return served ? RequestMailbox.result : 4;
-}
-
-void RequestRedrawImage(int index)
-{
-    Send(kRequestRedrawImage, [&](RequestMailboxRecord &m) { m.index = index; });
-}
-
-int RequestLoadImageFile(int index, const wchar_t *path)
-{
-    bool served = Send(kRequestLoadImageFile, [&](RequestMailboxRecord &m) {
-        m.index = index;
-        m.path = path;
-        m.x = 0;
-        m.y = 0;
-    });
-    return served ? RequestMailbox.result : 4;
-}
-
-void RequestPasteBitmap(HBITMAP bitmap)
-{
-    // The worker deletes the bitmap after copying it; when it never gets the request, do it here.
-    if (!Send(kRequestPasteBitmap, [&](RequestMailboxRecord &m) { m.bitmap = bitmap; }))
-        DeleteObject(bitmap);
-}
-
-void RequestOpenTextWindow(int n)
-{
-    Send(kRequestOpenTextWindow, [&](RequestMailboxRecord &m) {
-        m.x = -1;
-        m.y = -1;
-        m.width = -1;
-        m.height = -1;
-        m.index = n;
-    });
-}
-
-void RequestOpenInputBox(int count)
-{
-    Send(kRequestOpenInputBox, [&](RequestMailboxRecord &m) {
-        m.index = count;
-        m.x = 0;
-        m.y = 0;
-    });
-}
-
-void RequestOpenButtonBox(int nx, int ny)
-{
-    Send(kRequestOpenButtonBox, [&](RequestMailboxRecord &m) {
-        m.width = nx;
-        m.height = ny;
-        m.x = 0;
-        m.y = 0;
-    });
 }
 
 // The worker performs the request through the module that registered its code; a code no module
@@ -150,7 +80,7 @@ void ServeRequest(void)
         const LibraryModule *module = LibraryModuleAt(i);
         for (int r = 0; r < module->requestCount; r++)
             if (module->requests[r].code == code)
-                module->requests[r].serve(m);
+                module->requests[r].serve(m.request);
     }
     m.done.store(1, std::memory_order_release);
     m.code.store(0, std::memory_order_release);

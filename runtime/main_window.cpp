@@ -50,13 +50,26 @@ static void OnCreate(HWND window)
         NameThread(WorkerThreadHandle, L"TORVEX worker");
 }
 
+// The frame's commands and every module's, for the popup and the Ctrl keys.
+static std::vector<MainCommandItem> MainCommands(void)
+{
+    std::vector<MainCommandItem> commands(kFrameCommands, kFrameCommands + 3);
+    for (int m = 0; m < LibraryModuleCount(); m++) {
+        const LibraryModule *module = LibraryModuleAt(m);
+        for (int c = 0; c < module->commandCount; c++)
+            commands.push_back(module->commands[c].item);
+    }
+    return commands;
+}
+
 HMENU BuildMainPopupMenu(void)
 {
     HMENU menu = CreatePopupMenu();
     int running = AppRunning.load();
     int input = InputWindow.load();
-    for (int position = 0; position < kMainPopupItemCount; position++) {
-        const MainPopupItem &item = kMainPopup[position];
+    std::vector<MainCommandItem> layout = MainPopupLayout(MainCommands());
+    for (size_t position = 0; position < layout.size(); position++) {
+        const MainCommandItem &item = layout[position];
         if (item.id == 0)
             InsertMenuSeparator(menu, (UINT)position);
         else
@@ -76,8 +89,11 @@ static void OnRightButton(HWND window)
 static void OnKeyDown(HWND window, WPARAM key)
 {
     switch (MainKeyAction((unsigned)key, GetKeyState(VK_CONTROL) < 0)) {
-    case kMainKeyPostPaste: PostMessageW(window, WM_COMMAND, kCmdPaste, 0); break;
-    case kMainKeyPostWindowInfo: PostMessageW(window, WM_COMMAND, kCmdWindowInfo, 0); break;
+    case kMainKeyCommand:
+        for (const MainCommandItem &command : MainCommands())
+            if (command.key == (unsigned)key)
+                PostMessageW(window, WM_COMMAND, (WPARAM)command.id, 0);
+        break;
     case kMainKeyStart:
         if (!IsModalWaitActive())
             RequestStart();
@@ -113,7 +129,7 @@ static void OnCommand(WPARAM wParam)
     for (int m = 0; m < LibraryModuleCount(); m++) {
         const LibraryModule *module = LibraryModuleAt(m);
         for (int c = 0; c < module->commandCount; c++)
-            if (module->commands[c].id == id)
+            if (module->commands[c].item.id == id)
                 module->commands[c].run();
     }
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "runtime/rules.h"
 #include "runtime/runtime.h"
 #include "runtime/window_layout.h"
 
@@ -16,14 +17,14 @@ struct WindowClassRow {
     HBRUSH background;   // NULL: the system button-face colour
 };
 
-struct MainCommandRow {   // a command of the main window's menu, run on the main thread
-    int id;
+struct MainCommandRow {   // a command of the main window's popup menu, run on the main thread
+    MainCommandItem item;
     void (*run)(void);
 };
 
 struct RequestRow {   // a mailbox request the worker serves for this module
     int code;
-    void (*serve)(RequestMailboxRecord &request);
+    void (*serve)(void *request);   // the module's own record, as its sender gave it
 };
 
 struct LibraryModule {
@@ -51,7 +52,7 @@ void RegisterLibraryModule(const LibraryModule *module);
 int LibraryModuleCount(void);
 const LibraryModule *LibraryModuleAt(int i);
 
-// Every registered module's open windows: images, text windows, the input box, the button box.
+// Every registered module's open windows, in the order of their kinds.
 std::vector<LayoutWindow> DescribeLibraryWindows(bool details);
 
 // Registers every module of the library (the composition, in its own target).

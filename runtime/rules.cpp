@@ -36,9 +36,9 @@ int32_t ElapsedMilliseconds(int32_t now, int32_t since)
 
 int MainKeyAction(unsigned virtualKey, bool ctrlHeld)
 {
+    if (ctrlHeld && virtualKey >= 'A' && virtualKey <= 'Z')
+        return kMainKeyCommand;
     switch (virtualKey) {
-    case 'V': return ctrlHeld ? kMainKeyPostPaste : kMainKeyNothing;
-    case 'W': return ctrlHeld ? kMainKeyPostWindowInfo : kMainKeyNothing;
     case 'S': return ctrlHeld ? kMainKeyNothing : kMainKeyStart;
     case 'C': return ctrlHeld ? kMainKeyNothing : kMainKeyStop;
     case 'X':
@@ -47,22 +47,26 @@ int MainKeyAction(unsigned virtualKey, bool ctrlHeld)
     }
 }
 
-const MainPopupItem kMainPopup[kMainPopupItemCount] = {
-    {kCmdPaste, "Paste\tCtrl+V", 1},
-    {0, nullptr, 0},
-    {kCmdStart, "Start", 1},
-    {kCmdStop, "Stop", 0},
-    {kCmdExit, "E&xit", 0},
-    {0, nullptr, 0},
-    {kCmdImageWindow, "Image Window", 1},
-    {kCmdTextWindow, "Text Window", 1},
-    {kCmdInputBox, "Input Box", 1},
-    {kCmdButtonBox, "Button Box", 1},
-    {0, nullptr, 0},
-    {kCmdWindowInfo, "&Window Info.\tCtrl+W", 1},
+const MainCommandItem kFrameCommands[3] = {
+    {kCmdStart, "Start", 2, 1, 0},
+    {kCmdStop, "Stop", 3, 0, 0},
+    {kCmdExit, "E&xit", 4, 0, 0},
 };
 
-int MainPopupItemState(const MainPopupItem &item, int appRunning, int inputWindow)
+std::vector<MainCommandItem> MainPopupLayout(const std::vector<MainCommandItem> &commands)
+{
+    std::vector<MainCommandItem> byPlace;
+    for (const MainCommandItem &c : commands) {
+        if (c.place < 0)
+            continue;
+        if ((size_t)c.place >= byPlace.size())
+            byPlace.resize((size_t)c.place + 1, MainCommandItem{0, nullptr, 0, 0, 0});
+        byPlace[(size_t)c.place] = c;
+    }
+    return byPlace;
+}
+
+int MainPopupItemState(const MainCommandItem &item, int appRunning, int inputWindow)
 {
     return (item.greyable && (appRunning != 0 || inputWindow != 0)) ? 3 : 0;
 }
@@ -88,19 +92,6 @@ int LeadingInteger(const char *line)
     if (value < INT_MIN)
         return INT_MIN;
     return (int)value;
-}
-
-int CreateInNextFreeSlot(int *cursor, int (*create)(int slot, void *context), void *context)
-{
-    while (*cursor < 256) {
-        int slot = (*cursor)++;
-        int result = create(slot, context);
-        if (result == 0)
-            return slot;
-        if (result != 1)
-            return -1;
-    }
-    return -1;
 }
 
 size_t CopyAnsiCut(char *dst, size_t dstBytes, const char *src, int (*isLeadByte)(unsigned char))

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Status line: a text centred on a 36-character line inside a 64-byte buffer.
 enum { kStatusBufferBytes = 64 };
@@ -20,46 +21,40 @@ enum {
 };
 enum MainKeyActionCode {
     kMainKeyNothing = 0,
-    kMainKeyPostPaste,        // Ctrl+V: post command 1026
-    kMainKeyPostWindowInfo,   // Ctrl+W: post command 1045
-    kMainKeyStart,            // S
-    kMainKeyStop,             // C
-    kMainKeyExit,             // X or Escape
+    kMainKeyCommand,   // Ctrl and a letter: the command whose key it is, if any
+    kMainKeyStart,     // S
+    kMainKeyStop,      // C
+    kMainKeyExit,      // X or Escape
 };
 int MainKeyAction(unsigned virtualKey, bool ctrlHeld);
 
-// Command numbers of the main window.
+// The frame's own commands of the main window; the modules bring the others.
 enum {
     kCmdStart = 1001,
     kCmdExit = 1002,
     kCmdStop = 1003,
-    kCmdPaste = 1026,
-    kCmdImageWindow = 1027,
-    kCmdTextWindow = 1028,
-    kCmdInputBox = 1044,
-    kCmdWindowInfo = 1045,
-    kCmdButtonBox = 1051,
 };
 
-// The main window's popup menu, positions 0 to 11; id 0 is a separator.
-struct MainPopupItem {
+// A command of the main window's popup menu: its place there (places no command takes are
+// separators), whether it is grey while the application runs or a line input is active, and the
+// letter that with Ctrl posts it (0: none).
+struct MainCommandItem {
     int id;
     const char *text;
-    int greyable;   // 1: grey and disabled while the application runs or a line input is active
+    int place;
+    int greyable;
+    unsigned key;
 };
-enum { kMainPopupItemCount = 12 };
-extern const MainPopupItem kMainPopup[kMainPopupItemCount];
+extern const MainCommandItem kFrameCommands[3];   // Start, Stop, Exit
+// The popup's entries in order of place from the commands given, a separator (id 0) for each
+// place between them that none takes.
+std::vector<MainCommandItem> MainPopupLayout(const std::vector<MainCommandItem> &commands);
 // The menu state of an item: 0 enabled, 3 grey and disabled.
-int MainPopupItemState(const MainPopupItem &item, int appRunning, int inputWindow);
+int MainPopupItemState(const MainCommandItem &item, int appRunning, int inputWindow);
 
 // The leading decimal integer of a typed line (C's atoi rule), 0 when there is none.
 // Values beyond the int range are clamped instead of overflowing.
 int LeadingInteger(const char *line);
-
-// Walks image slots from *cursor for one dropped file: create(slot) is tried and the cursor
-// advanced until a creation gives 0 (that slot is returned), gives anything but 1 ("slot in use")
-// or the cursor reaches 256 (-1 is returned).
-int CreateInNextFreeSlot(int *cursor, int (*create)(int slot, void *context), void *context);
 
 // Copies an ANSI string into dst of dstBytes bytes, cut so that no double-byte character is split
 // and always terminated (when dstBytes > 0). Returns the number of bytes copied.

@@ -91,38 +91,20 @@ void RunExitSequence(void);
 int PumpMainMessages(void);
 
 // ----- Request mailbox ------------------------------------------------------------------------
-enum {
-    kRequestCreateImage = 9001,
-    kRequestRedrawImage = 9002,
-    kRequestLoadImageFile = 9003,
-    kRequestPasteBitmap = 9004,
-    kRequestOpenTextWindow = 9005,
-    kRequestOpenInputBox = 9006,
-    kRequestOpenButtonBox = 9007,
-};
-
+// One request at a time from the main thread to the worker. The frame carries a module's request
+// code and the module's own record of arguments and result without looking inside; the module
+// that registered the code serves it (modules.h).
 struct RequestMailboxRecord {
     std::atomic<int> code;   // written last by the sender (release), read by the worker (acquire)
     std::atomic<int> done;   // written by the worker before it clears code
-    int index;
-    const char *name;
-    int x, y;
-    int width, height;
-    int zoom;
-    int bits;
-    const wchar_t *path;   // wide: a dropped name may hold characters the code page has not
-    HBITMAP bitmap;
-    int result;
+    void *request;           // the sending module's record
 };
 extern RequestMailboxRecord RequestMailbox;
 
-int RequestCreateImage(int index, const char *name, int width, int height, int bits);
-void RequestRedrawImage(int index);
-int RequestLoadImageFile(int index, const wchar_t *path);
-void RequestPasteBitmap(HBITMAP bitmap);
-void RequestOpenTextWindow(int n);
-void RequestOpenInputBox(int count);
-void RequestOpenButtonBox(int nx, int ny);
+// Waits for the free slot, hands the request over and waits, pumping the main thread, until the
+// worker has served it. False when it was not served: a send inside another send's wait, or
+// Exit (after which nothing reads the record).
+bool SendRequest(int code, void *request);
 void ServeRequest(void);
 // While a request is being sent (its wait pumps the main thread), keeps a main-window message
 // that would send another and posts it again once the send has ended; false when no send runs

@@ -18,7 +18,7 @@ static SnapRect RectOf(HWND window)
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// The open library windows: images, text windows, the input box, the button box, in that order.
+// The open library windows as the modules describe them, in the order of their kinds.
 std::vector<LayoutWindow> DescribeLibraryWindows(bool details)
 {
     std::vector<LayoutWindow> windows;

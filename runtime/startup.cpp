@@ -7,6 +7,7 @@
 
 #include <gdiplus.h>
 #include "runtime/modules.h"
+#include "runtime/rules.h"
 #include "runtime/runtime.h"
 
 HINSTANCE InstanceHandle = NULL;
@@ -68,9 +69,9 @@ static void ReadStartupDirectories(void)
 static HMENU CreateMainMenuBar(void)
 {
     HMENU bar = CreateMenu();
-    InsertMenuText(bar, 0, 0, 1001, "Start(&S)");
-    InsertMenuText(bar, 1, 0, 1003, "Stop(&C)");
-    InsertMenuText(bar, 2, 0, 1002, "Exit(&X)");
+    InsertMenuText(bar, 0, 0, kCmdStart, "Start(&S)");
+    InsertMenuText(bar, 1, 0, kCmdStop, "Stop(&C)");
+    InsertMenuText(bar, 2, 0, kCmdExit, "Exit(&X)");
     return bar;
 }
 
@@ -86,6 +87,8 @@ int TVX_RunProgram(HINSTANCE instance)
 
     InstanceHandle = instance;
     ReadStartupDirectories();
+    // What the worker may use from its first moment is ready before the main window's creation
+    // starts it.
     for (int m = 0; m < LibraryModuleCount(); m++)
         if (LibraryModuleAt(m)->reset != nullptr)
             LibraryModuleAt(m)->reset();
@@ -94,13 +97,6 @@ int TVX_RunProgram(HINSTANCE instance)
         Gdiplus::GdiplusShutdown(gdiplusToken);
         return 1;
     }
-
-    // What the worker may use from its first moment is ready before the main window's creation
-    // starts it.
-    tvx_tttc = 0xFFFFFF;
-    TextCursor.x = 0;
-    TextCursor.y = 0;
-    TextCursor.left = 0;
 
     ReadFullScreenSize(&FullScreenWidth, &FullScreenHeight);
     MainMenuBar = CreateMainMenuBar();

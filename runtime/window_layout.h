@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-enum LayoutKind { kLayoutImage, kLayoutText, kLayoutInputBox, kLayoutButtonBox };
-
 struct LayoutWindow {
-    int kind;
+    int kind;                  // the describing module's; the frame lists windows in its order
     int slot;                  // image or text-window slot
     void *window;              // the window's handle
     int x, y;                  // the outer top-left corner on the screen

@@ -11,7 +11,7 @@ std::atomic<int> QuitState{0};
 
 enum { kExitWaitMilliseconds = 2000 };
 
-// Whether a module's dialog window (the input box) took the message as dialog navigation.
+// Whether a module's dialog window took the message as dialog navigation.
 static bool IsDialogKey(MSG *message)
 {
     for (int m = 0; m < LibraryModuleCount(); m++) {
@@ -25,7 +25,7 @@ static bool IsDialogKey(MSG *message)
 
 // Dispatches what is pending. A quit message is put back and ends the pump, so that a nested
 // pump (a mailbox wait, a line input) cannot swallow the quit that ends the main loop.
-static int PumpQueue(bool routeInputBox)
+static int PumpQueue(bool routeDialogs)
 {
     MSG message;
     while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
@@ -33,7 +33,7 @@ static int PumpQueue(bool routeInputBox)
             PostQuitMessage((int)message.wParam);
             break;
         }
-        if (routeInputBox && IsDialogKey(&message))
+        if (routeDialogs && IsDialogKey(&message))
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

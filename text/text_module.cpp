@@ -5,6 +5,7 @@
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
+#include "text/window_info_rules.h"
 
 void ShowTextWindowFromMain(int n)
 {
@@ -38,19 +39,28 @@ static void OnWindowInfoCommand(void)
         ShowTextWindowFromMain(0);
     HWND text = TextWindowHandle(CurrentTextWindow);
     if (text != NULL)
-        PostMessageW(text, WM_COMMAND, kCmdWindowInfo, 0);
+        PostMessageW(text, WM_COMMAND, kCmdTextWindowInfo, 0);
 }
 
-static void ServeOpenTextWindow(RequestMailboxRecord &m)
+void RequestOpenTextWindow(int n)
 {
-    if ((unsigned)m.index < kTextWindowSlots)
-        TVX_OpenTextWindow(m.index, m.x, m.y, m.width, m.height);
+    SendRequest(kRequestOpenTextWindow, &n);
+}
+
+// At the default place and size.
+static void ServeOpenTextWindow(void *request)
+{
+    int n = *(int *)request;
+    if ((unsigned)n < kTextWindowSlots)
+        TVX_OpenTextWindow(n, -1, -1, -1, -1);
 }
 
 static void ResetText(void)
 {
     InitTextWindowTable();
     ClearLastInputLine();
+    tvx_tttc = 0xFFFFFF;
+    TextCursor = {0, 0, 0};
 }
 
 static void DescribeTextWindows(std::vector<LayoutWindow> *out, bool details)
@@ -79,8 +89,8 @@ static const WindowClassRow kTextClasses[] = {
     {L"tvx_twi", TextWindowProc, CS_OWNDC, (HBRUSH)GetStockObject(BLACK_BRUSH)},
 };
 static const MainCommandRow kTextCommands[] = {
-    {kCmdTextWindow, OnTextWindowCommand},
-    {kCmdWindowInfo, OnWindowInfoCommand},
+    {{kCmdTextWindow, "Text Window", 7, 1, 0}, OnTextWindowCommand},
+    {{kCmdWindowInfo, "&Window Info.\tCtrl+W", 11, 1, 'W'}, OnWindowInfoCommand},
 };
 static const RequestRow kTextRequests[] = {
     {kRequestOpenTextWindow, ServeOpenTextWindow},

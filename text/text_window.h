@@ -83,4 +83,11 @@ enum {
     kCmdTextDestroy = 1006,
 };
 
+// The main thread's request that the worker open text window n at the default place and size;
+// waits until it is served.
+enum { kRequestOpenTextWindow = 9005 };
+// The main window's commands of the text windows (Window Info prints in the current one).
+enum { kCmdTextWindow = 1028, kCmdWindowInfo = 1045 };
+void RequestOpenTextWindow(int n);
+
 #endif

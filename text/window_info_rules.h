@@ -10,6 +10,10 @@
 
 #include "runtime/window_layout.h"
 
+// The kinds of library window the listing writes, in the order it writes them; the modules that
+// describe their windows give each its kind.
+enum LayoutKind { kLayoutImage, kLayoutText, kLayoutInputBox, kLayoutButtonBox };
+
 // A piece of the summary: in the colours in use (coloured false), or in its own (pushed for it).
 struct InfoPiece {
     bool coloured;

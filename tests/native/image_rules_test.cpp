@@ -240,3 +240,53 @@ TEST(ImageMenuRules, ChecksCompareTheZoomExactlyAndDepthsOfferTheirItems)
         EXPECT_EQ(c.checked, ImageItemChecked(c.rule, c.zoom)) << c.rule << " " << c.zoom;
     }
 }
+
+
+struct SlotTable {
+    int inUse[256];
+    int refuse;   // a slot that refuses with 2 (cannot fit), or -1
+    int calls;
+};
+
+static int CreateInTable(int slot, void *context)
+{
+    SlotTable *t = (SlotTable *)context;
+    t->calls++;
+    if (slot == t->refuse)
+        return 2;
+    if (t->inUse[slot])
+        return 1;
+    t->inUse[slot] = 1;
+    return 0;
+}
+
+TEST(DropSlots, OneCursorServesAllFilesOfADrop)
+{
+    SlotTable table = {};
+    table.refuse = -1;
+    table.inUse[0] = table.inUse[2] = 1;
+    int cursor = 0;
+    EXPECT_EQ(1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(3, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(4, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(5, cursor);
+}
+
+TEST(DropSlots, GivesUpOnRefusalAndAtTheEnd)
+{
+    SlotTable table = {};
+    table.refuse = 1;
+    int cursor = 0;
+    table.inUse[0] = 1;
+    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // slot 1 cannot fit
+    EXPECT_EQ(2, cursor);
+    EXPECT_EQ(2, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // next file goes on
+    for (int i = 0; i < 256; i++)
+        table.inUse[i] = 1;
+    table.calls = 0;
+    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
+    EXPECT_EQ(256, cursor);
+    EXPECT_EQ(253, table.calls);
+    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // no slot 256
+    EXPECT_EQ(253, table.calls);
+}

@@ -60,30 +60,32 @@ TEST(Clock, RoundsDownAndWrapsAt32Bits)
 
 TEST(MainKeys, ActWithAndWithoutCtrl)
 {
-    EXPECT_EQ(kMainKeyPostPaste, MainKeyAction('V', true));
-    EXPECT_EQ(kMainKeyNothing, MainKeyAction('V', false));
-    EXPECT_EQ(kMainKeyPostWindowInfo, MainKeyAction('W', true));
-    EXPECT_EQ(kMainKeyNothing, MainKeyAction('W', false));
-    EXPECT_EQ(kMainKeyStart, MainKeyAction('S', false));
-    EXPECT_EQ(kMainKeyNothing, MainKeyAction('S', true));
-    EXPECT_EQ(kMainKeyStop, MainKeyAction('C', false));
-    EXPECT_EQ(kMainKeyNothing, MainKeyAction('C', true));
-    EXPECT_EQ(kMainKeyExit, MainKeyAction('X', false));
-    EXPECT_EQ(kMainKeyExit, MainKeyAction(kVirtualKeyEscape, false));
-    EXPECT_EQ(kMainKeyNothing, MainKeyAction(kVirtualKeyEscape, true));
-    EXPECT_EQ(kMainKeyNothing, MainKeyAction('Q', false));
+    struct Row {
+        unsigned key;
+        bool ctrl;
+        int action;
+    };
+    const Row rows[] = {
+        {'V', true, kMainKeyCommand},  {'W', true, kMainKeyCommand}, {'V', false, kMainKeyNothing},
+        {'S', false, kMainKeyStart},   {'S', true, kMainKeyCommand}, {'C', false, kMainKeyStop},
+        {'X', false, kMainKeyExit},    {kVirtualKeyEscape, false, kMainKeyExit},
+        {kVirtualKeyEscape, true, kMainKeyNothing},                  {'Q', false, kMainKeyNothing},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(r.action, MainKeyAction(r.key, r.ctrl)) << r.key << " " << r.ctrl;
 }
 
-TEST(MainPopup, GreysAllButStopAndExitWhileBusy)
+TEST(MainPopup, PlacesGapsAndGreying)
 {
-    int ids[kMainPopupItemCount];
-    for (int i = 0; i < kMainPopupItemCount; i++)
-        ids[i] = kMainPopup[i].id;
-    const int expected[kMainPopupItemCount] = {1026, 0, 1001, 1003, 1002, 0,
-                                               1027, 1028, 1044, 1051, 0, 1045};
-    for (int i = 0; i < kMainPopupItemCount; i++)
-        EXPECT_EQ(expected[i], ids[i]) << "position " << i;
-    for (const MainPopupItem &item : kMainPopup) {
+    std::vector<MainCommandItem> commands(kFrameCommands, kFrameCommands + 3);
+    commands.push_back({1026, "Paste", 0, 1, 'V'});
+    commands.push_back({1045, "Info", 6, 1, 'W'});
+    std::vector<MainCommandItem> layout = MainPopupLayout(commands);
+    const int ids[] = {1026, 0, 1001, 1003, 1002, 0, 1045};   // places none takes: separators
+    ASSERT_EQ(7u, layout.size());
+    for (size_t i = 0; i < layout.size(); i++)
+        EXPECT_EQ(ids[i], layout[i].id) << i;
+    for (const MainCommandItem &item : layout) {
         if (item.id == 0)
             continue;
         bool alwaysOn = item.id == kCmdStop || item.id == kCmdExit;
@@ -102,55 +104,6 @@ TEST(Prompts, ReadTheLeadingInteger)
     EXPECT_EQ(0, LeadingInteger("abc"));
     EXPECT_EQ(INT_MAX, LeadingInteger("99999999999999999999"));
     EXPECT_EQ(INT_MIN, LeadingInteger("-99999999999999999999"));
-}
-
-struct SlotTable {
-    int inUse[256];
-    int refuse;   // a slot that refuses with 2 (cannot fit), or -1
-    int calls;
-};
-
-static int CreateInTable(int slot, void *context)
-{
-    SlotTable *t = (SlotTable *)context;
-    t->calls++;
-    if (slot == t->refuse)
-        return 2;
-    if (t->inUse[slot])
-        return 1;
-    t->inUse[slot] = 1;
-    return 0;
-}
-
-TEST(DropSlots, OneCursorServesAllFilesOfADrop)
-{
-    SlotTable table = {};
-    table.refuse = -1;
-    table.inUse[0] = table.inUse[2] = 1;
-    int cursor = 0;
-    EXPECT_EQ(1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
-    EXPECT_EQ(3, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
-    EXPECT_EQ(4, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
-    EXPECT_EQ(5, cursor);
-}
-
-TEST(DropSlots, GivesUpOnRefusalAndAtTheEnd)
-{
-    SlotTable table = {};
-    table.refuse = 1;
-    int cursor = 0;
-    table.inUse[0] = 1;
-    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // slot 1 cannot fit
-    EXPECT_EQ(2, cursor);
-    EXPECT_EQ(2, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // next file goes on
-    for (int i = 0; i < 256; i++)
-        table.inUse[i] = 1;
-    table.calls = 0;
-    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));
-    EXPECT_EQ(256, cursor);
-    EXPECT_EQ(253, table.calls);
-    EXPECT_EQ(-1, CreateInNextFreeSlot(&cursor, CreateInTable, &table));   // no slot 256
-    EXPECT_EQ(253, table.calls);
 }
 
 TEST(AnsiCut, NeverSplitsADoubleByteCharacter)

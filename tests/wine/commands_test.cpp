@@ -832,28 +832,6 @@ TEST(Snapping, LibraryWindowsSnapToTheScreenAndEachOther)
     EXPECT_EQ(0, code);
 }
 
-// Run with a single-byte system code page (wine.TrueType.AnotherCodePage sets the locale):
-// bytes that would be lead bytes in 932 are characters of their own, and each is drawn.
-TEST(TrueType, DISABLED_TextOfAnotherCodePage)
-{
-    ASSERT_NE(932u, GetACP());
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_CreateImage(0, "tt", 0, 0, 240, 120, 100));
-            TVX_SelectImage(0);
-            TextCursor = {0, 60, 0};
-            SetTrueTypeCellSize(20, 20);
-            DrawTrueTypeText("\xe9\xe9");   // two e-acute in 1252
-            int afterTwo = TextCursor.x;
-            EXPECT_GT(afterTwo, 0);
-            EXPECT_GT(InkCount(0, 0, afterTwo / 2), 0);
-            EXPECT_GT(InkCount(0, afterTwo / 2, afterTwo), 0);
-        });
-    });
-    EXPECT_EQ(0, code);
-}
-
 static std::string ClipboardText()
 {
     std::string out;

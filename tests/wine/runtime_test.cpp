@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "boxes/boxes.h"
+#include "image/image_module.h"
 #include "runtime/runtime.h"
 #include "test_app.h"
 #include "text/text_window.h"

@@ -16,9 +16,10 @@ gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_li
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
 set_tests_properties(wine.Resources.ThousandCyclesOfEveryWindowKindLeaveNothingBehind PROPERTIES TIMEOUT 400)
 # TrueType text under a single-byte system code page (1252 in an English locale).
-add_test(NAME wine.TrueType.AnotherCodePage
-         COMMAND runtime_tests --gtest_also_run_disabled_tests
-                 --gtest_filter=TrueType.DISABLED_TextOfAnotherCodePage)
+add_executable(codepage_tests wine/codepage_test.cpp wine/test_app.cpp)
+target_compile_options(codepage_tests PRIVATE ${TVX_WARNINGS})
+target_link_libraries(codepage_tests PRIVATE torvex GTest::gtest)
+add_test(NAME wine.TrueType.AnotherCodePage COMMAND codepage_tests)
 set_tests_properties(wine.TrueType.AnotherCodePage PROPERTIES ENVIRONMENT "LC_ALL=en_US.UTF-8"
                      TIMEOUT 30)
 # The files the image-file test writes are checked on the Linux side afterwards.

@@ -1,6 +1,6 @@
 // drawing_state.cpp - the drawing colours and the text position that the image operations, the
-// image text and the console's color command share. They live in the lowest layer because the
-// console reads them and start-up resets them.
+// image text and the console's color command share. They live with the text windows, the lowest
+// module that uses them (the console reads them); the text module resets them at start-up.
 #include "torvex.h"
 
 unsigned int DrawColor = 0xFFFFFF;

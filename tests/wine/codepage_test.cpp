@@ -1,0 +1,37 @@
+// TrueType text under a single-byte system code page (the test runs in an English locale, code
+// page 1252): bytes that would be lead bytes in 932 are characters of their own, and each is drawn.
+#include <gtest/gtest.h>
+
+#include "image/image_store.h"
+#include "image/truetype_text.h"
+#include "test_app.h"
+
+static int InkBetween(int x0, int x1)
+{
+    int n = 0;
+    const ImageRecord &r = ImageTable[0];
+    for (int y = 0; y < r.height; y++)
+        for (int x = x0; x < x1 && x < r.width; x++)
+            n += (ImagePixels32[0][y * r.width + x] & 0xFFFFFF) != 0;
+    return n;
+}
+
+TEST(TrueType, TextOfAnotherCodePage)
+{
+    ASSERT_NE(932u, GetACP());
+    int code = RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker([] {
+            ASSERT_EQ(0, TVX_CreateImage(0, "tt", 0, 0, 240, 120, 100));
+            TVX_SelectImage(0);
+            TextCursor = {0, 60, 0};
+            SetTrueTypeCellSize(20, 20);
+            DrawTrueTypeText("\xe9\xe9");   // two e-acute in 1252
+            int afterTwo = TextCursor.x;
+            EXPECT_GT(afterTwo, 0);
+            EXPECT_GT(InkBetween(0, afterTwo / 2), 0);
+            EXPECT_GT(InkBetween(afterTwo / 2, afterTwo), 0);
+        });
+    });
+    EXPECT_EQ(0, code);
+}
