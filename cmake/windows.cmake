@@ -1,10 +1,9 @@
 # The Windows build (i686 or x86-64): the library, one static library per folder, the capture
 # program, the test camera and the tests run under Wine.
 #
-# The folders' libraries link one way only: runtime <- text <- image, boxes. The image windows
-# and the image operations are one library: the windows' commands run the operations, and the
-# operations act on the windows' image store. A call from a lower
-# folder into a higher one has no library to resolve it and fails the link. The umbrella `torvex`
+# The folders' libraries link one way only: runtime <- text <- image, boxes; imageops, the
+# platform-free image arithmetic, links nothing and image applies it to its windows. A call from
+# a lower folder into a higher one has no library to resolve it and fails the link. The umbrella `torvex`
 # holds the composition that registers the window modules with the runtime frame.
 
 function(tvx_folder_library name)
@@ -40,17 +39,20 @@ tvx_folder_library(tvx_text
             text/text_window.cpp text/text_module.cpp
     LINKS tvx_runtime)
 # Image and box prompts print and read in text windows.
+# The image arithmetic over pixel views: platform-free, it knows no image window.
+tvx_folder_library(tvx_imageops
+    SOURCES imageops/pixel_view.cpp imageops/color_models.cpp imageops/raster.cpp
+            imageops/bitmap_font.cpp imageops/whole_image.cpp imageops/rubber_bands.cpp
+            imageops/plots.cpp)
 tvx_folder_library(tvx_image
     SOURCES image/image_rules.cpp image/image_files.cpp
             image/image_store.cpp image/image_window.cpp image/image_commands.cpp
             image/image_module.cpp image/jpeg_file.cpp
-            imageops/pixel_view.cpp imageops/color_models.cpp imageops/raster.cpp
-            imageops/bitmap_font.cpp imageops/whole_image.cpp imageops/pixel_access.cpp
-            imageops/drawing.cpp imageops/transforms.cpp imageops/rubber_bands.cpp
-            imageops/picks.cpp imageops/draw_commands.cpp imageops/plots.cpp
-            imageops/measurements.cpp image/menu_rules.cpp image/dib_reader.cpp
+            image/pixel_access.cpp image/drawing.cpp image/transforms.cpp
+            image/picks.cpp image/draw_commands.cpp image/measurements.cpp
+            image/menu_rules.cpp image/dib_reader.cpp
             image/image_clipboard.cpp image/truetype_text.cpp
-    LINKS tvx_text tvx_runtime tvx_libjpeg ole32)
+    LINKS tvx_imageops tvx_text tvx_runtime tvx_libjpeg ole32)
 tvx_folder_library(tvx_boxes
     SOURCES boxes/box_rules.cpp boxes/button_box.cpp boxes/input_box.cpp boxes/box_module.cpp
     LINKS tvx_text tvx_runtime)
@@ -65,6 +67,9 @@ target_link_libraries(layer_runtime PRIVATE tvx_runtime)
 add_executable(layer_text tests/tools/layering.cpp)
 target_compile_definitions(layer_text PRIVATE TVX_LAYER_TEXT)
 target_link_libraries(layer_text PRIVATE tvx_text)
+# The image arithmetic whole and alone: any call out of it is left unresolved.
+add_executable(layer_imageops tests/tools/layering.cpp)
+target_link_libraries(layer_imageops PRIVATE tvx_runtime "$<LINK_LIBRARY:WHOLE_ARCHIVE,tvx_imageops>")
 
 # The process entry lives apart so that test programs with their own main can link the library.
 add_library(torvex_entry OBJECT runtime/winmain.cpp)

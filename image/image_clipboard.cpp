@@ -12,7 +12,7 @@
 #include "image/dib_reader.h"
 #include "image/image_clipboard.h"
 #include "image/image_store.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "runtime/runtime.h"
 #include "runtime/clipboard_block.h"
 #include "runtime/scoped.h"

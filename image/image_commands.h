@@ -24,9 +24,11 @@ struct ImageCommandRow {
     unsigned char submenu;    // ImageMenuPlace opened by this item, or kMenuNone
     unsigned char flags;      // ImageCommandFlags
     void (*run)(HWND window, int image);   // NULL: nothing to do yet
+    unsigned char key;        // the letter that with Ctrl posts the command, or 0
 };
 
 const ImageCommandRow *FindImageCommand(int id);   // NULL for a number without a command
+int ImageCommandForKey(unsigned key);              // the command Ctrl+key posts, or 0
 // Runs command id for the image of the window; numbers without a command, and windows whose
 // image is gone, do nothing.
 void RunImageCommand(HWND window, int id);

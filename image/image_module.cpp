@@ -14,7 +14,7 @@
 #include "runtime/runtime.h"
 #include "image/image_clipboard.h"
 #include "image/truetype_text.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "text/text_window.h"
 #include "text/window_info_rules.h"
 

@@ -42,12 +42,11 @@ static void OnKeyDown(HWND window, int index, WPARAM key)
     if (ClickWaitActive.load() != 0 || ForwardMainKey(key) || IsModalWaitActive())
         return;
     if (GetKeyState(VK_CONTROL) < 0) {
+        if (int command = ImageCommandForKey((unsigned)key)) {
+            PostMessageW(window, WM_COMMAND, (WPARAM)command, 0);
+            return;
+        }
         switch (key) {
-        case 'X': PostMessageW(window, WM_COMMAND, 1011, 0); return;
-        case 'C': PostMessageW(window, WM_COMMAND, 1012, 0); return;
-        case 'V': PostMessageW(window, WM_COMMAND, 1014, 0); return;
-        case 'Q': PostMessageW(window, WM_COMMAND, 1005, 0); return;
-        case 'R': PostMessageW(window, WM_COMMAND, 1019, 0); return;
         case VK_NUMPAD0: TVX_SetZoom(index, 100); return;
         case VK_ADD: ZoomBy(index, true); return;
         case VK_SUBTRACT: ZoomBy(index, false); return;

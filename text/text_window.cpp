@@ -358,6 +358,43 @@ static void OnSize(HWND window, LPARAM lParam)
     InvalidateRect(window, NULL, FALSE);
 }
 
+static void PrintAbout(int)
+{
+    TVX_PushTextColor(0x50FF50, 0x505050);
+    TVX_Print("TORVEX GUI and image library, version 0.3\n");
+    TVX_PopTextColor();
+}
+
+static void Select(int index) { TVX_SelectTextWindow(index); }
+static void Command(int) { TVX_Command(); }
+static void StartLog(int index) { TVX_StartLog(index); }
+static void StopLog(int index) { TVX_StopLog(index); }
+static void CopyLog(int index) { TVX_CopyLog(index); }
+static void Destroy(int index) { TVX_CloseTextWindow(index); }
+
+enum TextCheck { kTextCheckNone, kTextCheckSelected, kTextCheckLogging, kTextCheckPaused };
+
+// The one command table of the text windows: number, menu text (%d: the window's number), place
+// in the menu (places no row takes are separators), check rule, Ctrl key, handler.
+struct TextCommandRow {
+    int id;
+    const char *text;
+    int place;
+    int check;
+    WPARAM key;
+    void (*run)(int index);
+};
+static const TextCommandRow kTextCommands[] = {
+    {kCmdTextSelect, "&Select\tCtrl+S", 0, kTextCheckSelected, 'S', Select},
+    {kCmdTextWindowInfo, "&Window Info.\tCtrl+W", 1, kTextCheckNone, 'W', PrintWindowInfo},
+    {kCmdTextCommand, "Command", 2, kTextCheckNone, 0, Command},
+    {kCmdTextStartLog, "Start Log", 4, kTextCheckLogging, 0, StartLog},
+    {kCmdTextStopLog, "Stop Log", 5, kTextCheckPaused, 0, StopLog},
+    {kCmdTextCopyLog, "&Copy TORVEX%d.LOG\tCtrl+C", 6, kTextCheckNone, 'C', CopyLog},
+    {kCmdTextAbout, "&About TORVEX\tCtrl+A", 8, kTextCheckNone, 'A', PrintAbout},
+    {kCmdTextDestroy, "&Destroy\tCtrl+Q", 10, kTextCheckNone, 'Q', Destroy},
+};
+
 static void OnKeyDown(HWND window, int index, WPARAM key)
 {
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
@@ -374,12 +411,13 @@ static void OnKeyDown(HWND window, int index, WPARAM key)
     // During a click wait only Start, Stop and Exit pass on to the main window.
     if (ForwardMainKey(key) || IsModalWaitActive())
         return;
+    if (ctrl) {
+        for (const TextCommandRow &row : kTextCommands)
+            if (row.key == key)
+                PostMessageW(window, WM_COMMAND, (WPARAM)row.id, 0);
+        return;
+    }
     switch (key) {
-    case 'A': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextAbout, 0); break;
-    case 'C': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextCopyLog, 0); break;
-    case 'Q': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextDestroy, 0); break;
-    case 'S': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextSelect, 0); break;
-    case 'W': if (ctrl) PostMessageW(window, WM_COMMAND, kCmdTextWindowInfo, 0); break;
     case VK_SPACE:
         if (!ctrl) {
             TVX_SelectTextWindow(index);
@@ -390,46 +428,30 @@ static void OnKeyDown(HWND window, int index, WPARAM key)
     }
 }
 
-static void PrintAbout(void)
-{
-    TVX_PushTextColor(0x50FF50, 0x505050);
-    TVX_Print("TORVEX GUI and image library, version 0.3\n");
-    TVX_PopTextColor();
-}
 
 static void OnCommand(int index, WPARAM wParam)
 {
-    switch (LOWORD(wParam)) {
-    case kCmdTextSelect: TVX_SelectTextWindow(index); break;
-    case kCmdTextWindowInfo: PrintWindowInfo(index); break;
-    case kCmdTextCommand: TVX_Command(); break;
-    case kCmdTextStartLog: TVX_StartLog(index); break;
-    case kCmdTextStopLog: TVX_StopLog(index); break;
-    case kCmdTextCopyLog: TVX_CopyLog(index); break;
-    case kCmdTextAbout: PrintAbout(); break;
-    case kCmdTextDestroy: TVX_CloseTextWindow(index); break;
-    default: break;
-    }
+    for (const TextCommandRow &row : kTextCommands)
+        if (row.id == (int)LOWORD(wParam))
+            row.run(index);
 }
 
+// The window's menu from the table: each row at its place, a separator where no row is.
 HMENU BuildTextWindowMenu(int index)
 {
     HMENU menu = CreatePopupMenu();
-    char copy[64];
-    snprintf(copy, sizeof copy, "&Copy TORVEX%d.LOG\tCtrl+C", index);
     int log = LogState[index].load();
-    InsertMenuText(menu, 0, index == CurrentTextWindow ? MF_CHECKED : 0, kCmdTextSelect,
-                   "&Select\tCtrl+S");
-    InsertMenuText(menu, 1, 0, kCmdTextWindowInfo, "&Window Info.\tCtrl+W");
-    InsertMenuText(menu, 2, 0, kCmdTextCommand, "Command");
-    InsertMenuSeparator(menu, 3);
-    InsertMenuText(menu, 4, log == 1 ? MF_CHECKED : 0, kCmdTextStartLog, "Start Log");
-    InsertMenuText(menu, 5, log == 2 ? MF_CHECKED : 0, kCmdTextStopLog, "Stop Log");
-    InsertMenuText(menu, 6, 0, kCmdTextCopyLog, copy);
-    InsertMenuSeparator(menu, 7);
-    InsertMenuText(menu, 8, 0, kCmdTextAbout, "&About TORVEX\tCtrl+A");
-    InsertMenuSeparator(menu, 9);
-    InsertMenuText(menu, 10, 0, kCmdTextDestroy, "&Destroy\tCtrl+Q");
+    int place = 0;
+    for (const TextCommandRow &row : kTextCommands) {
+        for (; place < row.place; place++)
+            InsertMenuSeparator(menu, (UINT)place);
+        bool checked = (row.check == kTextCheckSelected && index == CurrentTextWindow) ||
+                       (row.check == kTextCheckLogging && log == 1) ||
+                       (row.check == kTextCheckPaused && log == 2);
+        char text[64];
+        snprintf(text, sizeof text, row.text, index);   // the Copy item names the window's log
+        InsertMenuText(menu, (UINT)place++, checked ? MF_CHECKED : 0, (UINT)row.id, text);
+    }
     return menu;
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "image/image_store.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "runtime/modules.h"
 #include "runtime/runtime.h"
 

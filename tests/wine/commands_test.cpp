@@ -11,7 +11,7 @@
 #include "image/image_commands.h"
 #include "image/image_store.h"
 #include "image/truetype_text.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "runtime/runtime.h"
 #include "layout_dump.h"
 #include "test_app.h"

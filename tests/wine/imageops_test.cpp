@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "image/image_store.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "test_app.h"
 
 // Sends command id to image index's window as its menu would; the command runs in the window

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "imageops/bitmap_font.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "imageops/raster.h"
 
 void DrawLine(unsigned int colour, int x1, int y1, int x2, int y2)

@@ -1,8 +1,8 @@
-// imageops.h - the image operations inside the library: the pen, pixel views of the images, and
-// the whole-image transforms the image windows' commands run. The drawing calls themselves are
-// in torvex.h.
-#ifndef TVX_IMAGEOPS_H
-#define TVX_IMAGEOPS_H
+// image_operations.h - the image operations applied to the images and their windows: the pen,
+// pixel views of the images, and the whole-image transforms the image windows' commands run (the
+// arithmetic itself is the platform-free imageops/). The drawing calls are in torvex.h.
+#ifndef TVX_IMAGE_OPERATIONS_H
+#define TVX_IMAGE_OPERATIONS_H
 
 #include "imageops/pixel_view.h"
 #include "torvex.h"

@@ -4,7 +4,7 @@
 #include <commdlg.h>
 
 #include "image/image_store.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
 

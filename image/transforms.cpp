@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "image/image_store.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "imageops/whole_image.h"
 #include "runtime/scoped.h"
 

@@ -4,7 +4,7 @@
 // which is taken as a cancellation. When the image goes away or is made anew during the wait
 // (its window closed, a resize), the wait ends as cancelled and never touches the new pixels.
 #include "image/image_store.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "imageops/rubber_bands.h"
 #include "runtime/runtime.h"
 

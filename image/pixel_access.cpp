@@ -1,5 +1,5 @@
 // pixel_access.cpp - the pixel routines on the current image, and pixel views of the images.
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "image/image_store.h"
 
 PenPoint PenPosition = {0, 0};

@@ -6,7 +6,7 @@
 
 #include "image/image_store.h"
 #include "imageops/color_models.h"
-#include "imageops/imageops.h"
+#include "image/image_operations.h"
 #include "imageops/plots.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
