@@ -89,15 +89,8 @@ static void FillDibHeader(DibHeader *dib, int width, int height, int bits)
 
 static void ReleaseImage(ImageRecord *record)
 {
-    if (record->memoryDC != NULL) {
-        if (record->previousBitmap != NULL)
-            SelectObject(record->memoryDC, record->previousBitmap);
-        DeleteDC(record->memoryDC);
-    }
-    if (record->dib != NULL)
-        DeleteObject(record->dib);
-    if (record->windowDC != NULL)
-        ReleaseDC(record->window, record->windowDC);
+    ReleaseBackBuffer(record->window, &record->windowDC, &record->memoryDC, &record->dib,
+                      &record->previousBitmap);
     free(record->name);
     if (record->window != NULL)
         DestroyWindow(record->window);

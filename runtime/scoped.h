@@ -143,4 +143,24 @@ private:
     T *object_ = nullptr;
 };
 
+// A window's back buffer, as the image and text records hold it: the window's DC, a memory DC
+// like it and a bitmap selected into that. Released in one order on every path: the memory DC's
+// first bitmap selected back, the memory DC deleted, the bitmap deleted, the window DC released;
+// the handles are cleared. Any part may be missing (a buffer made only in part).
+inline void ReleaseBackBuffer(HWND window, HDC *windowDC, HDC *memoryDC, HBITMAP *bitmap,
+                              HBITMAP *previousBitmap)
+{
+    if (*memoryDC != NULL) {
+        if (*previousBitmap != NULL)
+            SelectObject(*memoryDC, *previousBitmap);
+        DeleteDC(*memoryDC);
+    }
+    if (*bitmap != NULL)
+        DeleteObject(*bitmap);
+    if (*windowDC != NULL)
+        ReleaseDC(window, *windowDC);
+    *memoryDC = *windowDC = NULL;
+    *bitmap = *previousBitmap = NULL;
+}
+
 #endif

@@ -130,19 +130,8 @@ static bool CreateBackBuffer(TextWindowRecord *record)
 
 static void ReleaseBackBuffer(TextWindowRecord *record)
 {
-    if (record->mem_dc != NULL) {
-        if (record->old_bitmap != NULL)
-            SelectObject(record->mem_dc, record->old_bitmap);
-        DeleteDC(record->mem_dc);
-    }
-    if (record->back_bitmap != NULL)
-        DeleteObject(record->back_bitmap);
-    if (record->window_dc != NULL)
-        ReleaseDC(record->window, record->window_dc);
-    record->mem_dc = NULL;
-    record->back_bitmap = NULL;
-    record->old_bitmap = NULL;
-    record->window_dc = NULL;
+    ReleaseBackBuffer(record->window, &record->window_dc, &record->mem_dc, &record->back_bitmap,
+                      &record->old_bitmap);
 }
 
 static void BringToFront(HWND window)

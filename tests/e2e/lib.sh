@@ -45,6 +45,21 @@ matches() {   # matches PSNR [dB]: 50 dB or better (a JPEG of quality 100, 4:4:4
 }
 
 
+# Start with text window 0 logging: the button box opens, and the Left window's picture changes
+# (its last shot is $E2E_OUT/left-2.png). LOG names the log, LEFT and BOX the windows.
+start_live() {
+    LOG="$E2E_OUT/TORVEX0.LOG"
+    start_log "$(wait_window '^TextWindow 0$')"
+    LEFT=$(wait_window '^Left\(70%\)$')
+    start_capture
+    check "Start opens the button box" [ -n "$BOX" ]
+    sleep 1.5
+    shot -window "$LEFT" "$E2E_OUT/left-1.png"
+    sleep 0.3
+    shot -window "$LEFT" "$E2E_OUT/left-2.png"
+    check "the Left window shows live pictures" different_picture "$E2E_OUT/left-1.png" "$E2E_OUT/left-2.png"
+}
+
 # Presses X in the main window and checks that the program ends; $1 says what is checked.
 check_exit_key() {
     local t took

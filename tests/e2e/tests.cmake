@@ -17,9 +17,14 @@ set(TVX_CAMERA_MODES
     "no_camera_control|nocontrol|RGB32 640x480 30.0 fps, as delivered|50"
     "identical_names|samename,hd|YUY2 640x480 30.0 fps, converted|35"
     "damaged|mjpg,corrupt=10,stopafter=150|MJPG 640x480 30.0 fps, converted|35|damaged"
-    # libv4l2 turns YUYV into BGR24 with coefficients of its own (measured: 32 dB); MJPG it decodes.
-    "v4l2|v4l2|RGB24 640x480 rate not stated, converted|30"
-    "v4l2_mjpg|v4l2,mjpg|RGB24 640x480 rate not stated, converted|35")
+)
+# The virtual V4L2 webcams (a 64-bit library) serve the 64-bit program. libv4l2 turns YUYV into
+# BGR24 with coefficients of its own (measured: 32 dB); MJPG it decodes.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND TVX_CAMERA_MODES
+         "v4l2|v4l2|RGB24 640x480 rate not stated, converted|30"
+         "v4l2_mjpg|v4l2,mjpg|RGB24 640x480 rate not stated, converted|35")
+endif()
 foreach(row ${TVX_CAMERA_MODES})
     string(REPLACE "|" ";" fields "${row}")
     list(GET fields 0 name)
