@@ -11,10 +11,11 @@ endforeach()
 # The capture job with test cameras behaving like real webcams: name, mode words, the format
 # the program reports, the least PSNR of a captured half against the camera's picture.
 set(TVX_CAMERA_MODES
-    "rgb24|rgb24,notimes|RGB24 640x480 rate not stated, converted|50"
+    # Wine's own capture filter as the test cameras imitate it: RGB24 only, no times, no camera
+    # control, no property pages.
+    "rgb24_no_camera_control|rgb24,notimes,nocontrol|RGB24 640x480 rate not stated, converted|50"
     "yuy2|yuy2|YUY2 640x480 30.0 fps, converted|35"
     "mjpg|mjpg|MJPG 640x480 30.0 fps, converted|35"
-    "no_camera_control|nocontrol|RGB32 640x480 30.0 fps, as delivered|50"
     "identical_names|samename,hd|YUY2 640x480 30.0 fps, converted|35"
     "damaged|mjpg,corrupt=10,stopafter=150|MJPG 640x480 30.0 fps, converted|35|damaged"
 )

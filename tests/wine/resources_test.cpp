@@ -64,7 +64,7 @@ static int CountHandles()
     return -1;
 }
 
-enum { kCycles = 500, kWineCacheSlack = 4 };
+enum { kCycles = 400, kWineCacheSlack = 4 };
 
 struct Counts {
     int gdi, windows, handles;
@@ -75,7 +75,7 @@ static Counts Take()
     return {CountGdiObjects(), CountThreadWindows(GetCurrentThreadId()), CountHandles()};
 }
 
-TEST(Resources, FiveHundredCyclesOfEveryWindowKindLeaveNothingBehind)
+TEST(Resources, FourHundredCyclesOfEveryWindowKindLeaveNothingBehind)
 {
     struct Kind {
         const char *name;
@@ -126,7 +126,7 @@ TEST(Resources, FiveHundredCyclesOfEveryWindowKindLeaveNothingBehind)
                    "handles %d -> %d\n",
                    kind.name, kCycles, Now() - start, before.gdi, after.gdi, before.windows, after.windows,
                    before.handles, after.handles);
-            // What a cycle leaks shows five-hundredfold. Wine's own window caches may keep an
+            // What a cycle leaks shows four-hundredfold. Wine's own window caches may keep an
             // object or two over a run (seen: one GDI object once in several runs), which is no
             // leak of ours: a few are let pass, windows and handles not at all.
             if (after.gdi - before.gdi > kWineCacheSlack || after.gdi < before.gdi ||
