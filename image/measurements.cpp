@@ -161,32 +161,47 @@ void CrCbLineCommand(HWND, int image)
     InvalidateRect(ImageTable[CurrentImage].window, NULL, FALSE);
 }
 
-void CrCbAreaCommand(HWND, int image)
+// A rectangle the user picks: its top-left corner, its size and its label "(x1,y1)-(x2,y2)".
+struct PickedArea {
+    int x, y, w, h;
+    char label[64];
+};
+
+// False when the pick was given up.
+static bool PickArea(int image, PickedArea *area)
 {
     int x1, y1, x2, y2;
     if (PickRect(image, &x1, &y1, &x2, &y2) != 0)
+        return false;
+    *area = {x1, y1, x2 - x1 + 1, y2 - y1 + 1, ""};
+    snprintf(area->label, sizeof area->label, "(%d,%d)-(%d,%d)", x1, y1, x2, y2);
+    return true;
+}
+
+void CrCbAreaCommand(HWND, int image)
+{
+    PickedArea a;
+    if (!PickArea(image, &a))
         return;
     char title[96];
-    snprintf(title, sizeof title, "CrCb(%d,%d)-(%d,%d)", x1, y1, x2, y2);
-    int w = x2 - x1 + 1, h = y2 - y1 + 1;
-    HeapWords block((size_t)w * (size_t)h);
+    snprintf(title, sizeof title, "CrCb%s", a.label);
+    HeapWords block((size_t)a.w * (size_t)a.h);
     if (block.words == nullptr)
         return;
-    TVX_GetImageRect(block.words, x1, y1, w, h);
+    TVX_GetImageRect(block.words, a.x, a.y, a.w, a.h);
     if (CreatePlotImage(title, 256, 256) < 0)
         return;
-    PlotCrCbArea(h, block.words, w);
+    PlotCrCbArea(a.h, block.words, a.w);
     TVX_RefreshImage(CurrentImage);
 }
 
 void ClippingCommand(HWND, int image)
 {
-    int x1, y1, x2, y2;
-    if (PickRect(image, &x1, &y1, &x2, &y2) != 0)
+    PickedArea a;
+    if (!PickArea(image, &a))
         return;
-    char name[96];
-    snprintf(name, sizeof name, "(%d,%d)-(%d,%d)", x1, y1, x2, y2);
-    int w = x2 - x1 + 1, h = y2 - y1 + 1;
+    int w = a.w, h = a.h, x1 = a.x, y1 = a.y;
+    const char *name = a.label;
     int bits = ImageTable[image].bits;
     int clip = -1;
     for (int index = 0; index < 256 && clip < 0; index++)
