@@ -16,8 +16,10 @@ using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 int JpegQuality = 100;
-static int OpenFilterIndex = 2;
-static int SaveFilterIndex = 2;
+// The file type last chosen in each dialog, offered again the next time.
+static struct {
+    int open = 2, save = 2;
+} FilterIndex;
 
 struct SaveFormat {
     const wchar_t *mime;
@@ -35,8 +37,8 @@ static bool CurrentInUse(void)
 
 void ResetImageFileDialogs(void)
 {
-    OpenFilterIndex = 2;
-    SaveFilterIndex = 2;
+    FilterIndex.open = 2;
+    FilterIndex.save = 2;
     JpegQuality = 100;
 }
 
@@ -279,7 +281,7 @@ static const wchar_t *FilterPattern(const wchar_t *filter, int index)
 // remembered. Which = 0 open, 1 save.
 static int RunFileDialog(int which, char *buffer)
 {
-    int &filterIndex = which == 0 ? OpenFilterIndex : SaveFilterIndex;
+    int &filterIndex = which == 0 ? FilterIndex.open : FilterIndex.save;
     const wchar_t *filter = which == 0 ? kOpenFilter : kSaveFilter;
     wchar_t name[MAX_PATH];
     lstrcpynW(name, which == 0 ? FilterPattern(filter, filterIndex) : L"noname", MAX_PATH);
@@ -329,7 +331,7 @@ void SaveAsCommand(HWND window)
         return;
     // The filter chosen picks the format; JPEG is saved at quality 100 whatever is set.
     static const int kFormatOfFilter[7] = {0, 0, 0, 1, 2, 3, 4};
-    int format = (SaveFilterIndex >= 1 && SaveFilterIndex <= 6) ? kFormatOfFilter[SaveFilterIndex]
+    int format = (FilterIndex.save >= 1 && FilterIndex.save <= 6) ? kFormatOfFilter[FilterIndex.save]
                                                                  : 0;
     int quality = JpegQuality;
     if (format == 1)

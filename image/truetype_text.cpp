@@ -16,33 +16,35 @@
 #include "runtime/scoped.h"
 
 int cellWidth = 8, cellHeight = 16;
-static LOGFONTW Description;
-static HFONT Font = NULL;
+static struct {
+    LOGFONTW description;
+    HFONT font;   // made from the description when first drawn with
+} ImageFont;
 
 void ResetImageFont(void)
 {
-    Description = LOGFONTW();
-    Description.lfHeight = 16;
-    Description.lfWidth = 8;
-    Description.lfCharSet = DEFAULT_CHARSET;
-    Description.lfOutPrecision = OUT_TT_ONLY_PRECIS;
-    lstrcpynW(Description.lfFaceName, L"ＭＳ ゴシック", LF_FACESIZE);
+    ImageFont.description = LOGFONTW();
+    ImageFont.description.lfHeight = 16;
+    ImageFont.description.lfWidth = 8;
+    ImageFont.description.lfCharSet = DEFAULT_CHARSET;
+    ImageFont.description.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    lstrcpynW(ImageFont.description.lfFaceName, L"ＭＳ ゴシック", LF_FACESIZE);
     cellWidth = 8;
     cellHeight = 16;
 }
 
 void ReleaseImageFont(void)
 {
-    if (Font != NULL)
-        DeleteObject(Font);
-    Font = NULL;
+    if (ImageFont.font != NULL)
+        DeleteObject(ImageFont.font);
+    ImageFont.font = NULL;
 }
 
 static HFONT CurrentFont(void)
 {
-    if (Font == NULL)
-        Font = CreateFontIndirectW(&Description);
-    return Font;
+    if (ImageFont.font == NULL)
+        ImageFont.font = CreateFontIndirectW(&ImageFont.description);
+    return ImageFont.font;
 }
 
 // The font made anew from a changed description; a description no font can be made from is
@@ -53,16 +55,16 @@ static int ChangeFont(const LOGFONTW &changed)
     if (made == NULL)
         return 1;
     ReleaseImageFont();
-    Font = made;
-    Description = changed;
+    ImageFont.font = made;
+    ImageFont.description = changed;
     return 0;
 }
 
-LOGFONTW ImageFontDescription(void) { return Description; }
+LOGFONTW ImageFontDescription(void) { return ImageFont.description; }
 
 int SetTrueTypeCellSize(int width, int height)
 {
-    LOGFONTW changed = Description;
+    LOGFONTW changed = ImageFont.description;
     changed.lfWidth = width / 2;
     changed.lfHeight = height;
     if (ChangeFont(changed) != 0)
@@ -104,7 +106,7 @@ void DrawTrueTypeText(const char *text)
 
 static void Style(int code)
 {
-    LOGFONTW changed = Description;
+    LOGFONTW changed = ImageFont.description;
     switch (code) {
     case 1: changed.lfItalic = TRUE; break;
     case 2: changed.lfItalic = FALSE; break;
@@ -180,7 +182,7 @@ void TrueTypeDrawCommand(HWND window, int image)
 // Face and style from the system's font dialog; the cell size stays until the next "Draw".
 void FontChangeCommand(HWND window, int)
 {
-    LOGFONTW chosen = Description;
+    LOGFONTW chosen = ImageFont.description;
     CHOOSEFONTW choice = {};
     choice.lStructSize = sizeof choice;
     choice.hwndOwner = window;

@@ -18,8 +18,6 @@ static void WaitStep(void)
 // send is refused, since the worker may be reading the pending request's fields. Main-window
 // messages that would send are deferred instead (DeferWhileSending) and posted again once the
 // send has ended, so the user's command is not lost.
-static bool Sending = false;   // main thread only
-
 struct DeferredMessage {
     HWND window;
     UINT message;
@@ -27,22 +25,27 @@ struct DeferredMessage {
     LPARAM lParam;
 };
 enum { kDeferredMessages = 16 };
-static DeferredMessage Deferred[kDeferredMessages];
-static int DeferredCount = 0;
+static struct {   // main thread only
+    bool sending;
+    DeferredMessage deferred[kDeferredMessages];
+    int deferredCount;
+} Send;
 
 bool DeferWhileSending(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!Sending || DeferredCount == kDeferredMessages)
+    if (!Send.sending || Send.deferredCount == kDeferredMessages)
         return false;
-    Deferred[DeferredCount++] = {window, message, wParam, lParam};
+    Send.deferred[Send.deferredCount++] = {window, message, wParam, lParam};
     return true;
 }
 
 static void PostDeferred(void)
 {
-    for (int i = 0; i < DeferredCount; i++)
-        PostMessageW(Deferred[i].window, Deferred[i].message, Deferred[i].wParam, Deferred[i].lParam);
-    DeferredCount = 0;
+    for (int i = 0; i < Send.deferredCount; i++) {
+        const DeferredMessage &m = Send.deferred[i];
+        PostMessageW(m.window, m.message, m.wParam, m.lParam);
+    }
+    Send.deferredCount = 0;
 }
 
 // Waits for the free slot, then writes the request, done, and the code last, and waits for the
@@ -51,9 +54,9 @@ static void PostDeferred(void)
 // after the sender returns.
 bool SendRequest(int code, void *request)
 {
-    if (Sending)
+    if (Send.sending)
         return false;
-    Sending = true;
+    Send.sending = true;
     bool served = false;
     while (RequestMailbox.code.load(std::memory_order_acquire) != 0 && QuitState.load() == 0)
         WaitStep();
@@ -65,7 +68,7 @@ bool SendRequest(int code, void *request)
             WaitStep();
         served = RequestMailbox.done.load(std::memory_order_acquire) != 0;
     }
-    Sending = false;
+    Send.sending = false;
     PostDeferred();
     return served;
 }

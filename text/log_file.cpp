@@ -7,10 +7,12 @@
 #include "text/text_window.h"
 
 std::atomic<int> LogState[kTextWindowSlots];
-static FILE *LogStream[kTextWindowSlots];
-// Taken around every write, open and close: Exit closes the logs on the main thread while the
-// worker may still be printing.
-static std::mutex LogLock;
+static struct {
+    // Taken around every write, open and close: Exit closes the logs on the main thread while
+    // the worker may still be printing.
+    std::mutex lock;
+    FILE *stream[kTextWindowSlots];
+} Logs;
 
 // A folder of up to MAX_PATH characters in the code page (two bytes each at most) and the name.
 enum { kLogNameBytes = 2 * MAX_PATH + 16 };
@@ -22,9 +24,9 @@ static void LogFileName(char *out, size_t bytes, int index)
 
 void WriteLog(int index, const char *text, size_t length)
 {
-    std::lock_guard<std::mutex> hold(LogLock);
-    if ((unsigned)index < kTextWindowSlots && LogState[index].load() == 1 && LogStream[index])
-        fwrite(text, 1, length, LogStream[index]);
+    std::lock_guard<std::mutex> hold(Logs.lock);
+    if ((unsigned)index < kTextWindowSlots && LogState[index].load() == 1 && Logs.stream[index])
+        fwrite(text, 1, length, Logs.stream[index]);
 }
 
 int TVX_StartLog(int index)
@@ -32,7 +34,7 @@ int TVX_StartLog(int index)
     if (!IsTextWindowOpen(index))
         return 3;
     {
-        std::lock_guard<std::mutex> hold(LogLock);
+        std::lock_guard<std::mutex> hold(Logs.lock);
         int state = LogState[index].load();
         if (state == 1)
             return 1;
@@ -42,8 +44,8 @@ int TVX_StartLog(int index)
         }
         char name[kLogNameBytes];
         LogFileName(name, sizeof name, index);
-        LogStream[index] = fopen(name, "w");
-        if (LogStream[index] != NULL) {
+        Logs.stream[index] = fopen(name, "w");
+        if (Logs.stream[index] != NULL) {
             LogState[index].store(1);
             return 0;
         }
@@ -56,7 +58,7 @@ int TVX_StopLog(int index)
 {
     if (!IsTextWindowOpen(index))
         return 2;
-    std::lock_guard<std::mutex> hold(LogLock);
+    std::lock_guard<std::mutex> hold(Logs.lock);
     if (LogState[index].load() == 0)
         return 1;
     LogState[index].store(2);
@@ -65,13 +67,13 @@ int TVX_StopLog(int index)
 
 void TVX_CloseLogs(void)
 {
-    std::lock_guard<std::mutex> hold(LogLock);
+    std::lock_guard<std::mutex> hold(Logs.lock);
     for (int i = 0; i < kTextWindowSlots; i++) {
         if (!IsTextWindowOpen(i) || LogState[i].load() == 0)
             continue;
-        if (LogStream[i] != NULL)
-            fclose(LogStream[i]);
-        LogStream[i] = NULL;
+        if (Logs.stream[i] != NULL)
+            fclose(Logs.stream[i]);
+        Logs.stream[i] = NULL;
         LogState[i].store(0);
     }
 }
@@ -101,11 +103,11 @@ int TVX_CopyLog(int index)
     HGLOBAL block = NULL;
     bool found = false;
     {
-        std::lock_guard<std::mutex> hold(LogLock);
+        std::lock_guard<std::mutex> hold(Logs.lock);
         int state = LogState[index].load();
-        if (state != 0 && LogStream[index] != NULL) {
-            fclose(LogStream[index]);   // so that the file holds everything written
-            LogStream[index] = NULL;
+        if (state != 0 && Logs.stream[index] != NULL) {
+            fclose(Logs.stream[index]);   // so that the file holds everything written
+            Logs.stream[index] = NULL;
         }
         char name[kLogNameBytes];
         LogFileName(name, sizeof name, index);
@@ -116,7 +118,7 @@ int TVX_CopyLog(int index)
             fclose(file);
         }
         if (state != 0 && LogState[index].load() != 0)
-            LogStream[index] = fopen(name, "a");
+            Logs.stream[index] = fopen(name, "a");
     }
     if (!found) {
         TVX_Pause("Can't open LOG file!");

@@ -9,20 +9,6 @@
 #include "test_app.h"
 #include "text/text_window.h"
 
-static std::wstring TextOf(HWND window)
-{
-    wchar_t text[600] = L"";
-    GetWindowTextW(window, text, 600);
-    return text;
-}
-
-static SIZE ClientOf(HWND window)
-{
-    RECT r;
-    GetClientRect(window, &r);
-    return {r.right, r.bottom};
-}
-
 // A left click at a window's client point, through the input queue as from the mouse.
 static void ClickAt(HWND window, int x, int y)
 {
@@ -50,60 +36,56 @@ static void PressKey(WORD key)
 
 TEST(ButtonBox, OpensElevenByThreeAndRefusesWhatDoesNotFit)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            TVX_OpenButtonBox(0, 336, 11, 3);
-            ButtonBoxRecord &b = ButtonBoxState;
-            ASSERT_NE((HWND)NULL, b.boxWindow);
-            EXPECT_EQ(L"ButtonBox", TextOf(b.boxWindow));
-            EXPECT_EQ(1126, ClientOf(b.boxWindow).cx);
-            EXPECT_EQ(94, ClientOf(b.boxWindow).cy);
-            for (int k = 0; k < 33; k++) {
-                EXPECT_EQ(std::to_wstring(k), TextOf(b.button[k]));
-                RECT r;
-                GetWindowRect(b.button[k], &r);
-                ASSERT_EQ(98, r.right - r.left);
-                ASSERT_EQ(26, r.bottom - r.top);
-            }
-            HWND first = b.boxWindow;
-            TVX_OpenButtonBox(0, 0, 2, 2);   // one is open: nothing changes
-            EXPECT_EQ(first, b.boxWindow);
-            EXPECT_EQ(33, b.buttonCount);
-            TVX_SetButtonBoxTitle(11, "Capture");
-            EXPECT_EQ(L"Capture", TextOf(b.button[11]));
-            TVX_SetButtonBoxTitle(33, "none");   // no such button
-            TVX_SetButtonBoxTitle(12, std::string(400, 'x').c_str());   // cut to 255
-            EXPECT_EQ(255u, TextOf(b.button[12]).size());
-            EXPECT_EQ(0, TVX_GetButtonPress(40));
-
-            DestroyButtonBox();
-            EXPECT_EQ(NULL, b.boxWindow);
-            EXPECT_FALSE(IsWindow(first));
-            EXPECT_EQ(0, TVX_GetButtonPress(0));
-            TVX_OpenButtonBox(0, 0, 17, 16);
-            EXPECT_EQ(NULL, b.boxWindow);
-            TVX_OpenButtonBox(0, 0, 0, 5);
-            EXPECT_EQ(NULL, b.boxWindow);
-            TVX_OpenButtonBox(0, 0, 16, 16);
-            EXPECT_NE((HWND)NULL, b.boxWindow);
-            EXPECT_EQ(256, b.buttonCount);
-            DestroyButtonBox();
-
-            // A 2 x 1 box at a client width of 3 has buttons of width 0 (the window itself
-            // cannot be made that narrow here, so the size message comes directly).
-            TVX_OpenButtonBox(0, 0, 2, 1);
-            SendMessageW(b.boxWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 40));
-            EXPECT_EQ(0, b.buttonWidth);
+    EXPECT_EQ(0, RunOnWorker([] {
+        TVX_OpenButtonBox(0, 336, 11, 3);
+        ButtonBoxRecord &b = ButtonBoxState;
+        ASSERT_NE((HWND)NULL, b.boxWindow);
+        EXPECT_EQ(L"ButtonBox", TextOf(b.boxWindow));
+        EXPECT_EQ(1126, ClientOf(b.boxWindow).cx);
+        EXPECT_EQ(94, ClientOf(b.boxWindow).cy);
+        for (int k = 0; k < 33; k++) {
+            EXPECT_EQ(std::to_wstring(k), TextOf(b.button[k]));
             RECT r;
-            GetWindowRect(b.button[1], &r);
-            EXPECT_EQ(0, r.right - r.left);
-            TVX_ResizeButtonBox(2 * 60 + 12, 2 * 20 + 8);   // back to a usable size
-            EXPECT_EQ(60, b.buttonWidth);
-            EXPECT_EQ(40, b.buttonHeight);
-        });
-    });
-    EXPECT_EQ(0, code);
+            GetWindowRect(b.button[k], &r);
+            ASSERT_EQ(98, r.right - r.left);
+            ASSERT_EQ(26, r.bottom - r.top);
+        }
+        HWND first = b.boxWindow;
+        TVX_OpenButtonBox(0, 0, 2, 2);   // one is open: nothing changes
+        EXPECT_EQ(first, b.boxWindow);
+        EXPECT_EQ(33, b.buttonCount);
+        TVX_SetButtonBoxTitle(11, "Capture");
+        EXPECT_EQ(L"Capture", TextOf(b.button[11]));
+        TVX_SetButtonBoxTitle(33, "none");   // no such button
+        TVX_SetButtonBoxTitle(12, std::string(400, 'x').c_str());   // cut to 255
+        EXPECT_EQ(255u, TextOf(b.button[12]).size());
+        EXPECT_EQ(0, TVX_GetButtonPress(40));
+
+        DestroyButtonBox();
+        EXPECT_EQ(NULL, b.boxWindow);
+        EXPECT_FALSE(IsWindow(first));
+        EXPECT_EQ(0, TVX_GetButtonPress(0));
+        TVX_OpenButtonBox(0, 0, 17, 16);
+        EXPECT_EQ(NULL, b.boxWindow);
+        TVX_OpenButtonBox(0, 0, 0, 5);
+        EXPECT_EQ(NULL, b.boxWindow);
+        TVX_OpenButtonBox(0, 0, 16, 16);
+        EXPECT_NE((HWND)NULL, b.boxWindow);
+        EXPECT_EQ(256, b.buttonCount);
+        DestroyButtonBox();
+
+        // A 2 x 1 box at a client width of 3 has buttons of width 0 (the window itself
+        // cannot be made that narrow here, so the size message comes directly).
+        TVX_OpenButtonBox(0, 0, 2, 1);
+        SendMessageW(b.boxWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 40));
+        EXPECT_EQ(0, b.buttonWidth);
+        RECT r;
+        GetWindowRect(b.button[1], &r);
+        EXPECT_EQ(0, r.right - r.left);
+        TVX_ResizeButtonBox(2 * 60 + 12, 2 * 20 + 8);   // back to a usable size
+        EXPECT_EQ(60, b.buttonWidth);
+        EXPECT_EQ(40, b.buttonHeight);
+    }));
 }
 
 TEST(ButtonBox, ClicksAndDigitKeysAreCountedUntilPolled)
@@ -153,6 +135,7 @@ TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
         afterEmpty = TextOf(ButtonBoxState.button[4]);
         PostMessageW(box, WM_LBUTTONDBLCLK, 0, MAKELPARAM(102 + 1, 30 + 10));
         AnswerPrompt(L"Fix_F");
+        WaitUntil([] { return TextOf(ButtonBoxState.button[4]) != L"4"; }, 2000);
         afterLine = TextOf(ButtonBoxState.button[4]);
     });
     EXPECT_EQ(0, code);
@@ -162,38 +145,34 @@ TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
 
 TEST(InputBox, OpensItsItemsWithValuesZero)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            InputBoxRecord &b = InputBoxState;
-            TVX_OpenInputBox(0, 0, 0);
-            EXPECT_EQ(1, b.itemCount);
-            DestroyInputBox();
-            TVX_OpenInputBox(0, 0, 45);
-            EXPECT_EQ(30, b.itemCount);
-            DestroyInputBox();
-            TVX_OpenInputBox(0, 0, 3);
-            EXPECT_EQ(L"InputBox", TextOf(b.boxWindow));
-            EXPECT_EQ(162, ClientOf(b.boxWindow).cx);
-            EXPECT_EQ(86, ClientOf(b.boxWindow).cy);
-            for (int i = 0; i < 3; i++) {
-                char value[256];
-                EXPECT_EQ(0, TVX_GetInputBoxValue(i, value, sizeof value));
-                EXPECT_STREQ("0", value);
-                EXPECT_EQ(L"Item " + std::to_wstring(i), TextOf(b.label[i]));
-            }
+    EXPECT_EQ(0, RunOnWorker([] {
+        InputBoxRecord &b = InputBoxState;
+        TVX_OpenInputBox(0, 0, 0);
+        EXPECT_EQ(1, b.itemCount);
+        DestroyInputBox();
+        TVX_OpenInputBox(0, 0, 45);
+        EXPECT_EQ(30, b.itemCount);
+        DestroyInputBox();
+        TVX_OpenInputBox(0, 0, 3);
+        EXPECT_EQ(L"InputBox", TextOf(b.boxWindow));
+        EXPECT_EQ(162, ClientOf(b.boxWindow).cx);
+        EXPECT_EQ(86, ClientOf(b.boxWindow).cy);
+        for (int i = 0; i < 3; i++) {
             char value[256];
-            EXPECT_EQ(1, TVX_GetInputBoxValue(3, value, sizeof value));
-            TVX_SetInputBoxTitle(1, "Gain");
-            EXPECT_EQ(L"Gain", TextOf(b.label[1]));
-            TVX_ResizeInputBox(100, 50);
-            EXPECT_EQ(162, ClientOf(b.boxWindow).cx);
-            RECT r;
-            GetWindowRect(b.edit[2], &r);
-            EXPECT_EQ(50, r.right - r.left);
-        });
-    });
-    EXPECT_EQ(0, code);
+            EXPECT_EQ(0, TVX_GetInputBoxValue(i, value, sizeof value));
+            EXPECT_STREQ("0", value);
+            EXPECT_EQ(L"Item " + std::to_wstring(i), TextOf(b.label[i]));
+        }
+        char value[256];
+        EXPECT_EQ(1, TVX_GetInputBoxValue(3, value, sizeof value));
+        TVX_SetInputBoxTitle(1, "Gain");
+        EXPECT_EQ(L"Gain", TextOf(b.label[1]));
+        TVX_ResizeInputBox(100, 50);
+        EXPECT_EQ(162, ClientOf(b.boxWindow).cx);
+        RECT r;
+        GetWindowRect(b.edit[2], &r);
+        EXPECT_EQ(50, r.right - r.left);
+    }));
 }
 
 TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
@@ -236,37 +215,33 @@ TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
 TEST(InputBox, TheDraggedEdgeDecidesTheColumnAndTheHeightStays)
 {
     int labels[2] = {}, edits[2] = {}, heights[2] = {};
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([&] {
-            TVX_OpenInputBox(0, 0, 3);
-            InputBoxRecord &b = InputBoxState;
-            HWND box = b.boxWindow;
-            RECT r;
-            GetWindowRect(box, &r);
-            int height = r.bottom - r.top;
-            // Drag the left edge 40 pixels further out, trying to make it taller too.
-            RECT proposed = {r.left - 40, r.top - 30, r.right, r.bottom + 30};
-            SendMessageW(box, WM_SIZING, WMSZ_LEFT, (LPARAM)&proposed);
-            SetWindowPos(box, NULL, proposed.left, proposed.top, proposed.right - proposed.left,
-                         proposed.bottom - proposed.top, SWP_NOZORDER);
-            labels[0] = b.labelWidth;
-            edits[0] = b.editWidth;
-            GetWindowRect(box, &r);
-            heights[0] = r.bottom - r.top - height;
-            // The right edge, far too narrow: the edit column stops at 1 pixel.
-            proposed = r;
-            proposed.right = proposed.left + 20;
-            SendMessageW(box, WM_SIZING, WMSZ_RIGHT, (LPARAM)&proposed);
-            SetWindowPos(box, NULL, 0, 0, proposed.right - proposed.left,
-                         proposed.bottom - proposed.top, SWP_NOMOVE | SWP_NOZORDER);
-            labels[1] = b.labelWidth;
-            edits[1] = b.editWidth;
-            GetWindowRect(box, &r);
-            heights[1] = r.bottom - r.top - height;
-        });
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([&] {
+        TVX_OpenInputBox(0, 0, 3);
+        InputBoxRecord &b = InputBoxState;
+        HWND box = b.boxWindow;
+        RECT r;
+        GetWindowRect(box, &r);
+        int height = r.bottom - r.top;
+        // Drag the left edge 40 pixels further out, trying to make it taller too.
+        RECT proposed = {r.left - 40, r.top - 30, r.right, r.bottom + 30};
+        SendMessageW(box, WM_SIZING, WMSZ_LEFT, (LPARAM)&proposed);
+        SetWindowPos(box, NULL, proposed.left, proposed.top, proposed.right - proposed.left,
+                     proposed.bottom - proposed.top, SWP_NOZORDER);
+        labels[0] = b.labelWidth;
+        edits[0] = b.editWidth;
+        GetWindowRect(box, &r);
+        heights[0] = r.bottom - r.top - height;
+        // The right edge, far too narrow: the edit column stops at 1 pixel.
+        proposed = r;
+        proposed.right = proposed.left + 20;
+        SendMessageW(box, WM_SIZING, WMSZ_RIGHT, (LPARAM)&proposed);
+        SetWindowPos(box, NULL, 0, 0, proposed.right - proposed.left,
+                     proposed.bottom - proposed.top, SWP_NOMOVE | SWP_NOZORDER);
+        labels[1] = b.labelWidth;
+        edits[1] = b.editWidth;
+        GetWindowRect(box, &r);
+        heights[1] = r.bottom - r.top - height;
+    }));
     EXPECT_EQ(120, labels[0]);
     EXPECT_EQ(70, edits[0]);
     EXPECT_EQ(0, heights[0]);

@@ -68,9 +68,7 @@ static std::vector<unsigned> PixelsOf(int index)
 
 static std::wstring TitleOf(int index)
 {
-    wchar_t text[256] = L"";
-    InternalGetWindowText(ImageTable[index].window, text, 256);
-    return text;
+    return TextOf(ImageTable[index].window);
 }
 
 static int ImageTitled(const std::wstring &title)
@@ -81,91 +79,70 @@ static int ImageTitled(const std::wstring &title)
     return -1;
 }
 
-// The items of a menu as "text" with "[x]" for a check mark, "-" for a separator and "text>" for
-// a submenu.
-static std::vector<std::wstring> Items(HMENU menu)
+// Walks a built menu and its submenus: every command item has its table row's text, is offered
+// for the image's depth and checked as its rule says. Returns the number of command items.
+static int CheckAgainstTable(HMENU menu, const ImageRecord &image)
 {
-    std::vector<std::wstring> out;
+    int commands = 0;
     for (int i = 0; i < GetMenuItemCount(menu); i++) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            commands += CheckAgainstTable(sub, image);
+            continue;
+        }
+        UINT id = GetMenuItemID(menu, i);
+        if (id == 0)
+            continue;   // a separator
+        const ImageCommandRow *row = FindImageCommand((int)id);
+        if (row == NULL) {
+            ADD_FAILURE() << "an item without a row: " << id;
+            continue;
+        }
         wchar_t text[128] = L"";
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
-        info.dwTypeData = text;
-        info.cch = 128;
-        GetMenuItemInfoW(menu, (UINT)i, TRUE, &info);
-        std::wstring item = (info.fType & MFT_SEPARATOR) ? L"-" : text;
-        if (info.fState & MFS_CHECKED)
-            item += L"[x]";
-        if (info.hSubMenu != NULL)
-            item += L">";
-        out.push_back(item);
+        GetMenuStringW(menu, (UINT)i, text, 128, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(row->text, row->text + strlen(row->text)), text);
+        EXPECT_TRUE(ImageItemOffered(row->rule, image.bits)) << row->text;
+        bool checked = GetMenuState(menu, (UINT)i, MF_BYPOSITION) & MF_CHECKED;
+        EXPECT_EQ(ImageItemChecked(row->rule, image.zoom), checked) << row->text;
+        commands++;
     }
-    return out;
+    return commands;
 }
 
-TEST(ImageMenus, TextsChecksAndWhatEachDepthOffers)
+// The rows with a menu place that an image of this depth is offered.
+static int RowsInMenus(int bits)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_CreateImage(0, "menu", 0, 0, 400, 300, 100));
-            HMENU basic = BuildImageMenu(ImageTable[0].window);
-            EXPECT_EQ((std::vector<std::wstring>{L"Cut\tCtrl+X", L"Copy\tCtrl+C", L"Paste\tCtrl+V",
-                                                 L"-", L"&Load image file", L"&Save as", L"-",
-                                                 L"Zoom: 50%", L"Zoom:100%\tCtrl+0[x]",
-                                                 L"Zoom:200%", L"&Zoom...", L"-", L"&Resize...",
-                                                 L"&Destroy\tCtrl+Q"}),
-                      Items(basic));
-            DestroyMenu(basic);
-            ASSERT_EQ(0, TVX_SetZoom(0, 49));
-            basic = BuildImageMenu(ImageTable[0].window);
-            for (const std::wstring &item : Items(basic))
-                EXPECT_EQ(std::wstring::npos, item.find(L"[x]")) << "a zoom of 49 checks nothing";
-            DestroyMenu(basic);
+    int rows = 0;
+    for (int id = 1; id < 2000; id++) {
+        const ImageCommandRow *row = FindImageCommand(id);
+        rows += row != NULL && row->menu != kMenuNone && ImageItemOffered(row->rule, bits);
+    }
+    return rows;
+}
 
-            HMENU process = BuildProcessMenu(ImageTable[0].window);
-            EXPECT_EQ((std::vector<std::wstring>{L"Process...>", L"-", L"Information...>", L"-",
-                                                 L"Test Pattern...>", L"-", L"Clipping\tCtrl+R",
-                                                 L"-", L"Color...>", L"Draw Line...>",
-                                                 L"Draw Box...>", L"Draw Circle...>",
-                                                 L"TrueType...>", L"Draw Text", L"Paint"}),
-                      Items(process));
-            EXPECT_EQ((std::vector<std::wstring>{L"Invert", L"-", L"R. Rotate", L"L. Rotate", L"-",
-                                                 L"Horz. Flip", L"Vert. Flip", L"-", L"Size 50.0%",
-                                                 L"Size 70.7%", L"Size 141.4%", L"Size 200.0%"}),
-                      Items(GetSubMenu(process, 0)));
-            EXPECT_EQ((std::vector<std::wstring>{L"Pixel", L"Line(RGB)", L"Line(HSV)",
-                                                 L"Line(YCrCb)", L"Line(CrCb)", L"-",
-                                                 L"Area(CrCb)"}),
-                      Items(GetSubMenu(process, 2)));
-            EXPECT_EQ((std::vector<std::wstring>{L"RGB", L"HSV", L"YCrCb", L"Yuv", L"YIQ", L"Grey"}),
-                      Items(GetSubMenu(process, 4)));
-            EXPECT_EQ((std::vector<std::wstring>{L"Change", L"Pick"}), Items(GetSubMenu(process, 8)));
-            EXPECT_EQ((std::vector<std::wstring>{L"Normal", L"Horz.", L"Vert."}),
-                      Items(GetSubMenu(process, 9)));
-            EXPECT_EQ((std::vector<std::wstring>{L"Normal", L"Fill", L"Fill XOR"}),
-                      Items(GetSubMenu(process, 10)));
-            EXPECT_EQ(Items(GetSubMenu(process, 10)), Items(GetSubMenu(process, 11)));
-            EXPECT_EQ((std::vector<std::wstring>{L"Draw", L"Font Change"}),
-                      Items(GetSubMenu(process, 12)));
-            DestroyMenu(process);
+TEST(ImageMenus, EveryRowInItsMenuWithItsCheckAndDepth)
+{
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_CreateImage(0, "menu", 0, 0, 400, 300, 100));
+        ASSERT_EQ(0, TVX_CreateImage8(1, "eight", 0, 0, 400, 300, 100));
+        for (int zoom : {100, 49, 200})
+            for (int i : {0, 1}) {
+                ASSERT_EQ(0, TVX_SetZoom(i, zoom));
+                HMENU basic = BuildImageMenu(ImageTable[i].window);
+                HMENU process = BuildProcessMenu(ImageTable[i].window);
+                EXPECT_EQ(RowsInMenus(ImageTable[i].bits),
+                          CheckAgainstTable(basic, ImageTable[i]) +
+                              CheckAgainstTable(process, ImageTable[i]));
+                DestroyMenu(basic);
+                DestroyMenu(process);
+            }
 
-            ASSERT_EQ(0, TVX_CreateImage8(1, "eight", 0, 0, 400, 300, 100));
-            process = BuildProcessMenu(ImageTable[1].window);
-            EXPECT_EQ((std::vector<std::wstring>{L"Pixel", L"Line(Lumi)"}),
-                      Items(GetSubMenu(process, 2)));
-            DestroyMenu(process);
-
-            // Numbers without a command do nothing.
-            std::vector<unsigned> before = PixelsOf(0);
-            for (int id : {1006, 1020, 1069, 0, 70000})
-                SendMessageW(ImageTable[0].window, WM_COMMAND, id, 0);
-            EXPECT_EQ(1, ImageTable[0].inUse);
-            EXPECT_EQ(before, PixelsOf(0));
-        });
-    });
-    EXPECT_EQ(0, code);
+        // Numbers without a command do nothing.
+        std::vector<unsigned> before = PixelsOf(0);
+        for (int id : {1006, 1020, 1069, 0, 70000})
+            SendMessageW(ImageTable[0].window, WM_COMMAND, id, 0);
+        EXPECT_EQ(1, ImageTable[0].inUse);
+        EXPECT_EQ(before, PixelsOf(0));
+    }));
 }
 
 TEST(Picks, BoxesBothWaysCancellationsAndCircles)
@@ -324,20 +301,6 @@ TEST(DrawingCommands, ColoursTextAndPaint)
     EXPECT_EQ(0, code);
 }
 
-static std::string LogOf(int index)
-{
-    std::string path = std::string(LogDirectory) + "TORVEX" + std::to_string(index) + ".LOG";
-    std::string text;
-    if (FILE *f = fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        size_t n;
-        while ((n = fread(chunk, 1, sizeof chunk, f)) > 0)
-            text.append(chunk, n);
-        fclose(f);
-    }
-    return text;
-}
-
 TEST(Measurements, PixelReadoutInTheTextWindow)
 {
     int code = RunWithDriver([&] {
@@ -356,7 +319,7 @@ TEST(Measurements, PixelReadoutInTheTextWindow)
         CommandWithMouse(1, 1015, {{kLeft, 0, 0}});
         CallOnWorker([] { TVX_CloseLogs(); });   // the file then holds everything printed
         std::string log;   // the log is written in text mode: lines end in CR LF
-        for (char c : LogOf(0))
+        for (char c : ReadWholeFile(LogPath(0)))
             if (c != '\r')
                 log += c;
         auto has = [&](const char *text) { return log.find(text) != std::string::npos; };
@@ -795,124 +758,98 @@ static RECT Moving(HWND window, RECT proposed, bool ctrl)
 
 TEST(Snapping, LibraryWindowsSnapToTheScreenAndEachOther)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_CreateImage(0, "fixed", 300, 200, 200, 150, 100));
-            ASSERT_EQ(0, TVX_CreateImage(1, "moving", 700, 500, 200, 150, 100));
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, 600, 100, 300, 200));
-            RECT fixed, own;
-            GetWindowRect(ImageTable[0].window, &fixed);
-            GetWindowRect(ImageTable[1].window, &own);
-            int w = own.right - own.left, h = own.bottom - own.top;
-            HWND moving = ImageTable[1].window;
-            // 5 pixels from the left edge: flush; without Ctrl: where it was put.
-            RECT edge = Moving(moving, {5, 600, 5 + w, 600 + h}, true);
-            EXPECT_EQ(0, edge.left);
-            EXPECT_EQ(w, edge.right);
-            EXPECT_EQ(5, Moving(moving, {5, 600, 5 + w, 600 + h}, false).left);
-            // Beside the fixed image, 7 pixels off and overlapping it: snapped; 8: not.
-            int top = fixed.top + 30;
-            EXPECT_EQ(fixed.right, Moving(moving, {fixed.right + 7, top, fixed.right + 7 + w, top + h}, true).left);
-            EXPECT_EQ(fixed.right + 8, Moving(moving, {fixed.right + 8, top, fixed.right + 8 + w, top + h}, true).left);
-            // A text window is in the table too: stacked under it (overlapping it by 3), lefts
-            // aligned.
-            RECT text;
-            GetWindowRect(TextWindow[0].window, &text);
-            RECT under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
-            EXPECT_EQ(text.bottom, under.top);
-            EXPECT_EQ(text.left, under.left);
-            // Closed, its edges are gone: nothing to snap to there any more.
-            SendMessageW(TextWindow[0].window, WM_CLOSE, 0, 0);
-            under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
-            EXPECT_EQ(text.bottom - 3, under.top);
-            EXPECT_EQ(text.left + 2, under.left);
-        });
-    });
-    EXPECT_EQ(0, code);
-}
-
-static std::string ClipboardText()
-{
-    std::string out;
-    if (!OpenClipboard(NULL))
-        return out;
-    if (HGLOBAL block = GetClipboardData(CF_TEXT)) {
-        if (const char *text = (const char *)GlobalLock(block))
-            out = text;
-        GlobalUnlock(block);
-    }
-    CloseClipboard();
-    return out;
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_CreateImage(0, "fixed", 300, 200, 200, 150, 100));
+        ASSERT_EQ(0, TVX_CreateImage(1, "moving", 700, 500, 200, 150, 100));
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, 600, 100, 300, 200));
+        RECT fixed, own;
+        GetWindowRect(ImageTable[0].window, &fixed);
+        GetWindowRect(ImageTable[1].window, &own);
+        int w = own.right - own.left, h = own.bottom - own.top;
+        HWND moving = ImageTable[1].window;
+        // 5 pixels from the left edge: flush; without Ctrl: where it was put.
+        RECT edge = Moving(moving, {5, 600, 5 + w, 600 + h}, true);
+        EXPECT_EQ(0, edge.left);
+        EXPECT_EQ(w, edge.right);
+        EXPECT_EQ(5, Moving(moving, {5, 600, 5 + w, 600 + h}, false).left);
+        // Beside the fixed image, 7 pixels off and overlapping it: snapped; 8: not.
+        int top = fixed.top + 30;
+        EXPECT_EQ(fixed.right, Moving(moving, {fixed.right + 7, top, fixed.right + 7 + w, top + h}, true).left);
+        EXPECT_EQ(fixed.right + 8, Moving(moving, {fixed.right + 8, top, fixed.right + 8 + w, top + h}, true).left);
+        // A text window is in the table too: stacked under it (overlapping it by 3), lefts
+        // aligned.
+        RECT text;
+        GetWindowRect(TextWindow[0].window, &text);
+        RECT under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
+        EXPECT_EQ(text.bottom, under.top);
+        EXPECT_EQ(text.left, under.left);
+        // Closed, its edges are gone: nothing to snap to there any more.
+        SendMessageW(TextWindow[0].window, WM_CLOSE, 0, 0);
+        under = Moving(moving, {text.left + 2, text.bottom - 3, text.left + 2 + w, text.bottom - 3 + h}, true);
+        EXPECT_EQ(text.bottom - 3, under.top);
+        EXPECT_EQ(text.left + 2, under.left);
+    }));
 }
 
 TEST(WindowInfo, OneTextWindowAndTheColoursAfter)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, 40, 50, 400, 300));
-            TVX_PushTextColor(0x123456, 0x654321);
-            SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
-            RECT r;
-            GetWindowRect(TextWindow[0].window, &r);
-            EXPECT_EQ("\t// TORVEX --- Automatic Source Generator\n\t// [Text Window]\n"
-                      "\tTVX_OpenTextWindow(0," + std::to_string(r.left) + "," +
-                          std::to_string(r.top) + ",400,300);\n"
-                      "\tTVX_SetForeground(TVXMAINWINDOW);\n",
-                      ClipboardText());
-            EXPECT_EQ(0x123456u, TextWindow[0].text_color) << "printing goes on as before";
-            EXPECT_EQ(0x654321u, TextWindow[0].back_color);
-            // A caption of 200 double-byte characters (400 bytes) is listed whole.
-            std::string title;
-            for (int i = 0; i < 200; i++)
-                title += "\x82\xa0";
-            TVX_OpenButtonBox(0, 0, 2, 1);
-            TVX_SetButtonBoxTitle(1, title.c_str());
-            SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
-            EXPECT_NE(std::string::npos, ClipboardText().find("\"" + title + "\""));
-        });
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, 40, 50, 400, 300));
+        TVX_PushTextColor(0x123456, 0x654321);
+        SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
+        RECT r;
+        GetWindowRect(TextWindow[0].window, &r);
+        EXPECT_EQ("\t// TORVEX --- Automatic Source Generator\n\t// [Text Window]\n"
+                  "\tTVX_OpenTextWindow(0," + std::to_string(r.left) + "," +
+                      std::to_string(r.top) + ",400,300);\n"
+                  "\tTVX_SetForeground(TVXMAINWINDOW);\n",
+                  ClipboardText());
+        EXPECT_EQ(0x123456u, TextWindow[0].text_color) << "printing goes on as before";
+        EXPECT_EQ(0x654321u, TextWindow[0].back_color);
+        // A caption of 200 double-byte characters (400 bytes) is listed whole.
+        std::string title;
+        for (int i = 0; i < 200; i++)
+            title += "\x82\xa0";
+        TVX_OpenButtonBox(0, 0, 2, 1);
+        TVX_SetButtonBoxTitle(1, title.c_str());
+        SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
+        EXPECT_NE(std::string::npos, ClipboardText().find("\"" + title + "\""));
+    }));
 }
 
 // Makes a layout of every window kind, moved about and renamed, and writes its listing and the
 // layout itself for wine.layout_round_trip, which compiles the listing into another program.
 TEST(WindowInfo, RoundTrip)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_CreateImage(0, "Right", 10, 20, 320, 240, 70));
-            ASSERT_EQ(0, TVX_CreateImage8(5, "eight", 300, 40, 64, 48, 200));
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, 500, 300, 400, 300));
-            ASSERT_EQ(0, TVX_OpenTextWindow(3, 620, 60, 300, 200));
-            TVX_OpenInputBox(100, 420, 3);
-            TVX_SetInputBoxTitle(0, "alpha");
-            TVX_SetInputBoxTitle(1, "");
-            TVX_SetInputBoxTitle(2, "gamma");
-            TVX_ResizeInputBox(90, 110);
-            TVX_OpenButtonBox(40, 600, 3, 2);
-            TVX_SetButtonBoxTitle(0, "one");
-            TVX_SetButtonBoxTitle(4, "two\nlines");
-            TVX_ResizeButtonBox(330, 70);
-            SetWindowPos(ImageTable[5].window, NULL, 333, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            SetWindowPos(TextWindow[3].window, NULL, 640, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            TVX_PumpMessages();
-            SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
-            std::string listing = ClipboardText();
-            EXPECT_NE(std::string::npos, listing.find("\tTVX_CreateImage8(5,\"eight\",333,44,64,48,"));
-            EXPECT_NE(std::string::npos, listing.find("\tTVX_SetButtonBoxTitle(4,\"two\\nlines\");"));
-            EXPECT_NE(std::string::npos, listing.find("\tTVX_SetInputBoxTitle(1,\"\");"));
-            FILE *f = fopen("layout-listing.inc", "wb");
-            ASSERT_TRUE(f != NULL);
-            fputs(listing.c_str(), f);
-            fclose(f);
-            f = fopen("layout-made.txt", "wb");
-            ASSERT_TRUE(f != NULL);
-            fputs(DumpLayout().c_str(), f);
-            fclose(f);
-        });
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_CreateImage(0, "Right", 10, 20, 320, 240, 70));
+        ASSERT_EQ(0, TVX_CreateImage8(5, "eight", 300, 40, 64, 48, 200));
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, 500, 300, 400, 300));
+        ASSERT_EQ(0, TVX_OpenTextWindow(3, 620, 60, 300, 200));
+        TVX_OpenInputBox(100, 420, 3);
+        TVX_SetInputBoxTitle(0, "alpha");
+        TVX_SetInputBoxTitle(1, "");
+        TVX_SetInputBoxTitle(2, "gamma");
+        TVX_ResizeInputBox(90, 110);
+        TVX_OpenButtonBox(40, 600, 3, 2);
+        TVX_SetButtonBoxTitle(0, "one");
+        TVX_SetButtonBoxTitle(4, "two\nlines");
+        TVX_ResizeButtonBox(330, 70);
+        SetWindowPos(ImageTable[5].window, NULL, 333, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowPos(TextWindow[3].window, NULL, 640, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        TVX_PumpMessages();
+        SendMessageW(TextWindow[0].window, WM_COMMAND, 1045, 0);
+        std::string listing = ClipboardText();
+        EXPECT_NE(std::string::npos, listing.find("\tTVX_CreateImage8(5,\"eight\",333,44,64,48,"));
+        EXPECT_NE(std::string::npos, listing.find("\tTVX_SetButtonBoxTitle(4,\"two\\nlines\");"));
+        EXPECT_NE(std::string::npos, listing.find("\tTVX_SetInputBoxTitle(1,\"\");"));
+        FILE *f = fopen("layout-listing.inc", "wb");
+        ASSERT_TRUE(f != NULL);
+        fputs(listing.c_str(), f);
+        fclose(f);
+        f = fopen("layout-made.txt", "wb");
+        ASSERT_TRUE(f != NULL);
+        fputs(DumpLayout().c_str(), f);
+        fclose(f);
+    }));
 }

@@ -1,6 +1,8 @@
 // test_app.cpp - hooks, driver thread and main-thread runner of the in-process tests.
 #include "test_app.h"
 
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -87,6 +89,14 @@ int RunWithDriver(const std::function<void()> &driver)
     return code;
 }
 
+int RunOnWorker(const std::function<void()> &body)
+{
+    return RunWithDriver([&] {
+        StartWorkerCalls();
+        CallOnWorker(body);
+    });
+}
+
 void AnswerPrompt(const std::wstring &line)
 {
     ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
@@ -97,6 +107,64 @@ void AnswerPrompt(const std::wstring &line)
     }
     PostMessageW(TextWindow[0].window, WM_CHAR, L'\r', 0);
     ASSERT_TRUE(WaitUntil([&] { return TextWindow[0].cursor_y != y; }, 5000));
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = L"";
+    InternalGetWindowText(window, text, 1024);
+    return text;
+}
+
+SIZE ClientOf(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+std::string ReadWholeFile(const std::string &path)
+{
+    std::string text;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, f)) > 0)
+            text.append(chunk, n);
+        fclose(f);
+    }
+    return text;
+}
+
+std::string LogPath(int index)
+{
+    return std::string(LogDirectory) + "TORVEX" + std::to_string(index) + ".LOG";
+}
+
+std::string ClipboardText()
+{
+    std::string out;
+    if (!OpenClipboard(NULL))
+        return out;
+    if (HGLOBAL block = GetClipboardData(CF_TEXT)) {
+        if (const char *text = (const char *)GlobalLock(block))
+            out = text;
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return out;
+}
+
+void PutClipboardText(const char *text)
+{
+    if (!OpenClipboard(NULL))
+        return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    strcpy((char *)GlobalLock(block), text);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
 }
 
 int Now()

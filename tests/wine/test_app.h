@@ -23,6 +23,8 @@ extern std::function<void()> OnAppInit, OnAppMain, OnAppExit;
 // the program's exit code once both have finished. The library runs once per process: every
 // test is its own process (CTest runs each with its own filter).
 int RunWithDriver(const std::function<void()> &driver);
+// The common case: body runs on the worker inside a run, then the program exits; the exit code.
+int RunOnWorker(const std::function<void()> &body);
 
 // Driver helpers.
 bool WaitUntil(const std::function<bool()> &condition, int timeoutMs);
@@ -42,6 +44,14 @@ int Now();
 // Answers the line input waiting in text window 0 as typed: the line's characters, then Enter;
 // returns once the cursor has moved to the next line.
 void AnswerPrompt(const std::wstring &line);
+
+// Small readers shared by the tests.
+std::wstring TextOf(HWND window);   // without a message to the window's thread
+SIZE ClientOf(HWND window);
+std::string ReadWholeFile(const std::string &path);   // "" when it cannot be read
+std::string LogPath(int index);                      // TORVEXn.LOG in the log directory
+std::string ClipboardText();                         // CF_TEXT, or ""
+void PutClipboardText(const char *text);
 
 // The process's GDI objects: every handle value that names one (Wine's GetGuiResources answers 0).
 int CountGdiObjects();

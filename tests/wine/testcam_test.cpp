@@ -1,7 +1,8 @@
 // The capture module on Wine's real DirectShow with the virtual test cameras registered (by
-// scripts/test): two plug-and-play cameras open, frames arrive top-down at about 30 a second,
-// properties set through the module are what the cameras hold, the property pages open and
-// close, and closing ends the streaming threads.
+// scripts/test): two plug-and-play cameras open and close with every object and COM start
+// released, frames arrive top-down at about 30 a second, properties set through the module are
+// what the cameras hold, the property pages open and close, and closing ends the streaming
+// threads. The failure paths are driven through the fake world (capture_fake_test.cpp).
 #include <cmath>
 #include <cstdio>
 #include <atomic>
@@ -227,6 +228,88 @@ TEST(TestCameras, BrokenSamplesThroughTheGraphAreCountedNeverShown)
     EXPECT_GE(PictureMatch(words, 1), 35.0);
     EXPECT_EQ(0, tzm_CloseCameras());
     UseCameraMode(L"");
+}
+
+// Counts COM starts and stops and keeps one reference of its own to every object it creates, so
+// a test can tell whether the module released all of its own.
+struct SeamLog {
+    int inits = 0, uninits = 0;
+    std::vector<IUnknown *> created;
+};
+static SeamLog Seam;
+
+static HRESULT WINAPI CountingInit(LPVOID reserved)
+{
+    Seam.inits++;
+    return CoInitialize(reserved);
+}
+static void WINAPI CountingUninit(void)
+{
+    Seam.uninits++;
+    CoUninitialize();
+}
+static HRESULT WINAPI CountingCreate(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
+                                     LPVOID *object)
+{
+    HRESULT hr = CoCreateInstance(clsid, outer, context, iid, object);
+    if (SUCCEEDED(hr) && *object != nullptr) {
+        ((IUnknown *)*object)->AddRef();
+        Seam.created.push_back((IUnknown *)*object);
+    }
+    return hr;
+}
+
+static void UseSeam()
+{
+    Seam = SeamLog();
+    tzm_UseRealSystem();
+    tzm_System.coInitialize = CountingInit;
+    tzm_System.coUninitialize = CountingUninit;
+    tzm_System.coCreateInstance = CountingCreate;
+}
+
+// Releases the seam's own references, newest first (a builder holds the graph made before it);
+// each must be the last one left. Some system objects do not count references (Wine's device
+// enumerator is one object whose AddRef always answers the same): those are only released.
+static void ExpectReleasedInOrder(const std::vector<size_t> &order)
+{
+    for (size_t i : order) {
+        IUnknown *object = Seam.created[i];
+        ULONG a = object->AddRef(), b = object->AddRef();
+        object->Release();
+        object->Release();
+        if (a == b) {
+            object->Release();
+            continue;
+        }
+        EXPECT_EQ(0u, object->Release()) << "object " << i;
+    }
+    Seam.created.clear();
+}
+
+TEST(Capture, OpenAndCloseOnRealDirectShowReleaseEveryObjectAndCom)
+{
+    // The virtual test cameras are registered in the test prefix (scripts/test).
+    UseSeam();
+    ASSERT_EQ(0, tzm_OpenCameras(30.0));
+    EXPECT_EQ(2, CaptureGraph.cameraCount);
+    EXPECT_EQ(1, tzm_OpenCameras(30.0));
+    EXPECT_EQ(0, tzm_CloseCameras());
+    EXPECT_EQ(0, CaptureGraph.opened);
+    EXPECT_EQ(1, Seam.inits);
+    EXPECT_EQ(1, Seam.uninits);
+    // Made in this order: the graph, the device enumerator, and a builder and a grabber per
+    // camera. The builders hold the graph and the graph holds the grabbers, so they go first.
+    ASSERT_EQ(6u, Seam.created.size());
+    ExpectReleasedInOrder({4, 2, 1, 0, 5, 3});
+    EXPECT_EQ(1, tzm_CloseCameras());
+    EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(16, nullptr));
+    EXPECT_EQ(1, tzm_SetCameraProperty(50, 16, 0));
+    EXPECT_EQ(1, tzm_SetCameraPropertyAuto(16, 0));
+    EXPECT_EQ(1, tzm_ShowCameraPropertyPages(0));
+    // COM is no longer started on this thread by the module.
+    EXPECT_EQ(S_OK, CoInitialize(nullptr));
+    CoUninitialize();
 }
 
 int main(int argc, char **argv)

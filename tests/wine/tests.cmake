@@ -35,13 +35,7 @@ foreach(bench print_bench image_bench imageops_bench)
     target_link_libraries(${bench} PRIVATE torvex)
 endforeach()
 
-# The capture module against Wine's DirectShow and through its system seam.
-add_executable(capture_tests wine/capture_test.cpp)
-target_compile_options(capture_tests PRIVATE ${TVX_WARNINGS})
-target_link_libraries(capture_tests PRIVATE capture GTest::gtest)
-gtest_add_tests(TARGET capture_tests TEST_PREFIX wine. TEST_LIST capture_test_list)
-set_tests_properties(${capture_test_list} PROPERTIES TIMEOUT 60)
-
+# The capture module through its system seam, in a fake DirectShow world.
 add_executable(capture_fake_tests wine/capture_fake_test.cpp wine/fake_dshow.cpp)
 target_compile_options(capture_fake_tests PRIVATE ${TVX_WARNINGS})
 target_link_libraries(capture_fake_tests PRIVATE capture GTest::gtest)

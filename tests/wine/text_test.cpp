@@ -13,13 +13,6 @@
 #include "test_app.h"
 #include "text/text_window.h"
 
-static std::wstring TitleOf(HWND window)
-{
-    wchar_t text[256] = L"";
-    InternalGetWindowText(window, text, 256);
-    return text;
-}
-
 // Counts the pixels of the back buffer within a rectangle that are not black.
 static int LitPixels(int index, int left, int top, int right, int bottom)
 {
@@ -32,19 +25,6 @@ static int LitPixels(int index, int left, int top, int right, int bottom)
     return lit;
 }
 
-static std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-static std::string LogPath(int index)
-{
-    return std::string(LogDirectory) + "TORVEX" + std::to_string(index) + ".LOG";
-}
-
 // Puts keys into a window as typed characters; they wait in the queue until the input pumps.
 static void Type(int index, const std::wstring &keys)
 {
@@ -54,139 +34,78 @@ static void Type(int index, const std::wstring &keys)
 
 TEST(TextWindows, OpenSelectAndCloseFollowTheSlots)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));
-            HWND window = TextWindow[3].window;
-            EXPECT_EQ(L"TextWindow 3", TitleOf(window));
-            RECT client;
-            GetClientRect(window, &client);
-            EXPECT_EQ(400, client.right);
-            EXPECT_EQ(300, client.bottom);
-            EXPECT_EQ(3, CurrentTextWindow);
-            EXPECT_GT(TextWindow[3].char_width, 0);
-            EXPECT_GT(TextWindow[3].line_height, 0);
-            TVX_Print("x");
-            EXPECT_EQ(0, TVX_OpenTextWindow(1, 10, 10, 200, 100));
-            EXPECT_EQ(0, TVX_OpenTextWindow(5, 30, 30, 200, 100));
-            EXPECT_EQ(1, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // raised, current, not cleared
-            EXPECT_EQ(3, CurrentTextWindow);
-            EXPECT_EQ(TextWindow[3].char_width, TextWindow[3].cursor_x);
-            EXPECT_EQ(0, TVX_CloseTextWindow(3));
-            EXPECT_EQ(1, CurrentTextWindow);   // the lowest open slot
-            EXPECT_EQ(1, TVX_CloseTextWindow(3));
-            EXPECT_EQ(1, TVX_SelectTextWindow(3));
-            EXPECT_EQ(1, TVX_OpenTextWindow(256, -1, -1, -1, -1));
-            EXPECT_EQ(1, TVX_SelectTextWindow(-1));
-            EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // reopened fresh
-            EXPECT_EQ(0, TextWindow[3].cursor_x);
-            EXPECT_EQ(0, LitPixels(3, 0, 0, 400, 300));
-        });
-        PostMainKey('X');
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([] {
+        EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));
+        HWND window = TextWindow[3].window;
+        EXPECT_EQ(L"TextWindow 3", TextOf(window));
+        RECT client;
+        GetClientRect(window, &client);
+        EXPECT_EQ(400, client.right);
+        EXPECT_EQ(300, client.bottom);
+        EXPECT_EQ(3, CurrentTextWindow);
+        EXPECT_GT(TextWindow[3].char_width, 0);
+        EXPECT_GT(TextWindow[3].line_height, 0);
+        TVX_Print("x");
+        EXPECT_EQ(0, TVX_OpenTextWindow(1, 10, 10, 200, 100));
+        EXPECT_EQ(0, TVX_OpenTextWindow(5, 30, 30, 200, 100));
+        EXPECT_EQ(1, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // raised, current, not cleared
+        EXPECT_EQ(3, CurrentTextWindow);
+        EXPECT_EQ(TextWindow[3].char_width, TextWindow[3].cursor_x);
+        EXPECT_EQ(0, TVX_CloseTextWindow(3));
+        EXPECT_EQ(1, CurrentTextWindow);   // the lowest open slot
+        EXPECT_EQ(1, TVX_CloseTextWindow(3));
+        EXPECT_EQ(1, TVX_SelectTextWindow(3));
+        EXPECT_EQ(1, TVX_OpenTextWindow(256, -1, -1, -1, -1));
+        EXPECT_EQ(1, TVX_SelectTextWindow(-1));
+        EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // reopened fresh
+        EXPECT_EQ(0, TextWindow[3].cursor_x);
+        EXPECT_EQ(0, LitPixels(3, 0, 0, 400, 300));
+    }));
 }
 
-TEST(TextWindows, PrintWrapsAtTheMeasuredWidthAndScrollsOneLinePerLineFeed)
+TEST(TextWindows, PrintFillsTheBackBufferAndScrollsOneLinePerLineFeed)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, 0, 0, 400, 300));
-            int cw = TextWindow[0].char_width, lh = TextWindow[0].line_height;
-            TVX_CloseTextWindow(0);
-            // Ten cells wide, five lines high (the fifth only ever triggers a scroll).
-            ASSERT_EQ(0, TVX_OpenTextWindow(1, 0, 0, 10 * cw, 5 * lh));
-            TextWindowRecord &w = TextWindow[1];
-            TVX_Print("ABCDEFGHIJKL");
-            EXPECT_EQ(2 * cw, w.cursor_x);
-            EXPECT_EQ(lh, w.cursor_y);
-            EXPECT_GT(LitPixels(1, 9 * cw, 0, 10 * cw, lh), 0);     // J ends line one
-            EXPECT_GT(LitPixels(1, 0, lh, 2 * cw, 2 * lh), 0);      // K L begin line two
-            EXPECT_EQ(0, LitPixels(1, 2 * cw, lh, 10 * cw, 2 * lh));
-            TVX_Print("\nABCDEFGHI\x82\xa0");   // a two-cell character with one cell left
-            EXPECT_EQ(2 * cw, w.cursor_x);
-            EXPECT_EQ(3 * lh, w.cursor_y);
-            EXPECT_EQ(0, LitPixels(1, 9 * cw, 2 * lh, 10 * cw, 3 * lh));   // not split
-            EXPECT_GT(LitPixels(1, 0, 3 * lh, 2 * cw, 4 * lh), 0);
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, 0, 0, 400, 300));
+        int cw = TextWindow[0].char_width, lh = TextWindow[0].line_height;
+        TVX_CloseTextWindow(0);
+        // Ten cells wide, five lines high (the fifth only ever triggers a scroll).
+        ASSERT_EQ(0, TVX_OpenTextWindow(1, 0, 0, 10 * cw, 5 * lh));
+        TextWindowRecord &w = TextWindow[1];
+        // Where lines wrap is a layout rule checked natively; here what lands in the buffer.
+        TVX_Print("ABCDEFGHIJKL\nABCDEFGHI\x82\xa0");
+        EXPECT_EQ(3 * lh, w.cursor_y);
+        EXPECT_GT(LitPixels(1, 9 * cw, 0, 10 * cw, lh), 0);     // J ends line one
+        EXPECT_EQ(0, LitPixels(1, 2 * cw, lh, 10 * cw, 2 * lh));
 
-            // One line feed at the bottom moves everything up by exactly one line height.
-            COLORREF before[3][64];
-            for (int y = 0; y < 3 * lh && y < 64; y++)
-                for (int x = 0; x < 3; x++)
-                    before[x][y] = GetPixel(w.mem_dc, x * cw / 2, y + lh);
-            TVX_PushTextColor(0xFFFFFF, 0xFF0000);   // red cells, the scrolled-in lines stay black
-            TVX_Print("\n");
-            for (int y = 0; y < 3 * lh && y < 64; y++)
-                for (int x = 0; x < 3; x++)
-                    ASSERT_EQ(before[x][y], GetPixel(w.mem_dc, x * cw / 2, y)) << y;
-            EXPECT_EQ(3 * lh, w.cursor_y);
-            EXPECT_EQ(0, LitPixels(1, 0, 3 * lh, 10 * cw, 5 * lh));
-            TVX_Print("a");
-            EXPECT_EQ(RGB(255, 0, 0), GetPixel(w.mem_dc, 0, 4 * lh - 1) & 0xFFFFFF);
-            TVX_PopTextColor();
-            EXPECT_EQ(0xFFFFFFu, w.text_color);
-            EXPECT_EQ(0u, w.back_color);
+        // One line feed at the bottom moves everything up by exactly one line height.
+        COLORREF before[3][64];
+        for (int y = 0; y < 3 * lh && y < 64; y++)
+            for (int x = 0; x < 3; x++)
+                before[x][y] = GetPixel(w.mem_dc, x * cw / 2, y + lh);
+        TVX_PushTextColor(0xFFFFFF, 0xFF0000);   // red cells, the scrolled-in lines stay black
+        TVX_Print("\n");
+        for (int y = 0; y < 3 * lh && y < 64; y++)
+            for (int x = 0; x < 3; x++)
+                ASSERT_EQ(before[x][y], GetPixel(w.mem_dc, x * cw / 2, y)) << y;
+        EXPECT_EQ(3 * lh, w.cursor_y);
+        EXPECT_EQ(0, LitPixels(1, 0, 3 * lh, 10 * cw, 5 * lh));
+        TVX_Print("a");
+        EXPECT_EQ(RGB(255, 0, 0), GetPixel(w.mem_dc, 0, 4 * lh - 1) & 0xFFFFFF);
+        TVX_PopTextColor();
+        EXPECT_EQ(0xFFFFFFu, w.text_color);
+        EXPECT_EQ(0u, w.back_color);
 
-            // Resizing clears the buffer and starts again at the top left.
-            RECT outer = {0, 0, 40 * cw, 10 * lh};
-            AdjustWindowRectEx(&outer, GetWindowLongW(w.window, GWL_STYLE), FALSE, 0);
-            SetWindowPos(w.window, NULL, 0, 0, outer.right - outer.left,
-                         outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
-            EXPECT_EQ(40 * cw, w.width);
-            EXPECT_EQ(0, w.cursor_x);
-            EXPECT_EQ(0, w.cursor_y);
-            EXPECT_EQ(0, LitPixels(1, 0, 0, w.width, w.height));
-        });
-        PostMainKey('X');
-    });
-    EXPECT_EQ(0, code);
-}
-
-TEST(TextWindows, NinePushesAndNinePopsEndWithTheFirstPush)
-{
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            TVX_PushTextColor(1, 1);   // no window: nothing happens
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
-            for (unsigned i = 1; i <= 9; i++)
-                TVX_PushTextColor(0x100000 * i, i);
-            for (int i = 0; i < 9; i++)
-                TVX_PopTextColor();
-            EXPECT_EQ(0x100000u, TextWindow[0].text_color);
-            EXPECT_EQ(1u, TextWindow[0].back_color);
-        });
-        PostMainKey('X');
-    });
-    EXPECT_EQ(0, code);
-}
-
-static std::string ClipboardText()
-{
-    std::string text;
-    if (OpenClipboard(NULL)) {
-        HANDLE data = GetClipboardData(CF_TEXT);
-        if (data != NULL) {
-            text = (const char *)GlobalLock(data);
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-static void PutClipboardText(const char *text)
-{
-    if (!OpenClipboard(NULL))
-        return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    strcpy((char *)GlobalLock(block), text);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
+        // Resizing clears the buffer and starts again at the top left.
+        RECT outer = {0, 0, 40 * cw, 10 * lh};
+        AdjustWindowRectEx(&outer, GetWindowLongW(w.window, GWL_STYLE), FALSE, 0);
+        SetWindowPos(w.window, NULL, 0, 0, outer.right - outer.left,
+                     outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(40 * cw, w.width);
+        EXPECT_EQ(0, w.cursor_x);
+        EXPECT_EQ(0, w.cursor_y);
+        EXPECT_EQ(0, LitPixels(1, 0, 0, w.width, w.height));
+    }));
 }
 
 TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
@@ -227,7 +146,7 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
     EXPECT_EQ(1, starts[1]);
     EXPECT_EQ(0, starts[2]);
     EXPECT_EQ(0, LogState[0].load());
-    file = ReadFile(LogPath(0));
+    file = ReadWholeFile(LogPath(0));
     std::string logged = "first 1\r\nthird\r\nCmd>abd\r\n";
     EXPECT_EQ(logged, clipboard);
     EXPECT_EQ(logged + "after copy\r\n" + std::string(4095, 'z'), file);
@@ -300,7 +219,6 @@ TEST(TextWindows, TheMainWindowsTextWindowCommandOpensTheNextFreeSlot)
         PostMainCommand(1028);
         EXPECT_TRUE(WaitUntil([] { return IsTextWindowOpen(1) != 0; }, 5000));
         EXPECT_EQ(1, CurrentTextWindow);
-        PostMainKey('X');
     });
     EXPECT_EQ(0, code);
 }
@@ -308,23 +226,19 @@ TEST(TextWindows, TheMainWindowsTextWindowCommandOpensTheNextFreeSlot)
 TEST(LineInput, TwoByteLinesComeBackInCodePage932CutAtACharacterBoundary)
 {
     std::string kana, full;
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([&] {
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, 4000, 300));
-            char line[260];
-            Type(0, L"\x3042\x3044\r");
-            TVX_InputText(line);
-            kana = line;
-            // 255 two-byte characters need 510 bytes; the caller's buffer has 256.
-            memset(line, 'Z', sizeof line);
-            Type(0, std::wstring(255, L'\x3042') + L"\r");
-            TVX_InputText(line);
-            full = line;
-            EXPECT_EQ('Z', line[256]);   // nothing written past the 256 bytes
-        });
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([&] {
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, 4000, 300));
+        char line[260];
+        Type(0, L"\x3042\x3044\r");
+        TVX_InputText(line);
+        kana = line;
+        // 255 two-byte characters need 510 bytes; the caller's buffer has 256.
+        memset(line, 'Z', sizeof line);
+        Type(0, std::wstring(255, L'\x3042') + L"\r");
+        TVX_InputText(line);
+        full = line;
+        EXPECT_EQ('Z', line[256]);   // nothing written past the 256 bytes
+    }));
     EXPECT_EQ("\x82\xa0\x82\xa2", kana);
     ASSERT_EQ(254u, full.size());   // 127 whole characters and the terminator
     for (size_t i = 0; i < full.size(); i += 2)
@@ -333,27 +247,22 @@ TEST(LineInput, TwoByteLinesComeBackInCodePage932CutAtACharacterBoundary)
 
 TEST(TextWindows, TheAboutLineIsGreenOnGrey)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
-            SendMessageW(TextWindow[0].window, WM_COMMAND, 1020, 0);
-            TextWindowRecord &w = TextWindow[0];
-            EXPECT_EQ(0, w.cursor_x);
-            EXPECT_EQ(w.line_height, w.cursor_y);   // one line
-            int green = 0, grey = 0;
-            for (int x = 0; x < w.width; x++) {
-                COLORREF c = GetPixel(w.mem_dc, x, w.line_height / 2) & 0xFFFFFF;
-                green += c == RGB(0x50, 0xFF, 0x50);
-                grey += c == RGB(0x50, 0x50, 0x50);
-            }
-            EXPECT_GT(green, 0);
-            EXPECT_GT(grey, green);
-            EXPECT_EQ(0xFFFFFFu, w.text_color);   // the window's colours are back
-        });
-        PostMainKey('X');
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+        SendMessageW(TextWindow[0].window, WM_COMMAND, 1020, 0);
+        TextWindowRecord &w = TextWindow[0];
+        EXPECT_EQ(0, w.cursor_x);
+        EXPECT_EQ(w.line_height, w.cursor_y);   // one line
+        int green = 0, grey = 0;
+        for (int x = 0; x < w.width; x++) {
+            COLORREF c = GetPixel(w.mem_dc, x, w.line_height / 2) & 0xFFFFFF;
+            green += c == RGB(0x50, 0xFF, 0x50);
+            grey += c == RGB(0x50, 0x50, 0x50);
+        }
+        EXPECT_GT(green, 0);
+        EXPECT_GT(grey, green);
+        EXPECT_EQ(0xFFFFFFu, w.text_color);   // the window's colours are back
+    }));
 }
 
 TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
@@ -369,10 +278,9 @@ TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
             AnswerPrompt(answer);   // Enter moves the cursor to the next line
         Sleep(100);
         EXPECT_EQ(0, InputWindow.load());   // 16 bits: nothing more is asked or made
-        PostMainKey('X');
     });
     EXPECT_EQ(0, code);
-    log = ReadFile(LogPath(0));
+    log = ReadWholeFile(LogPath(0));
     EXPECT_EQ("640\r\nHeight=480\r\nBit[32 or 8]=16\r\n", log);
     remove(LogPath(0).c_str());
 }
@@ -385,7 +293,6 @@ TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
         PostMainCommand(1027);
         ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
         asked = Now();
-        PostMainKey('X');
     });
     EXPECT_EQ(0, code);
     EXPECT_LT(Now() - asked, 1000);
@@ -395,38 +302,34 @@ TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
 
 TEST(TextWindows, ThePopupMenuChecksSelectionAndLogState)
 {
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([] {
-            ASSERT_EQ(0, TVX_OpenTextWindow(2, -1, -1, -1, -1));
-            ASSERT_EQ(0, TVX_OpenTextWindow(4, -1, -1, -1, -1));
-            auto checked = [](HMENU menu, int position) {
-                return (GetMenuState(menu, (UINT)position, MF_BYPOSITION) & MF_CHECKED) != 0;
-            };
-            HMENU menu = BuildTextWindowMenu(2);
-            ASSERT_EQ(11, GetMenuItemCount(menu));
-            wchar_t text[64];
-            GetMenuStringW(menu, 6, text, 64, MF_BYPOSITION);
-            EXPECT_STREQ(L"&Copy TORVEX2.LOG\tCtrl+C", text);
-            EXPECT_FALSE(checked(menu, 0));   // 4 is current
-            EXPECT_FALSE(checked(menu, 4));
-            EXPECT_FALSE(checked(menu, 5));
-            DestroyMenu(menu);
-            TVX_SelectTextWindow(2);
-            TVX_StartLog(2);
-            menu = BuildTextWindowMenu(2);
-            EXPECT_TRUE(checked(menu, 0));
-            EXPECT_TRUE(checked(menu, 4));
-            EXPECT_FALSE(checked(menu, 5));
-            DestroyMenu(menu);
-            TVX_StopLog(2);
-            menu = BuildTextWindowMenu(2);
-            EXPECT_FALSE(checked(menu, 4));
-            EXPECT_TRUE(checked(menu, 5));
-            DestroyMenu(menu);
-        });
-    });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, RunOnWorker([] {
+        ASSERT_EQ(0, TVX_OpenTextWindow(2, -1, -1, -1, -1));
+        ASSERT_EQ(0, TVX_OpenTextWindow(4, -1, -1, -1, -1));
+        auto checked = [](HMENU menu, int position) {
+            return (GetMenuState(menu, (UINT)position, MF_BYPOSITION) & MF_CHECKED) != 0;
+        };
+        HMENU menu = BuildTextWindowMenu(2);
+        ASSERT_EQ(11, GetMenuItemCount(menu));
+        wchar_t text[64];
+        GetMenuStringW(menu, 6, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(L"&Copy TORVEX2.LOG\tCtrl+C", text);
+        EXPECT_FALSE(checked(menu, 0));   // 4 is current
+        EXPECT_FALSE(checked(menu, 4));
+        EXPECT_FALSE(checked(menu, 5));
+        DestroyMenu(menu);
+        TVX_SelectTextWindow(2);
+        TVX_StartLog(2);
+        menu = BuildTextWindowMenu(2);
+        EXPECT_TRUE(checked(menu, 0));
+        EXPECT_TRUE(checked(menu, 4));
+        EXPECT_FALSE(checked(menu, 5));
+        DestroyMenu(menu);
+        TVX_StopLog(2);
+        menu = BuildTextWindowMenu(2);
+        EXPECT_FALSE(checked(menu, 4));
+        EXPECT_TRUE(checked(menu, 5));
+        DestroyMenu(menu);
+    }));
     remove(LogPath(2).c_str());
 }
 
