@@ -30,6 +30,15 @@ struct Counted {
 #define TZM_COUNTED                                               \
     STDMETHODIMP_(ULONG) AddRef() override { return Add(); }      \
     STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+// Counted, answering IUnknown and the one interface it implements.
+#define TZM_COUNTED_AS(Interface)                                                     \
+    TZM_COUNTED                                                                       \
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override                      \
+    {                                                                                 \
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_##Interface))        \
+            return Give(static_cast<Interface *>(this), out);                         \
+        return E_NOINTERFACE;                                                         \
+    }
 
 template <typename T> static HRESULT Give(T *object, void **out)
 {
@@ -41,13 +50,7 @@ template <typename T> static HRESULT Give(T *object, void **out)
 struct FakePin : IPin, Counted {
     PIN_DIRECTION direction;
     explicit FakePin(PIN_DIRECTION d) : direction(d) {}
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin))
-            return Give(static_cast<IPin *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(IPin)
     STDMETHODIMP QueryDirection(PIN_DIRECTION *d) override
     {
         *d = direction;
@@ -64,13 +67,7 @@ struct FakeEnumPins : IEnumPins, Counted {
         for (FakePin *pin : pins)
             pin->Release();
     }
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumPins))
-            return Give(static_cast<IEnumPins *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(IEnumPins)
     STDMETHODIMP Next(ULONG count, IPin **out, ULONG *fetched) override
     {
         if (next >= pins.size())
@@ -218,13 +215,7 @@ struct FakeGrabber : IBaseFilter, ISampleGrabber, Counted {
 };
 
 struct FakeConfig : IAMStreamConfig, Counted {
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAMStreamConfig))
-            return Give(static_cast<IAMStreamConfig *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(IAMStreamConfig)
     STDMETHODIMP GetFormat(AM_MEDIA_TYPE **out) override
     {
         AM_MEDIA_TYPE *type = (AM_MEDIA_TYPE *)CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE));
@@ -252,13 +243,7 @@ struct FakeConfig : IAMStreamConfig, Counted {
 };
 
 struct FakeBuilder : ICaptureGraphBuilder2, Counted {
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICaptureGraphBuilder2))
-            return Give(static_cast<ICaptureGraphBuilder2 *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(ICaptureGraphBuilder2)
     STDMETHODIMP SetFiltergraph(IGraphBuilder *) override
     {
         return World.Fails("SetFiltergraph") ? E_FAIL : S_OK;
@@ -343,13 +328,7 @@ struct FakeGraph : IGraphBuilder, IMediaControl, Counted {
 struct FakeBag : IPropertyBag, Counted {
     size_t index;
     explicit FakeBag(size_t i) : index(i) {}
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag))
-            return Give(static_cast<IPropertyBag *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(IPropertyBag)
     STDMETHODIMP Read(LPCOLESTR name, VARIANT *value, IErrorLog *) override
     {
         bool wine = World.devices[index].rfind(L"@device:cm:", 0) == 0;
@@ -373,13 +352,7 @@ struct FakeBag : IPropertyBag, Counted {
 struct FakeMoniker : IMoniker, Counted {
     size_t index;
     explicit FakeMoniker(size_t i) : index(i) {}
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMoniker))
-            return Give(static_cast<IMoniker *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(IMoniker)
     STDMETHODIMP GetDisplayName(IBindCtx *, IMoniker *, LPOLESTR *name) override
     {
         if (World.Fails("DisplayName"))
@@ -412,13 +385,7 @@ struct FakeMoniker : IMoniker, Counted {
 
 struct FakeEnumMoniker : IEnumMoniker, Counted {
     size_t next = 0;
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumMoniker))
-            return Give(static_cast<IEnumMoniker *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(IEnumMoniker)
     STDMETHODIMP Next(ULONG, IMoniker **out, ULONG *) override
     {
         World.nextCalls++;
@@ -431,13 +398,7 @@ struct FakeEnumMoniker : IEnumMoniker, Counted {
 };
 
 struct FakeDevEnum : ICreateDevEnum, Counted {
-    TZM_COUNTED
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICreateDevEnum))
-            return Give(static_cast<ICreateDevEnum *>(this), out);
-        return E_NOINTERFACE;
-    }
+    TZM_COUNTED_AS(ICreateDevEnum)
     STDMETHODIMP CreateClassEnumerator(REFCLSID category, IEnumMoniker **out, DWORD) override
     {
         if (World.Fails("ClassEnum") || !IsEqualGUID(category, CLSID_VideoInputDeviceCategory)) {
