@@ -18,6 +18,7 @@ static const CLSID kClsidVfwCapture = {0x1b544c22, 0xfd0b, 0x11ce,
 
 CaptureSystem tzm_System;
 CaptureGraphRecord CaptureGraph;
+static bool KeepRecent = false;   // from the next open on, see tzm_KeepRecentFrames
 
 static HRESULT WINAPI RealCoInitialize(LPVOID reserved) { return CoInitialize(reserved); }
 static void WINAPI RealCoUninitialize(void) { CoUninitialize(); }
@@ -126,6 +127,8 @@ static void ClearSlot(CameraSlot &slot)
     slot.frame.format = SampleFormat{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
     slot.frame.convert = false;
     slot.frame.scratch = nullptr;
+    slot.frame.recent = nullptr;
+    slot.frame.recentCount = slot.frame.recentNext = 0;
     slot.frame.arrivalTimes = slot.frame.anySample = false;
     slot.frame.lastRawTime = 0.0;
     slot.frame.counts = FrameCounts();
@@ -151,17 +154,20 @@ static void ReleaseSlot(CameraSlot &slot, bool stopped)
     ReleaseHeld(slot.grabberFilter);
     ReleaseHeld(slot.captureFilter);
     ReleaseHeld(slot.builder);
-    uint8_t *buffer, *scratch;
+    uint8_t *buffer, *scratch, *recent;
     {
         std::lock_guard<std::mutex> hold(slot.frame.lock);
         buffer = slot.frame.buffer;
         scratch = slot.frame.scratch;
-        slot.frame.buffer = slot.frame.scratch = nullptr;
+        recent = slot.frame.recent;
+        slot.frame.buffer = slot.frame.scratch = slot.frame.recent = nullptr;
         slot.frame.frameBytes = 0;
+        slot.frame.recentCount = 0;
     }
     if (stopped) {
         free(buffer);
         free(scratch);
+        free(recent);
         delete slot.callback;
     }
     slot.callback = nullptr;
@@ -559,11 +565,14 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
     slot.frame.buffer = (uint8_t *)malloc(kFrameBufferBytes);
     if (slot.frame.convert)
         slot.frame.scratch = (uint8_t *)malloc(kFrameBufferBytes);
+    if (KeepRecent)
+        slot.frame.recent = (uint8_t *)malloc((size_t)kRecentFrames * kFrameBufferBytes);
     slot.callback = new tzm_SampleGrabberCB();
     slot.callback->cameraIndex = i;
     slot.frame.frameBytes = 0;
     slot.frame.sampleTime = 0.0;
     if (slot.frame.buffer == nullptr || (slot.frame.convert && slot.frame.scratch == nullptr) ||
+        (KeepRecent && slot.frame.recent == nullptr) ||
         FAILED(slot.grabber->SetCallback(slot.callback, 1)))
         return kOpenCallback;
     // A camera without one of the property interfaces (Wine's has no camera control) still
@@ -705,6 +714,26 @@ int tzm_CloseCameras(void)
 const char *tzm_OpenNote(void)
 {
     return CaptureGraph.openNote;
+}
+
+void tzm_KeepRecentFrames(int on)
+{
+    KeepRecent = on != 0;
+}
+
+int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *time1)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    if (!g.opened || g.cameraCount < 2 || frame0 == nullptr || frame1 == nullptr)
+        return 1;
+    double t0 = 0.0, t1 = 0.0;
+    if (!TakeNearestPair(&g.camera[0].frame, &g.camera[1].frame, frame0, frame1, &t0, &t1))
+        return 2;
+    if (time0 != nullptr)
+        *time0 = t0;
+    if (time1 != nullptr)
+        *time1 = t1;
+    return 0;
 }
 
 int tzm_DescribeCamera(int camera, char *text, int size)

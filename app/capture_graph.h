@@ -94,6 +94,14 @@ int tzm_DescribeCamera(int camera, char *text, int size);
 // lists but cannot open, which happens where libv4l-0 is missing.
 const char *tzm_OpenNote(void);
 
+// Pairs taken in sync. From the next open on, every camera keeps its last kRecentFrames frames
+// with their times (all on the graph's clock; sources without times are timed by arrival).
+void tzm_KeepRecentFrames(int on);
+// Copies the frames of cameras 0 and 1 that lie nearest in time among the recent ones (the
+// newest such pair) into frame0 and frame1, kFrameBufferBytes each, with their times in
+// seconds: 0 done; 1 not open, fewer than two cameras or no buffer; 2 no recent frames yet.
+int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *time1);
+
 double tzm_GetCameraProperty(int property, int *isAuto);   // camera 0, percent; -1.0 unreadable
 int tzm_SetCameraProperty(double percent, int property, int camera);
 int tzm_SetCameraPropertyAuto(int property, int camera);

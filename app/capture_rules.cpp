@@ -40,6 +40,19 @@ static double TimeOfSample(FrameSlot *slot, double rawTime, double arrivalTime)
     return arrivalTime > slot->sampleTime ? arrivalTime : slot->sampleTime + 1e-4;
 }
 
+// Keeps the frame just stored among the recent ones; called under the slot's lock.
+static void Remember(FrameSlot *slot)
+{
+    if (slot->recent == nullptr)
+        return;
+    memcpy(slot->recent + (size_t)slot->recentNext * kFrameBufferBytes, slot->buffer,
+           kFrameBufferBytes);
+    slot->recentTimes[slot->recentNext] = slot->sampleTime;
+    slot->recentNext = (slot->recentNext + 1) % kRecentFrames;
+    if (slot->recentCount < kRecentFrames)
+        slot->recentCount++;
+}
+
 static int Convert(const FrameSlot *slot, const uint8_t *sample, long length, uint8_t *out)
 {
     if (slot->format.code == kSampleMjpg)
@@ -66,6 +79,7 @@ void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double raw
         CopyFrameFlipped(slot->buffer, sample, length, kFrameHeight480);
         slot->sampleTime = TimeOfSample(slot, rawTime, arrivalTime);
         slot->counts.frames++;
+        Remember(slot);
         return;
     }
     uint8_t *scratch;
@@ -88,6 +102,7 @@ void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double raw
         slot->sampleTime = TimeOfSample(slot, rawTime, arrivalTime);
         slot->counts.frames++;
         slot->counts.convertSeconds += took;
+        Remember(slot);
         break;
     case kConvertShort: slot->counts.shortSamples++; break;
     case kConvertCorrupt: slot->counts.corrupt++; break;
@@ -120,6 +135,54 @@ long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime)
     if (sampleTime != nullptr)
         *sampleTime = slot->sampleTime;
     return n < 0 ? 0 : n;
+}
+
+bool NearestTimes(const double *a, int na, const double *b, int nb, int *ia, int *ib)
+{
+    if (na <= 0 || nb <= 0)
+        return false;
+    // Gaps within a microsecond are equal: times made of frame periods differ in their last bits.
+    const double kTie = 1e-6;
+    double best = -1.0;
+    for (int i = 0; i < na; i++)
+        for (int j = 0; j < nb; j++) {
+            double gap = std::fabs(a[i] - b[j]);
+            if (best < 0.0 || gap <= best + kTie) {
+                best = best < 0.0 || gap < best ? gap : best;
+                *ia = i;
+                *ib = j;
+            }
+        }
+    return true;
+}
+
+// A slot's recent times, oldest first, and where each lies in its ring.
+static int RecentInOrder(const FrameSlot *slot, double *times, int *places)
+{
+    int n = slot->recent == nullptr ? 0 : slot->recentCount;
+    int first = (slot->recentNext - n + kRecentFrames) % kRecentFrames;
+    for (int k = 0; k < n; k++) {
+        places[k] = (first + k) % kRecentFrames;
+        times[k] = slot->recentTimes[places[k]];
+    }
+    return n;
+}
+
+bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1, double *time0,
+                     double *time1)
+{
+    std::scoped_lock hold(s0->lock, s1->lock);
+    double t0[kRecentFrames], t1[kRecentFrames];
+    int p0[kRecentFrames], p1[kRecentFrames];
+    int n0 = RecentInOrder(s0, t0, p0), n1 = RecentInOrder(s1, t1, p1);
+    int i, j;
+    if (!NearestTimes(t0, n0, t1, n1, &i, &j))
+        return false;
+    memcpy(dst0, s0->recent + (size_t)p0[i] * kFrameBufferBytes, kFrameBufferBytes);
+    memcpy(dst1, s1->recent + (size_t)p1[j] * kFrameBufferBytes, kFrameBufferBytes);
+    *time0 = t0[i];
+    *time1 = t1[j];
+    return true;
 }
 
 static const OpenResultRow kOpenResults[] = {

@@ -32,6 +32,8 @@ struct FrameCounts {
     double convertSeconds = 0.0;     // time spent converting the frames taken
 };
 
+enum { kRecentFrames = 4 };   // frames kept per camera for pairs taken in sync (133 ms at 30 fps)
+
 // One camera's latest frame, handed from its streaming thread to the worker: the writer fills
 // it under the slot's lock, the reader copies it out under the same lock, so a copy never holds
 // half of one frame and half of the next.
@@ -51,6 +53,11 @@ struct FrameSlot {
     bool arrivalTimes = false, anySample = false;
     double lastRawTime = 0.0;
     FrameCounts counts;
+    // The last few whole frames with their times, where the module was asked to keep them: a
+    // pair taken in sync needs the frame of each camera nearest in time, not just the latest.
+    uint8_t *recent = nullptr;   // kRecentFrames x kFrameBufferBytes, owned by the module
+    double recentTimes[kRecentFrames] = {};
+    int recentCount = 0, recentNext = 0;
 };
 // Whether the sample with this time of its own must be timed by its arrival instead.
 bool NeedsArrivalTime(const FrameSlot *slot, double rawTime);
@@ -64,6 +71,14 @@ FrameCounts CountsOf(FrameSlot *slot);
 double LatestSampleTime(FrameSlot *slot);
 // Copies at most bytes of the frame into dst; returns the bytes copied and the sample time.
 long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime);
+
+// The entries of a and b (each oldest first) whose times lie nearest; of equally near pairs the
+// one with the later entries. False when either list is empty.
+bool NearestTimes(const double *a, int na, const double *b, int nb, int *ia, int *ib);
+// Copies the recent frames of two slots that lie nearest in time into dst0 and dst1
+// (kFrameBufferBytes each) with their times. False when a slot keeps no recent frame yet.
+bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1, double *time0,
+                     double *time1);
 
 // What tzm_OpenCameras answers. Only a graph that would not run or deliver is built again (at
 // most twice); every other failure is final.

@@ -3,6 +3,7 @@
 // 1280 x 480 JPEG ".jps". Its messages are in code page 932 (compiled with that charset).
 #include <cstdio>
 
+#include "app/camera_watch.h"
 #include "app/capture_graph.h"
 #include "torvex.h"
 
@@ -33,62 +34,8 @@ void TVX_AppInit(void)
         TVX_Print("Error %d\n", result);
         return;
     }
-    // Which device is which, and in what format it delivers: two webcams of one model have the
-    // same name, and a camera that needs converting costs the machine more.
-    for (int camera = 0; camera < CaptureGraph.cameraCount; camera++) {
-        char line[512];
-        if (tzm_DescribeCamera(camera, line, sizeof line) == 0)
-            TVX_Print("Camera %d: %s\n", camera, line);
-    }
+    PrintCameras();
     TVX_Print("Startをクリックしてください．\n");
-}
-
-// What became of each camera's samples: at Stop, and whenever samples were dropped or a camera
-// fell silent, so that a broken or stalled camera is never mistaken for a still picture.
-struct CameraWatch {
-    DWORD nextCheck;
-    FrameCounts seen[8];
-    DWORD lastFrameAt[8];
-    bool silent[8];
-};
-
-static unsigned long DroppedOf(const FrameCounts &c)
-{
-    return c.shortSamples + c.corrupt + c.wrongSize;
-}
-
-static void PrintCounts(int camera, const FrameCounts &c)
-{
-    TVX_Print("Camera %d: %lu frames, %lu dropped (%lu short, %lu corrupt, %lu of another size)\n",
-              camera, c.frames, DroppedOf(c), c.shortSamples, c.corrupt, c.wrongSize);
-}
-
-static void WatchCameras(CameraWatch *watch, bool final)
-{
-    CaptureGraphRecord &g = CaptureGraph;
-    DWORD now = GetTickCount();
-    if (!g.opened || (!final && (int)(now - watch->nextCheck) < 0))
-        return;
-    watch->nextCheck = now + 1000;
-    for (int camera = 0; camera < g.cameraCount && camera < 8; camera++) {
-        FrameCounts c = CountsOf(&g.camera[camera].frame);
-        if (c.frames != watch->seen[camera].frames || watch->lastFrameAt[camera] == 0) {
-            watch->lastFrameAt[camera] = now;
-            watch->silent[camera] = false;
-        } else if (!watch->silent[camera] && now - watch->lastFrameAt[camera] >= 2000) {
-            watch->silent[camera] = true;
-            TVX_Print("\nCamera %d: no frame for 2 s\n", camera);
-        }
-        char line[512];
-        if (final && tzm_DescribeCamera(camera, line, sizeof line) == 0)
-            TVX_Print("Camera %d: %s\n", camera, line);
-        if (final || DroppedOf(c) != DroppedOf(watch->seen[camera])) {
-            if (!final)
-                TVX_Print("\n");
-            PrintCounts(camera, c);
-        }
-        watch->seen[camera] = c;
-    }
 }
 
 // The pixels of a 640 x 480 32-bit image, or NULL: read afresh on every frame, so that an image

@@ -105,6 +105,16 @@ int TVX_GetInputBoxValue(int item, char *buffer, int bytes)
     return 0;
 }
 
+int TVX_SetInputBoxValue(int item, const char *text)
+{
+    if (!Exists() || item < 0 || item >= InputBoxState.itemCount ||
+        InputBoxState.value[item] == NULL)
+        return 1;
+    lstrcpynA(InputBoxState.value[item], text != NULL ? text : "", 256);
+    SetWindowTextAnsi(InputBoxState.edit[item], InputBoxState.value[item]);
+    return 0;
+}
+
 void TVX_SetInputBoxTitle(int item, const char *text)
 {
     if (!Exists() || item < 0 || item >= InputBoxState.itemCount)

@@ -2,7 +2,7 @@
 set(TVX_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 
 add_library(torvex_portable STATIC ${TVX_PORTABLE_SOURCES} ${TZM_PORTABLE_SOURCES}
-            ${TESTCAM_PORTABLE_SOURCES})
+            ${STEREOSHOT_PORTABLE_SOURCES} ${TESTCAM_PORTABLE_SOURCES})
 target_include_directories(torvex_portable PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(torvex_portable PRIVATE ${TVX_WARNINGS} ${TVX_SANITIZE})
 target_link_options(torvex_portable PUBLIC ${TVX_SANITIZE})

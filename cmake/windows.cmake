@@ -81,12 +81,19 @@ target_include_directories(capture PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(capture PRIVATE ${TVX_WARNINGS})
 target_link_libraries(capture PUBLIC tvx_libjpeg strmiids ole32 oleaut32 uuid)
 
-add_executable(stereocap WIN32 app/stereocap.cpp $<TARGET_OBJECTS:torvex_entry>)
+add_executable(stereocap WIN32 app/stereocap.cpp app/camera_watch.cpp
+               $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereocap PRIVATE ${TVX_WARNINGS})
 target_link_libraries(stereocap PRIVATE torvex capture)
 # The application's and the listing's messages are Japanese text for the system code page 932.
 set_source_files_properties(app/stereocap.cpp text/window_info.cpp
                             PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
+
+# The stereo shooter's program: the public header and the capture module only.
+add_executable(stereoshot WIN32 stereoshot/stereoshot.cpp stereoshot/pair_writer.cpp
+               app/camera_watch.cpp ${STEREOSHOT_PORTABLE_SOURCES} $<TARGET_OBJECTS:torvex_entry>)
+target_compile_options(stereoshot PRIVATE ${TVX_WARNINGS})
+target_link_libraries(stereoshot PRIVATE torvex capture tvx_libjpeg)
 
 # Keeps Wine's helper processes up, detached from any test's output pipe.
 add_executable(wine_keepalive WIN32 tests/tools/keepalive.c)

@@ -67,6 +67,23 @@ void UpdateImageTitle(int index)
         SetTitle(index);
 }
 
+int TVX_SetImageName(int index, const char *name)
+{
+    if (!InUse(index))
+        return 1;
+    if (name == NULL)
+        name = "";
+    size_t bytes = strlen(name) + 1;
+    char *copy = (char *)malloc(bytes);
+    if (copy == NULL)
+        return 4;
+    memcpy(copy, name, bytes);
+    free(ImageTable[index].name);
+    ImageTable[index].name = copy;
+    SetTitle(index);
+    return 0;
+}
+
 // The header and grey colour table of every image's DIB section.
 struct DibHeader {
     BITMAPINFOHEADER header;

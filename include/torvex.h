@@ -23,6 +23,7 @@ int TVX_PumpMessages(void);   // dispatches every message pending for the callin
 // Brings a library window to the front; the layout listing ends with it.
 enum { TVXMAINWINDOW = -1 };   // the main window
 void TVX_SetForeground(int window);
+void TVX_SetStatusText(const char *text);   // the main window's status line, centred
 
 // ---------------------------------------------------------------------------------------------
 // Text windows (slots 0 to 255; printing and input go to the current one)
@@ -84,6 +85,7 @@ int TVX_SetColorTable(const RGBQUAD *entries, int count);   // current 8-bit ima
 int TVX_GetColorTable(RGBQUAD *entries);                    // 2 not 8-bit (256 entries)
 int TVX_GetStretchMode(int index);     // 3 colour-on-colour, 4 halftone, 0 bad or free
 int TVX_SetStretchMode(int mode, int index);   // 0, 1 bad or free
+int TVX_SetImageName(int index, const char *name);   // the title follows: 0, 1 bad or free, 4
 int TVX_SetZoom(int index, int zoom);  // 0, 1 bad or free, 2 cannot fit (nothing changes)
 int TVX_ResizeImage(int index, int width, int height);   // 0 (pixels cleared), 1 bad or free,
                                        // 2 or 3 new size refused (the image stays as it was;
@@ -149,6 +151,7 @@ int TVX_GetButtonPress(int index);     // clicks (and digit keys) since the last
 void TVX_ResizeButtonBox(int width, int height);   // client size; the buttons follow
 void TVX_OpenInputBox(int x, int y, int items);   // 1 to 30 labelled fields, values "0"
 void TVX_SetInputBoxTitle(int item, const char *text);   // an item's label
+int TVX_SetInputBoxValue(int item, const char *text);    // an item's value and field: 0, 1 none
 void TVX_ResizeInputBox(int labelWidth, int editWidth);
 int TVX_GetInputBoxValue(int item, char *buffer, int bytes);   // the value as last stored (on
                                        // leaving the field or Enter): 0, 1 no such item

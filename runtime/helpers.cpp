@@ -199,6 +199,11 @@ void NameThread(HANDLE thread, const wchar_t *name)
         describe(thread, name);
 }
 
+void TVX_SetStatusText(const char *text)
+{
+    SetStatusText(text != NULL ? text : "");
+}
+
 void TVX_SetForeground(int window)
 {
     if (window == TVXMAINWINDOW && MainWindow != NULL)

@@ -4,6 +4,7 @@
 
 TVX_PACKAGES="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb openbox
 x11-utils xdotool xclip imagemagick fonts-ipafont-gothic procps locales nasm ffmpeg libjpeg62-turbo-dev
+libimage-exiftool-perl
 libv4l-0 libv4l-0:i386"
 
 tvx_missing_packages() {

@@ -26,6 +26,7 @@ end_program() {
 start_program() {
     local exe
     exe=$(realpath "$1")
+    PROGRAM_EXE=$(basename "$exe")
     # An earlier program that did not end would take this one's keys and clicks.
     end_program
     for _ in $(seq 100); do
@@ -101,7 +102,8 @@ activate() {
 
 # The program's popup menu, when one is shown: an unnamed override-redirect window of the program.
 find_popup() {
-    timeout 10 xwininfo -root -children | awk '/\(has no name\): \("stereocap.exe"/ && $NF != "+0+0" {print $1}' |
+    timeout 10 xwininfo -root -children |
+        awk -v exe="\"${PROGRAM_EXE:-stereocap.exe}\"" '/\(has no name\): \(/ && index($0, exe) && $NF != "+0+0" {print $1}' |
         while read -r id; do
             timeout 10 xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; break; }
         done
@@ -175,10 +177,13 @@ start_capture() {
     return 1
 }
 
-# Clicks button k of the capture program's 11 x 3 button box $BOX (98 x 26 buttons, 4-pixel gaps).
+# Clicks button k of the button box $BOX: BOX_COLUMNS buttons a row (11 in stereocap's box),
+# BUTTON_WIDTH x 26 pixels each (98) with 4-pixel gaps.
 click_button() {
+    local columns="${BOX_COLUMNS:-11}" width="${BUTTON_WIDTH:-98}"
     xdo windowraise "$BOX"   # text window 0 overlaps the box where both are placed
-    xdo mousemove --window "$BOX" $(( ($1 % 11) * 102 + 4 + 49 )) $(( ($1 / 11) * 30 + 4 + 13 )) click 1
+    xdo mousemove --window "$BOX" $(( ($1 % columns) * (width + 4) + 4 + width / 2 )) \
+        $(( ($1 / columns) * 30 + 4 + 13 )) click 1
 }
 
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }

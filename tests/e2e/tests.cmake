@@ -37,6 +37,25 @@ foreach(row ${TVX_CAMERA_MODES})
                          ENVIRONMENT "TVX_WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 endforeach()
 
+# The stereo shooter's program: its files, its Stereo view, its folders, and pairs in sync with
+# camera 1 0, 10 and 20 ms behind, camera 1 falling silent (and, where the virtual V4L2 webcams
+# run, one camera alone).
+add_test(NAME e2e.stereoshot
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/stereoshot.sh $<TARGET_FILE:stereoshot>)
+set(TVX_SYNC_CASES 0 10 20 lost)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND TVX_SYNC_CASES one)
+endif()
+set(TVX_STEREOSHOT_TESTS e2e.stereoshot)
+foreach(case ${TVX_SYNC_CASES})
+    add_test(NAME e2e.stereoshot_sync_${case}
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/stereoshot_sync.sh
+                     $<TARGET_FILE:stereoshot> ${case})
+    list(APPEND TVX_STEREOSHOT_TESTS e2e.stereoshot_sync_${case})
+endforeach()
+set_tests_properties(${TVX_STEREOSHOT_TESTS} PROPERTIES RUN_SERIAL TRUE TIMEOUT 180
+                     ENVIRONMENT "TVX_WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
+
 # The scripts' set-up steps report their failures (run in the prefix of this width).
 add_test(NAME e2e.setup_failures COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/setup_failures.sh)
 set_tests_properties(e2e.setup_failures PROPERTIES TIMEOUT 60

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The JPEG the image-file test saved as "capture", read on the Linux side with ImageMagick: a
 # real JPEG named capture.jps, quality 100, 1280 x 480, 4:4:4, with its stereo descriptor, red on
-# the left and blue on the right;
+# the left and blue on the right, which FFmpeg reads as side by side;
 # and a detailed picture saved both as PNG and as JPEG, which must agree closely.
 set -u
 file="$1/image-files/capture.jps"
@@ -20,6 +20,8 @@ check "its colours are not subsampled (4:4:4)" grep -q 'sampling-factor: 1x1,1x1
 head=$(head -c 20 "$file" | od -An -tx1 | tr -d ' \n')
 check "APP3 _JPSJPS_ follows SOI with 00 04 02 01 (got $head)" \
     [ "$head" = "ffd8ffe300105f4a50534a50535f000400040201" ]
+stereo=$(timeout 30 ffmpeg -v info -i "$file" -vf showinfo -f null - 2>&1 | grep -o 'type - .*')
+check "FFmpeg reads it as side by side, left first ($stereo)" [ "$stereo" = "type - side by side" ]
 left=$(timeout 30 convert "$file" -format '%[pixel:p{100,240}]' info:)
 right=$(timeout 30 convert "$file" -format '%[pixel:p{1100,240}]' info:)
 check "the left half is red (got $left)" grep -Eq '^s?rgb\((25[0-5]|24[0-9]),[0-9],[0-9]\)$|^red$' <<<"$left"

@@ -7,6 +7,7 @@ add_executable(native_tests
     native/box_rules_test.cpp
     native/capture_rules_test.cpp
     native/sample_formats_test.cpp
+    native/stereoshot_test.cpp
 )
 target_compile_options(native_tests PRIVATE ${TVX_WARNINGS} ${TVX_SANITIZE})
 target_link_libraries(native_tests PRIVATE torvex_portable GTest::gtest_main)

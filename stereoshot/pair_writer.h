@@ -1,0 +1,34 @@
+// pair_writer.h - writes the pairs on a thread of its own, so that the live windows never wait
+// for an encoder or a disk. A file appears under its name only once it is complete, and no file
+// is ever replaced: a name that exists moves the pair's number on.
+#ifndef STEREOSHOT_PAIR_WRITER_H
+#define STEREOSHOT_PAIR_WRITER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "stereoshot/pair_naming.h"
+
+struct PairJob {
+    std::vector<uint32_t> left, right;   // width x height each, 0x00RRGGBB, top-down
+    int width = 0, height = 0;
+    int format = 0;                      // a PairFormat
+    int quality = 100;
+    int sequence = 0;                    // the number the pair is meant to have
+    LocalTime taken = {};
+    std::string folder;                  // as cleaned, system code page; "" the current one
+    double skewMs = 0.0;
+    double leftTime = 0.0, rightTime = 0.0;   // seconds on the graph's clock
+};
+
+void StartPairWriter(void);
+// Waits until every queued pair has been written (or failed), then ends the thread.
+void StopPairWriter(void);
+// Hands a pair over; false when too many wait already (it is then not taken).
+bool QueuePair(PairJob job);
+// The next line of what became of the pairs, oldest first; false when there is none.
+bool TakeWriterReport(std::string *line);
+int PairsWaiting(void);
+
+#endif

@@ -1,0 +1,107 @@
+// stereo_views.cpp - the Stereo window's views of a pair.
+#include "stereoshot/stereo_views.h"
+
+#include <cstddef>
+
+// Dubois' red-cyan least-squares matrices (Eric Dubois, 2001) in 16.16 fixed point, applied to
+// the gamma-encoded values as stereo viewers and FFmpeg's stereo3d filter apply them: per output
+// channel, the weights of left R, G, B and right R, G, B.
+static const int32_t kDubois[3][6] = {
+    {29884, 32768, 11534, -2844, -5761, -102},
+    {-2621, -2477, -1035, 24773, 48104, -1206},
+    {-996, -1343, -358, -4725, -7406, 80373},
+};
+// BT.601 luma in 16.16: 0.299, 0.587, 0.114.
+static const int32_t kLuma[3] = {19595, 38470, 7471};
+
+static inline int Red(uint32_t c) { return (int)(c >> 16 & 0xFF); }
+static inline int Green(uint32_t c) { return (int)(c >> 8 & 0xFF); }
+static inline int Blue(uint32_t c) { return (int)(c & 0xFF); }
+static inline uint32_t Rgb(int r, int g, int b) { return (uint32_t)(r << 16 | g << 8 | b); }
+
+// A 16.16 sum to a channel value: truncated, clamped to 0..255.
+static inline int Channel(int64_t sum)
+{
+    if (sum <= 0)
+        return 0;
+    int64_t v = sum >> 16;
+    return v > 255 ? 255 : (int)v;
+}
+
+static inline int Luma(uint32_t c)
+{
+    return Channel((int64_t)kLuma[0] * Red(c) + (int64_t)kLuma[1] * Green(c) +
+                   (int64_t)kLuma[2] * Blue(c));
+}
+
+uint32_t AnaglyphPixel(int view, uint32_t left, uint32_t right)
+{
+    switch (view) {
+    case kViewHalfColour: return Rgb(Luma(left), Green(right), Blue(right));
+    case kViewGrey: {
+        int l = Luma(left), r = Luma(right);
+        return Rgb(l, r, r);
+    }
+    case kViewColour: return Rgb(Red(left), Green(right), Blue(right));
+    default: {
+        const int in[6] = {Red(left), Green(left), Blue(left), Red(right), Green(right), Blue(right)};
+        int out[3];
+        for (int c = 0; c < 3; c++) {
+            int64_t sum = 0;
+            for (int k = 0; k < 6; k++)
+                sum += (int64_t)kDubois[c][k] * in[k];
+            out[c] = Channel(sum);
+        }
+        return Rgb(out[0], out[1], out[2]);
+    }
+    }
+}
+
+static inline int Gap(int a, int b)
+{
+    int d = (a > b ? a - b : b - a) * kDifferenceGain;
+    return d > 255 ? 255 : d;
+}
+
+const char *StereoViewName(int view)
+{
+    static const char *const kNames[kStereoViews] = {
+        "Dubois anaglyph", "half-colour anaglyph", "grey anaglyph", "colour anaglyph",
+        "difference x4",   "overlay and grid",
+    };
+    return (unsigned)view < kStereoViews ? kNames[view] : kNames[0];
+}
+
+const char *StereoViewLabel(int view)
+{
+    static const char *const kLabels[kStereoViews] = {"Dubois", "half colour", "grey",
+                                                      "colour", "difference", "overlay"};
+    return (unsigned)view < kStereoViews ? kLabels[view] : kLabels[0];
+}
+
+void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,
+                    int width, int height)
+{
+    size_t n = (size_t)width * (size_t)height;
+    switch (view) {
+    case kViewDifference:
+        for (size_t i = 0; i < n; i++)
+            out[i] = Rgb(Gap(Red(left[i]), Red(right[i])), Gap(Green(left[i]), Green(right[i])),
+                         Gap(Blue(left[i]), Blue(right[i])));
+        return;
+    case kViewOverlay:
+        for (size_t i = 0; i < n; i++)
+            // Per channel (a + b) / 2 without carries between the channels.
+            out[i] = ((left[i] & 0xFEFEFE) >> 1) + ((right[i] & 0xFEFEFE) >> 1) +
+                     (left[i] & right[i] & 0x010101);
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++)
+                if (x % kGridStep == kGridStep / 2 || y % kGridStep == kGridStep / 2)
+                    out[(size_t)y * width + x] = 0x00FFFF;
+        return;
+    default:
+        for (size_t i = 0; i < n; i++)
+            out[i] = AnaglyphPixel(view, left[i], right[i]);
+        return;
+    }
+}

@@ -1,0 +1,154 @@
+// The stereo shooter's platform-free parts: pairing frames by time, the Stereo views against
+// FFmpeg's stereo3d filter, and the names of the pair files. The files themselves are read by
+// exiftool, FFmpeg and ImageMagick in the end-to-end test.
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/capture_rules.h"
+#include "stereoshot/pair_encoding.h"
+#include "stereoshot/pair_naming.h"
+#include "stereoshot/stereo_views.h"
+
+TEST(SyncedPairs, TheNearestTimesAndTheNewestOnATie)
+{
+    struct Case {
+        std::vector<double> a, b;
+        int ia, ib;   // -1: no pair
+    };
+    const double t = 1.0 / 30;
+    const Case cases[] = {
+        {{0, t, 2 * t, 3 * t}, {0, t, 2 * t, 3 * t}, 3, 3},   // in step: the newest pair
+        // Camera 1 20 ms behind: its frame before camera 0's next lies 13.3 ms off.
+        {{0, t, 2 * t, 3 * t}, {0.020, t + 0.020, 2 * t + 0.020}, 3, 2},
+        {{0, t, 2 * t}, {0.010, t + 0.010, 2 * t + 0.010}, 2, 2},
+        {{5.0}, {1.0, 4.0, 9.5}, 0, 1},   // a camera that fell far behind still pairs
+        {{}, {1.0}, -1, -1},
+        {{1.0}, {}, -1, -1},
+    };
+    for (const Case &c : cases) {
+        int ia = -1, ib = -1;
+        bool found = NearestTimes(c.a.data(), (int)c.a.size(), c.b.data(), (int)c.b.size(), &ia,
+                                  &ib);
+        EXPECT_EQ(c.ia >= 0, found);
+        EXPECT_EQ(c.ia, ia);
+        EXPECT_EQ(c.ib, ib);
+    }
+}
+
+// Frames whose first byte is their number, stored with times as a camera delivers them.
+TEST(SyncedPairs, TheRecentFramesOfTwoSlotsArePairedWhole)
+{
+    std::vector<uint8_t> buffers[2], recent[2], sample(kFrameBufferBytes);
+    FrameSlot slots[2];
+    for (int s = 0; s < 2; s++) {
+        buffers[s].assign(kFrameBufferBytes, 0);
+        recent[s].assign((size_t)kRecentFrames * kFrameBufferBytes, 0);
+        slots[s].buffer = buffers[s].data();
+        slots[s].recent = recent[s].data();
+    }
+    std::vector<uint8_t> out0(kFrameBufferBytes), out1(kFrameBufferBytes);
+    double t0 = -1, t1 = -1;
+    EXPECT_FALSE(TakeNearestPair(&slots[0], &slots[1], out0.data(), out1.data(), &t0, &t1));
+    // Six frames each (more than are kept), camera 1 12 ms after camera 0.
+    for (int n = 0; n < 6; n++)
+        for (int s = 0; s < 2; s++) {
+            sample.assign(kFrameBufferBytes, 0);
+            sample[(size_t)479 * kFrameRowBytes] = (uint8_t)(10 * s + n);   // the bottom-up top row
+            StoreSample(&slots[s], sample.data(), kFrameBufferBytes, n / 30.0 + s * 0.012);
+        }
+    ASSERT_TRUE(TakeNearestPair(&slots[0], &slots[1], out0.data(), out1.data(), &t0, &t1));
+    EXPECT_EQ(5, out0[0]);
+    EXPECT_EQ(15, out1[0]);
+    EXPECT_NEAR(12.0, (t1 - t0) * 1000, 1e-6);
+}
+
+TEST(StereoViews, AnaglyphsWithinTwoLevelsOfFfmpegsStereo3d)
+{
+    // Left, right, and what `ffmpeg -vf stereo3d=sbsl:X` made of them for arcd, arch, arcg, arcc.
+    struct Row {
+        uint32_t left, right, expected[4];
+    };
+    const Row rows[] = {
+        {0xFF0000, 0x00FFFF, {0x5DACFF, 0x4CFFFF, 0x4CB2B2, 0xFFFFFF}},
+        {0x000000, 0xFFFFFF, {0x00FFFF, 0x00FFFF, 0x00FFFF, 0x00FFFF}},
+        {0x808080, 0x808080, {0x7F807F, 0x808080, 0x808080, 0x808080}},
+        {0x123456, 0xABCDEF, {0x17CEFF, 0x2DCDEF, 0x2DC6C6, 0x12CDEF}},
+        {0xFFFFFF, 0x000000, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}},
+        {0x00FF00, 0xFF00FF, {0x7452FF, 0x9500FF, 0x956969, 0x0000FF}},
+        {0xA5CD68, 0x4D3C1A, {0xBB380C, 0xB53C1A, 0xB53D3D, 0xA53C1A}},
+        {0xCA264E, 0x18B8FF, {0x6B80FF, 0x5BB8FF, 0x5B9090, 0xCAB8FF}},
+        {0xBB3B93, 0x1DB208, {0x7B8100, 0x6BB208, 0x6B7272, 0xBBB208}},
+    };
+    for (const Row &r : rows)
+        for (int view = kViewDubois; view <= kViewColour; view++) {
+            uint32_t ours = 0;
+            MakeStereoView(view, &r.left, &r.right, &ours, 1, 1);
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR((int)(r.expected[view] >> shift & 0xFF), (int)(ours >> shift & 0xFF), 2)
+                    << StereoViewName(view) << " of " << std::hex << r.left << " " << r.right;
+        }
+}
+
+TEST(StereoViews, DifferenceOverlayAndGrid)
+{
+    const int w = kGridStep * 2, h = kGridStep;
+    std::vector<uint32_t> left(w * h, 0x102030), right(w * h, 0x183020), out(w * h);
+    right[3] = 0xFFFFFF;
+    MakeStereoView(kViewDifference, left.data(), right.data(), out.data(), w, h);
+    EXPECT_EQ(0x204040u, out[0]);   // |differences| x 4: 8, 16, 16
+    EXPECT_EQ(0xFFFFFFu, out[3]);   // clamped
+    MakeStereoView(kViewOverlay, left.data(), right.data(), out.data(), w, h);
+    EXPECT_EQ(0x142828u, out[0]);   // the mean, per channel
+    EXPECT_EQ(0x00FFFFu, out[kGridStep / 2]);                     // a column of the grid
+    EXPECT_EQ(0x00FFFFu, out[(size_t)(kGridStep / 2) * w + 1]);   // and a row
+}
+
+TEST(PairFiles, NamesSortByTimeAndFoldersAreTakenAsTyped)
+{
+    EXPECT_EQ("Pair_20261208_181530_001", PairStem({2026, 12, 8, 18, 15, 30}, 1));
+    EXPECT_EQ("Pair_20270101_000000_1234", PairStem({2027, 1, 1, 0, 0, 0}, 1234));
+    struct Case {
+        const char *typed, *path;   // the path of "x.jps" in the folder typed
+    };
+    const Case cases[] = {
+        {"", "x.jps"},
+        {" . ", "x.jps"},
+        {"\"D:\\shots\\\"", "D:\\shots\\x.jps"},
+        {"C:\\", "C:\\x.jps"},
+        {"pairs/", "pairs\\x.jps"},
+        // The second byte of a code page 932 character may be a backslash or a bar.
+        {"\x83\x5C", "\x83\x5C\\x.jps"},
+        {"\x83\x7C\\", "\x83\x7C\\x.jps"},
+        {"a|b", ""},
+        {"a?", ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.path, PairPath(CleanFolder(c.typed), "x.jps")) << c.typed;
+    EXPECT_EQ("", PairPath(std::string(250, 'f'), "Pair_20261208_181530_001.jps"));
+}
+
+TEST(PairFiles, EveryFormatGivesItsFilesAndTheIndexNeedsItsSegment)
+{
+    std::vector<uint32_t> left(16 * 8, 0xFF0000), right(16 * 8, 0x0000FF);
+    std::vector<PairFile> files;
+    ASSERT_TRUE(EncodePair(kSaveAll, left.data(), right.data(), 16, 8, 100, "c", &files));
+    ASSERT_EQ(4u, files.size());
+    const char *suffixes[] = {".jps", ".mpo", "_parallel.jpg", "_anaglyph.jpg"};
+    for (size_t i = 0; i < 4; i++) {
+        EXPECT_EQ(suffixes[i], files[i].suffix);
+        EXPECT_EQ(0xFF, files[i].bytes[0]);
+        EXPECT_EQ(0xD9, files[i].bytes.back());
+    }
+    for (int format = kSaveJps; format < kSaveAll; format++) {
+        ASSERT_TRUE(EncodePair(format, left.data(), right.data(), 16, 8, 100, "c", &files));
+        ASSERT_EQ(1u, files.size());
+        EXPECT_EQ(suffixes[format], files[0].suffix);
+    }
+    std::vector<uint8_t> plain;
+    ASSERT_TRUE(EncodeJpeg(left.data(), 16, 8, 90, {}, &plain));
+    EXPECT_FALSE(FillMpIndex(&plain, 100));
+    EXPECT_FALSE(EncodeJpeg(left.data(), 0, 8, 90, {}, &plain));
+    EXPECT_TRUE(plain.empty());
+}
