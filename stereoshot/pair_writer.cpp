@@ -83,7 +83,6 @@ static void Report(const std::string &line)
 
 static void Write(const PairJob &job)
 {
-    DWORD start = GetTickCount();
     if (PairPath(job.folder, PairStem(job.taken, job.sequence) + "_anaglyph.jpg").empty()) {
         Report("Pair not saved: no file name can be made in the folder \"" + job.folder +
                "\" (too long, or a character a name cannot hold).");
@@ -135,8 +134,8 @@ static void Write(const PairJob &job)
             failed += "\n  " + path + " not saved: " + why;
     }
     char tail[96];
-    snprintf(tail, sizeof tail, " (skew %.1f ms, %lu ms to write)", job.skewMs,
-             (unsigned long)(GetTickCount() - start));
+    snprintf(tail, sizeof tail, " (skew %.1f ms, %lu ms from taken to written)", job.skewMs,
+             (unsigned long)(GetTickCount() - job.takenAt));
     if (!saved.empty())
         Report("Saved " + saved + tail);
     if (!failed.empty())

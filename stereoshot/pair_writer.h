@@ -20,6 +20,7 @@ struct PairJob {
     std::string folder;                  // as cleaned, system code page; "" the current one
     double skewMs = 0.0;
     double leftTime = 0.0, rightTime = 0.0;   // seconds on the graph's clock
+    unsigned long takenAt = 0;                // tick count when the pair was taken
 };
 
 void StartPairWriter(void);

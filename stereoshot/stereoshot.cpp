@@ -174,6 +174,7 @@ static void TakePair(void)
         return;
     }
     PairJob job;
+    job.takenAt = GetTickCount();
     job.width = kFrameWidth640;
     job.height = kFrameHeight480;
     const uint32_t *left = SideFrame(frames, true), *right = SideFrame(frames, false);

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# stereoshot.exe with the two test cameras, measured from outside: frames each camera delivered
+# against frames the live windows and the Stereo view showed from Start to Stop (the program's
+# own reports at Stop), and the time from a click on "Take pair" to the complete file, for JPS
+# and for MPO (median of 20). Prints figures; asserts nothing about speed.
+# Usage: stereoshot_bench.sh stereoshot.exe [seconds]
+set -u
+EXE="$1"
+SPAN="${2:-10}"
+export LC_ALL=C
+XD_DIR="${TVX_BUILD:-$(pwd)}/bench/stereoshot"
+rm -rf "$XD_DIR"
+mkdir -p "$XD_DIR"
+source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
+trap end_program EXIT
+BOX_COLUMNS=6 BUTTON_WIDTH=166
+LOG="$XD_DIR/TORVEX0.LOG"
+
+start_program "$EXE" || { echo "the program did not start"; exit 1; }
+wait_ready
+wait_cameras_running
+TEXT_WIN=$(wait_window '^TextWindow 0$')
+start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
+start_capture || { echo "Start did not open the button box"; exit 1; }
+delivered() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
+stop_and_read() {   # the camera counts at Stop and the time of the Stop key
+    activate "$MAIN_WIN"
+    local t
+    t=$(now_ms)
+    xdo key c
+    sleep 0.5
+    flush_log "$TEXT_WIN"
+    echo "$(delivered 0) $(delivered 1) $t"
+}
+sleep 2
+read -r a0 b0 t0 < <(stop_and_read)
+activate "$MAIN_WIN"
+ts=$(now_ms)
+xdo key s
+sleep "$SPAN"
+read -r a1 b1 t1 < <(stop_and_read)
+# "Shown while running: camera 0 A frames, camera 1 B, Stereo C"
+read -r s0 s1 ss < <(tr -d '\r' <"$LOG" | grep -a '^Shown while running' | tail -n 1 |
+                     sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')
+# Delivered from Stop to Stop; shown from Start to Stop.
+awk -v a="$((a1 - a0))" -v b="$((b1 - b0))" -v s0="$s0" -v s1="$s1" -v ss="$ss" -v t="$((t1 - t0))" \
+    -v run="$((t1 - ts))" 'BEGIN {
+    sec = t / 1000; r = run / 1000
+    printf "stereoshot live, Stereo view on: cameras delivered %.1f and %.1f frames/s (%.1f s); shown %.1f and %.1f/s, Stereo view %.1f/s (%.1f s from Start to Stop)\n",
+        a / sec, b / sec, sec, s0 / r, s1 / r, ss / r, r
+}'
+
+# Click to complete file: a file appears under its name only once it is whole, and its time of
+# last change is when its last byte was written. The pointer rests on the button before the
+# clock starts; xdotool's click returns only some 120 ms later, so it runs in the background.
+start_capture
+shopt -s nullglob
+median_of_clicks() {   # median_of_clicks suffix
+    local waits=() t files before newest
+    xdo windowraise "$BOX"
+    xdo mousemove --window "$BOX" $((4 + BUTTON_WIDTH / 2)) 17
+    for _ in $(seq 20); do
+        files=("$XD_DIR"/Pair_*"$1")
+        before=${#files[@]}
+        t=$(now_ms)
+        xdo click 1 &
+        for _ in $(seq 1000); do
+            files=("$XD_DIR"/Pair_*"$1")
+            [ "${#files[@]}" -gt "$before" ] && break
+            sleep 0.005
+        done
+        wait
+        newest=$(ls -t "$XD_DIR"/Pair_*"$1" 2>/dev/null | head -n 1)
+        [ "${#files[@]}" -gt "$before" ] &&
+            waits+=($(stat -c '%.3Y' "$newest" | awk -v t="$t" '{ printf "%d", $1 * 1000 - t }'))
+        sleep 0.3
+    done
+    printf '%s\n' "${waits[@]}" | sort -n | awk '{ w[NR] = $1 } END {
+        if (NR == 0) { print "none completed"; exit }
+        m = NR % 2 ? w[(NR + 1) / 2] : (w[NR / 2] + w[NR / 2 + 1]) / 2
+        printf "median %d ms, fastest %d, slowest %d over %d clicks\n", m, w[1], w[NR], NR }'
+}
+click_button 1   # "Save: all four" -> JPS
+sleep 0.3
+echo "  Take pair to complete .jps: $(median_of_clicks .jps)"
+click_button 1   # -> MPO
+sleep 0.3
+echo "  Take pair to complete .mpo: $(median_of_clicks .mpo)"
+flush_log "$TEXT_WIN"
+tr -d '\r' <"$LOG" | grep -a '^Saved' | sed -n 's/.*(skew [0-9.]* ms, \([0-9]*\) ms from taken to written)/\1/p' |
+    sort -n | awk '{ w[NR] = $1 } END { if (NR) printf "  in the program, pair taken to files written: median %d ms of %d\n", w[int((NR + 1) / 2)], NR }'
+activate "$MAIN_WIN"
+xdo key x
+wait_for_exit "$(now_ms)" >/dev/null
