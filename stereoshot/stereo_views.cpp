@@ -63,15 +63,6 @@ static inline int Gap(int a, int b)
     return d > 255 ? 255 : d;
 }
 
-const char *StereoViewName(int view)
-{
-    static const char *const kNames[kStereoViews] = {
-        "Dubois anaglyph", "half-colour anaglyph", "grey anaglyph", "colour anaglyph",
-        "difference x4",   "overlay and grid",
-    };
-    return (unsigned)view < kStereoViews ? kNames[view] : kNames[0];
-}
-
 const char *StereoViewLabel(int view)
 {
     static const char *const kLabels[kStereoViews] = {"Dubois", "half colour", "grey",

@@ -17,8 +17,7 @@ enum StereoView {
 };
 enum { kGridStep = 40, kDifferenceGain = 4 };
 
-const char *StereoViewName(int view);    // "Dubois anaglyph", ... for the window's title
-const char *StereoViewLabel(int view);   // "Dubois", ... for a button
+const char *StereoViewLabel(int view);   // "Dubois", "half colour", ... for buttons and titles
 // Makes view of left and right (width x height each, packed rows) into out; an unknown view
 // gives Dubois'.
 void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,

@@ -276,11 +276,12 @@ static void ShowSkewFigure(void)
         return;
     Shot.nextFigure = now + 1000;
     char title[160];
+    // Short enough for the window's width: the view's button label, not its full name.
     if (Shot.skewCount == 0)
-        snprintf(title, sizeof title, "Stereo: %s", StereoViewName(Shot.view));
+        snprintf(title, sizeof title, "Stereo: %s", StereoViewLabel(Shot.view));
     else
-        snprintf(title, sizeof title, "Stereo: %s, skew %.1f ms mean, %.1f ms max",
-                 StereoViewName(Shot.view), Shot.skewSum / Shot.skewCount, Shot.skewMax);
+        snprintf(title, sizeof title, "Stereo: %s, skew %.1f ms mean, %.1f max",
+                 StereoViewLabel(Shot.view), Shot.skewSum / Shot.skewCount, Shot.skewMax);
     TVX_SetImageName(kStereoImage, title);
     Shot.skewSum = Shot.skewMax = 0.0;
     Shot.skewCount = 0;

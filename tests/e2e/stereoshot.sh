@@ -86,7 +86,7 @@ for i in 0 1 2 3; do
 done
 title=$(xdotool getwindowname "$(wait_window '^Stereo: ')")
 check "the Stereo window's title gives the live skew ($title)" \
-    grep -qE '^Stereo: colour anaglyph, skew [0-9.]+ ms mean, [0-9.]+ ms max' <<<"$title"
+    grep -qE '^Stereo: colour, skew [0-9.]+ ms mean, [0-9.]+ max' <<<"$title"
 
 # Folders a pair cannot go to: a missing one, a file in a folder's place, one whose name holds a
 # character no file name may. Each says why; the first pair's files stay as they were.

@@ -87,7 +87,7 @@ TEST(StereoViews, AnaglyphsWithinTwoLevelsOfFfmpegsStereo3d)
             MakeStereoView(view, &r.left, &r.right, &ours, 1, 1);
             for (int shift : {16, 8, 0})
                 EXPECT_NEAR((int)(r.expected[view] >> shift & 0xFF), (int)(ours >> shift & 0xFF), 2)
-                    << StereoViewName(view) << " of " << std::hex << r.left << " " << r.right;
+                    << StereoViewLabel(view) << " of " << std::hex << r.left << " " << r.right;
         }
 }
 
