@@ -721,6 +721,14 @@ void tzm_KeepRecentFrames(int on)
     KeepRecent = on != 0;
 }
 
+int tzm_SyncedPairTimes(double *time0, double *time1)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    if (!g.opened || g.cameraCount < 2 || time0 == nullptr || time1 == nullptr)
+        return 1;
+    return NearestPairTimes(&g.camera[0].frame, &g.camera[1].frame, time0, time1) ? 0 : 2;
+}
+
 int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *time1)
 {
     CaptureGraphRecord &g = CaptureGraph;

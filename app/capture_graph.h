@@ -102,6 +102,9 @@ void tzm_KeepRecentFrames(int on);
 // seconds: 0 done; 1 not open, fewer than two cameras or no buffer; 2 no recent frames yet.
 int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *time1);
 
+// The times of the pair tzm_TakeSyncedPair would take now: 0, or its failure code.
+int tzm_SyncedPairTimes(double *time0, double *time1);
+
 double tzm_GetCameraProperty(int property, int *isAuto);   // camera 0, percent; -1.0 unreadable
 int tzm_SetCameraProperty(double percent, int property, int camera);
 int tzm_SetCameraPropertyAuto(int property, int camera);

@@ -168,6 +168,20 @@ static int RecentInOrder(const FrameSlot *slot, double *times, int *places)
     return n;
 }
 
+bool NearestPairTimes(FrameSlot *s0, FrameSlot *s1, double *time0, double *time1)
+{
+    std::scoped_lock hold(s0->lock, s1->lock);
+    double t0[kRecentFrames], t1[kRecentFrames];
+    int p0[kRecentFrames], p1[kRecentFrames];
+    int n0 = RecentInOrder(s0, t0, p0), n1 = RecentInOrder(s1, t1, p1);
+    int i, j;
+    if (!NearestTimes(t0, n0, t1, n1, &i, &j))
+        return false;
+    *time0 = t0[i];
+    *time1 = t1[j];
+    return true;
+}
+
 bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1, double *time0,
                      double *time1)
 {

@@ -75,6 +75,8 @@ long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime);
 // The entries of a and b (each oldest first) whose times lie nearest; of equally near pairs the
 // one with the later entries. False when either list is empty.
 bool NearestTimes(const double *a, int na, const double *b, int nb, int *ia, int *ib);
+// The times of the pair TakeNearestPair would take now, without copying it.
+bool NearestPairTimes(FrameSlot *s0, FrameSlot *s1, double *time0, double *time1);
 // Copies the recent frames of two slots that lie nearest in time into dst0 and dst1
 // (kFrameBufferBytes each) with their times. False when a slot keeps no recent frame yet.
 bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1, double *time0,

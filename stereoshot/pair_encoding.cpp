@@ -25,10 +25,12 @@ struct ErrorTrap {
 static void OnJpegError(j_common_ptr info) { longjmp(((ErrorTrap *)info->err)->jump, 1); }
 static void OnJpegMessage(j_common_ptr) {}
 
-// The libjpeg part, with nothing that has a destructor between setjmp and a longjmp.
-static bool Compress(const uint32_t *pixels, int width, int height, int quality,
-                     const JpegMarker *markers, size_t markerCount, unsigned char **data,
-                     unsigned long *size)
+// The libjpeg part, with nothing that has a destructor between setjmp and a longjmp. With
+// second, each row is first's row followed by second's (a side-by-side picture twice as wide),
+// put together in row, which the caller owns.
+static bool Compress(const uint32_t *first, const uint32_t *second, uint32_t *row, int width,
+                     int height, int quality, const JpegMarker *markers, size_t markerCount,
+                     unsigned char **data, unsigned long *size)
 {
     jpeg_compress_struct cinfo;
     ErrorTrap trap;
@@ -41,7 +43,7 @@ static bool Compress(const uint32_t *pixels, int width, int height, int quality,
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, data, size);
-    cinfo.image_width = (JDIMENSION)width;
+    cinfo.image_width = (JDIMENSION)(second != nullptr ? width * 2 : width);
     cinfo.image_height = (JDIMENSION)height;
     cinfo.input_components = 4;
     cinfo.in_color_space = JCS_EXT_BGRX;   // 0x00RRGGBB words in memory order
@@ -54,27 +56,42 @@ static bool Compress(const uint32_t *pixels, int width, int height, int quality,
         jpeg_write_marker(&cinfo, markers[m].code, markers[m].body.data(),
                           (unsigned)markers[m].body.size());
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = (JSAMPROW)(pixels + (size_t)cinfo.next_scanline * width);
-        jpeg_write_scanlines(&cinfo, &row, 1);
+        size_t at = (size_t)cinfo.next_scanline * width;
+        JSAMPROW line = (JSAMPROW)(first + at);
+        if (second != nullptr) {
+            memcpy(row, first + at, (size_t)width * 4);
+            memcpy(row + width, second + at, (size_t)width * 4);
+            line = (JSAMPROW)row;
+        }
+        jpeg_write_scanlines(&cinfo, &line, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return true;
 }
 
-bool EncodeJpeg(const uint32_t *pixels, int width, int height, int quality,
-                const std::vector<JpegMarker> &markers, std::vector<uint8_t> *out)
+// One JPEG of first, or of first and second side by side.
+static bool Encode(const uint32_t *first, const uint32_t *second, int width, int height,
+                   int quality, const std::vector<JpegMarker> &markers, std::vector<uint8_t> *out)
 {
     out->clear();
+    if (width <= 0 || height <= 0)
+        return false;
+    std::vector<uint32_t> row(second != nullptr ? (size_t)width * 2 : 0);
     unsigned char *data = nullptr;
     unsigned long size = 0;
-    bool done = width > 0 && height > 0 &&
-                Compress(pixels, width, height, quality, markers.data(), markers.size(), &data,
-                         &size);
+    bool done = Compress(first, second, row.data(), width, height, quality, markers.data(),
+                         markers.size(), &data, &size);
     if (done)
         out->assign(data, data + size);
     free(data);
     return done;
+}
+
+bool EncodeJpeg(const uint32_t *pixels, int width, int height, int quality,
+                const std::vector<JpegMarker> &markers, std::vector<uint8_t> *out)
+{
+    return Encode(pixels, nullptr, width, height, quality, markers, out);
 }
 
 static void Put16(std::vector<uint8_t> &v, size_t at, uint32_t x)
@@ -170,18 +187,6 @@ bool FillMpIndex(std::vector<uint8_t> *first, uint32_t secondSize)
     return true;
 }
 
-// Two frames side by side into one width * 2 wide picture.
-static std::vector<uint32_t> SideBySide(const uint32_t *first, const uint32_t *second, int width,
-                                        int height)
-{
-    std::vector<uint32_t> out((size_t)width * 2 * height);
-    for (int y = 0; y < height; y++) {
-        memcpy(&out[(size_t)y * width * 2], first + (size_t)y * width, (size_t)width * 4);
-        memcpy(&out[(size_t)y * width * 2 + width], second + (size_t)y * width, (size_t)width * 4);
-    }
-    return out;
-}
-
 static std::vector<uint8_t> Bytes(const std::string &text)
 {
     return std::vector<uint8_t>(text.begin(), text.end());
@@ -197,10 +202,9 @@ bool EncodePair(int format, const uint32_t *left, const uint32_t *right, int wid
         // Stereo descriptor: separation 0, flags clear (so the right view is the first field),
         // side by side, stereoscopic.
         std::vector<uint8_t> jps = Bytes(std::string("_JPSJPS_\x00\x04\x00\x00\x02\x01", 14));
-        std::vector<uint32_t> picture = SideBySide(right, left, width, height);
         files->push_back({".jps", {}});
-        if (!EncodeJpeg(picture.data(), width * 2, height, quality, {{0xE3, jps}, note},
-                        &files->back().bytes))
+        if (!Encode(right, left, width, height, quality, {{0xE3, jps}, note},
+                    &files->back().bytes))
             return false;
     }
     if (all || format == kSaveMpo) {
@@ -215,9 +219,8 @@ bool EncodePair(int format, const uint32_t *left, const uint32_t *right, int wid
         files->push_back({".mpo", std::move(first)});
     }
     if (all || format == kSaveParallel) {
-        std::vector<uint32_t> picture = SideBySide(left, right, width, height);
         files->push_back({"_parallel.jpg", {}});
-        if (!EncodeJpeg(picture.data(), width * 2, height, quality, {note}, &files->back().bytes))
+        if (!Encode(left, right, width, height, quality, {note}, &files->back().bytes))
             return false;
     }
     if (all || format == kSaveAnaglyph) {

@@ -352,7 +352,9 @@ void TVX_AppMain(void)
         TVX_Print("Only one camera is open: pairs and the Stereo view need two.\n");
     CameraWatch watch = {};
     Shot.shown[0] = Shot.shown[1] = Shot.stereoShown = 0;
-    double paced = LatestSampleTime(&CaptureGraph.camera[0].frame);
+    // A new pair paces the live windows (with one camera, a new frame): every frame of both
+    // cameras is shown once, whichever of the two arrives last.
+    double paced[2] = {-1.0, -1.0};
     for (;;) {
         TVX_PumpMessages();
         if (StopRequest.load() != 0)
@@ -360,11 +362,18 @@ void TVX_AppMain(void)
         PrintWriterReports();
         WatchCameras(&watch, false);
         CaptureGraphRecord &g = CaptureGraph;
+        double now[2] = {0.0, 0.0};
         bool fresh = false;
-        if (g.opened && g.cameraCount >= 1 && !Shot.frame[0].empty()) {
-            double time = LatestSampleTime(&g.camera[0].frame);
-            fresh = time != paced;
-            paced = time;
+        if (g.opened && g.cameraCount >= 2 && !Shot.frame[0].empty())
+            fresh = tzm_SyncedPairTimes(&now[0], &now[1]) == 0;
+        else if (g.opened && g.cameraCount == 1 && !Shot.frame[0].empty()) {
+            now[0] = LatestSampleTime(&g.camera[0].frame);
+            fresh = true;
+        }
+        fresh = fresh && (now[0] != paced[0] || now[1] != paced[1]);
+        if (fresh) {
+            paced[0] = now[0];
+            paced[1] = now[1];
         }
         if (fresh) {
             ShowLivePair();
