@@ -73,7 +73,8 @@ for _ in $(seq 150); do
     done
     sleep 0.1
 done
-[ -n "$WORKER" ] || { echo "no worker thread found"; exit 1; }
+# Without the worker (a name Wine had not yet given) only its CPU figure is missing.
+[ -n "$WORKER" ] || echo "no worker thread found: the worker's CPU time reads 0"
 if [ -n "$MODE" ]; then
     # The report at Stop counts from the open on: a first Stop, right before the span, gives the
     # counts to start from; Start again at once (frames of that moment are not shown: +-3).
@@ -117,7 +118,7 @@ read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
 # Click to complete file: the JPEG's last two bytes are its end marker FF D9.
 complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
 waits=()
-for _ in $(seq 20); do
+for _ in $(seq 10); do
     rm -f "$XD_DIR"/CaptureAt*.jps
     sleep 0.5
     t=$(now_ms)

@@ -28,10 +28,10 @@ wait_ready
 [[ "$MODE" == v4l2* ]] || check "both cameras stream" wait_cameras_running
 start_live
 # A damaged camera 1 delivers broken samples, then falls silent for good.
-[ -n "$DAMAGED" ] && sleep 7
+[ -n "$DAMAGED" ] && sleep 3
 # Without camera control and property pages the focus presets and ConfigLR leave the cameras
 # alone and the loop goes on.
-if [[ "$MODE" == *nocontrol* ]]; then
+if [[ "$MODE" == *nocontrol* || "$MODE" == v4l2* ]]; then
     click_button 0
     click_button 12
     sleep 1
