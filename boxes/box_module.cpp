@@ -77,49 +77,56 @@ static std::string TextOf(HWND control)
     return text;
 }
 
-static LayoutWindow BoxWindow(int kind, HWND box, bool details)
+static LayoutWindow BoxWindow(int kind, HWND box)
 {
     LayoutWindow w = LayoutWindow();
     w.kind = kind;
     w.window = box;
-    if (details) {
-        RECT r = {0, 0, 0, 0};
-        GetWindowRect(box, &r);
-        w.x = r.left;
-        w.y = r.top;
-    }
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(box, &r);
+    w.x = r.left;
+    w.y = r.top;
     return w;
 }
 
-static void DescribeBoxes(std::vector<LayoutWindow> *out, bool details)
+static void ListBoxes(std::vector<HWND> *out)
+{
+    for (HWND box : {InputBoxState.boxWindow, ButtonBoxState.boxWindow})
+        if (box != NULL)
+            out->push_back(box);
+}
+
+static void DescribeBoxes(std::vector<LayoutWindow> *out)
 {
     const InputBoxRecord &input = InputBoxState;
     if (input.boxWindow != NULL) {
-        LayoutWindow w = BoxWindow(kLayoutInputBox, input.boxWindow, details);
-        if (details) {
-            w.items = input.itemCount;
-            w.labelWidth = input.labelWidth;
-            w.editWidth = input.editWidth;
-            for (int i = 0; i < input.itemCount; i++)
-                w.titles.push_back(TextOf(input.label[i]));
-        }
+        LayoutWindow w = BoxWindow(kLayoutInputBox, input.boxWindow);
+        w.items = input.itemCount;
+        w.labelWidth = input.labelWidth;
+        w.editWidth = input.editWidth;
+        for (int i = 0; i < input.itemCount; i++)
+            w.titles.push_back(TextOf(input.label[i]));
         out->push_back(w);
     }
     const ButtonBoxRecord &buttons = ButtonBoxState;
     if (buttons.boxWindow != NULL) {
-        LayoutWindow w = BoxWindow(kLayoutButtonBox, buttons.boxWindow, details);
-        if (details) {
-            RECT client = {0, 0, 0, 0};
-            GetClientRect(buttons.boxWindow, &client);
-            w.width = client.right;
-            w.height = client.bottom;
-            w.columns = buttons.columns;
-            w.rows = buttons.rows;
-            for (int b = 0; b < buttons.buttonCount; b++)
-                w.titles.push_back(TextOf(buttons.button[b]));
-        }
+        LayoutWindow w = BoxWindow(kLayoutButtonBox, buttons.boxWindow);
+        RECT client = {0, 0, 0, 0};
+        GetClientRect(buttons.boxWindow, &client);
+        w.width = client.right;
+        w.height = client.bottom;
+        w.columns = buttons.columns;
+        w.rows = buttons.rows;
+        for (int b = 0; b < buttons.buttonCount; b++)
+            w.titles.push_back(TextOf(buttons.button[b]));
         out->push_back(w);
     }
+}
+
+static void ResetBoxModule(void)
+{
+    ResetBoxes();
+    RegisterWindowDescriber(DescribeBoxes);   // the boxes' lines of the layout listing
 }
 
 static const WindowClassRow kBoxClasses[] = {
@@ -138,5 +145,5 @@ static const RequestRow kBoxRequests[] = {
 extern const LibraryModule BoxModule;
 const LibraryModule BoxModule = {
     "boxes", kBoxClasses, 2, kBoxCommands, 2, kBoxRequests, 2,
-    ResetBoxes, nullptr, nullptr, nullptr, InputBoxWindow, DescribeBoxes,
+    ResetBoxModule, nullptr, nullptr, nullptr, InputBoxWindow, ListBoxes,
 };

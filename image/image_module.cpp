@@ -192,23 +192,25 @@ static void ServePasteBitmap(void *request)
     BlitBitmapToCurrentImage(((ImageRequest *)request)->bitmap);
 }
 
+static void DescribeImages(std::vector<LayoutWindow> *out);
+
 static void ResetImages(void)
 {
+    RegisterWindowDescriber(DescribeImages);   // the images' lines of the layout listing
     InitImageTable();
     ResetImageFileDialogs();
     ResetCustomColors();
     ResetImageFont();
 }
 
-static void OuterCorner(HWND window, LayoutWindow *w)
+static void ListImageWindows(std::vector<HWND> *out)
 {
-    RECT r = {0, 0, 0, 0};
-    GetWindowRect(window, &r);
-    w->x = r.left;
-    w->y = r.top;
+    for (int i = 0; i < 256; i++)
+        if (LoadShared(ImageTable[i].inUse))
+            out->push_back(ImageTable[i].window);
 }
 
-static void DescribeImages(std::vector<LayoutWindow> *out, bool details)
+static void DescribeImages(std::vector<LayoutWindow> *out)
 {
     for (int i = 0; i < 256; i++) {
         const ImageRecord &r = ImageTable[i];
@@ -218,14 +220,15 @@ static void DescribeImages(std::vector<LayoutWindow> *out, bool details)
         w.kind = kLayoutImage;
         w.slot = i;
         w.window = r.window;
-        if (details) {
-            OuterCorner(r.window, &w);
-            w.width = r.width;
-            w.height = r.height;
-            w.bits = r.bits;
-            w.zoom = r.zoom;
-            w.name = r.name != NULL ? r.name : "";
-        }
+        RECT outer = {0, 0, 0, 0};
+        GetWindowRect(r.window, &outer);
+        w.x = outer.left;
+        w.y = outer.top;
+        w.width = r.width;
+        w.height = r.height;
+        w.bits = r.bits;
+        w.zoom = r.zoom;
+        w.name = r.name != NULL ? r.name : "";
         out->push_back(w);
     }
 }
@@ -247,5 +250,5 @@ static const RequestRow kImageRequests[] = {
 extern const LibraryModule ImageModule;
 const LibraryModule ImageModule = {
     "image windows", kImageClasses, 1, kImageCommands, 2, kImageRequests, 4,
-    ResetImages, ReleaseImageFont, nullptr, OnDropFiles, nullptr, DescribeImages,
+    ResetImages, ReleaseImageFont, nullptr, OnDropFiles, nullptr, ListImageWindows,
 };

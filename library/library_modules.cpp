@@ -5,9 +5,11 @@
 
 extern const LibraryModule TextModule, ImageModule, BoxModule;
 
+// The order is the snap table's: where a moved window comes near two edges, the image windows'
+// come first, then the text windows', then the boxes'.
 void RegisterLibraryModules(void)
 {
-    RegisterLibraryModule(&TextModule);
     RegisterLibraryModule(&ImageModule);
+    RegisterLibraryModule(&TextModule);
     RegisterLibraryModule(&BoxModule);
 }

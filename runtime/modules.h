@@ -8,7 +8,7 @@
 
 #include "runtime/rules.h"
 #include "runtime/runtime.h"
-#include "runtime/window_layout.h"
+#include <vector>
 
 struct WindowClassRow {
     const wchar_t *name;
@@ -40,9 +40,8 @@ struct LibraryModule {
     void (*closeAtExit)(void);      // Exit, on the main thread, before it waits for the worker
     void (*dropFiles)(HDROP drop);  // files dropped on the main window (at most one module)
     HWND (*dialogWindow)(void);     // a window whose dialog keys the worker's pump routes
-    // Appends the module's open windows in slot order; with details, everything the layout
-    // listing writes (names, titles, captions), else handles and places only.
-    void (*describeWindows)(std::vector<LayoutWindow> *out, bool details);
+    // Appends the module's open windows: their edges make the snap table.
+    void (*listWindows)(std::vector<HWND> *out);
 };
 
 // Registers a module for the run; call before TVX_RunProgram. At most eight.
@@ -52,8 +51,8 @@ void RegisterLibraryModule(const LibraryModule *module);
 int LibraryModuleCount(void);
 const LibraryModule *LibraryModuleAt(int i);
 
-// Every registered module's open windows, in the order of their kinds.
-std::vector<LayoutWindow> DescribeLibraryWindows(bool details);
+// Every registered module's open windows.
+std::vector<HWND> LibraryWindows(void);
 
 // Registers every module of the library (the composition, in its own target).
 void RegisterLibraryModules(void);

@@ -18,15 +18,12 @@ static SnapRect RectOf(HWND window)
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// The open library windows as the modules describe them, in the order of their kinds.
-std::vector<LayoutWindow> DescribeLibraryWindows(bool details)
+std::vector<HWND> LibraryWindows(void)
 {
-    std::vector<LayoutWindow> windows;
+    std::vector<HWND> windows;
     for (int m = 0; m < LibraryModuleCount(); m++)
-        if (LibraryModuleAt(m)->describeWindows != nullptr)
-            LibraryModuleAt(m)->describeWindows(&windows, details);
-    std::stable_sort(windows.begin(), windows.end(),
-                     [](const LayoutWindow &a, const LayoutWindow &b) { return a.kind < b.kind; });
+        if (LibraryModuleAt(m)->listWindows != nullptr)
+            LibraryModuleAt(m)->listWindows(&windows);
     return windows;
 }
 
@@ -34,9 +31,9 @@ void UpdateSnapRects(HWND leaving)
 {
     SnapTable built;
     ResetSnapTable(&built, FullScreenWidth, FullScreenHeight + GetSystemMetrics(SM_CYCAPTION));
-    for (const LayoutWindow &w : DescribeLibraryWindows(false))
-        if ((HWND)w.window != leaving)
-            AddSnapRect(&built, RectOf((HWND)w.window));
+    for (HWND window : LibraryWindows())
+        if (window != leaving)
+            AddSnapRect(&built, RectOf(window));
     if (MainWindow != NULL && MainWindow != leaving)
         AddSnapRect(&built, RectOf(MainWindow));
     std::lock_guard<std::mutex> hold(SnapLock);

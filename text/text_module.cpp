@@ -55,15 +55,25 @@ static void ServeOpenTextWindow(void *request)
         TVX_OpenTextWindow(n, -1, -1, -1, -1);
 }
 
+static void DescribeTextWindows(std::vector<LayoutWindow> *out);
+
 static void ResetText(void)
 {
+    RegisterWindowDescriber(DescribeTextWindows);   // the text windows' lines of the listing
     InitTextWindowTable();
     ClearLastInputLine();
     tvx_tttc = 0xFFFFFF;
     TextCursor = {0, 0, 0};
 }
 
-static void DescribeTextWindows(std::vector<LayoutWindow> *out, bool details)
+static void ListTextWindows(std::vector<HWND> *out)
+{
+    for (int i = 0; i < kTextWindowSlots; i++)
+        if (HWND window = TextWindowHandle(i))
+            out->push_back(window);
+}
+
+static void DescribeTextWindows(std::vector<LayoutWindow> *out)
 {
     for (int i = 0; i < kTextWindowSlots; i++) {
         HWND window = TextWindowHandle(i);
@@ -73,14 +83,12 @@ static void DescribeTextWindows(std::vector<LayoutWindow> *out, bool details)
         w.kind = kLayoutText;
         w.slot = i;
         w.window = window;
-        if (details) {
-            RECT r = {0, 0, 0, 0};
-            GetWindowRect(window, &r);
-            w.x = r.left;
-            w.y = r.top;
-            w.width = TextWindow[i].width;
-            w.height = TextWindow[i].height;
-        }
+        RECT r = {0, 0, 0, 0};
+        GetWindowRect(window, &r);
+        w.x = r.left;
+        w.y = r.top;
+        w.width = TextWindow[i].width;
+        w.height = TextWindow[i].height;
         out->push_back(w);
     }
 }
@@ -99,5 +107,5 @@ static const RequestRow kTextRequests[] = {
 extern const LibraryModule TextModule;
 const LibraryModule TextModule = {
     "text windows", kTextClasses, 1, kTextCommands, 2, kTextRequests, 1,
-    ResetText, ReleaseConsoleFont, TVX_CloseLogs, nullptr, nullptr, DescribeTextWindows,
+    ResetText, ReleaseConsoleFont, TVX_CloseLogs, nullptr, nullptr, ListTextWindows,
 };

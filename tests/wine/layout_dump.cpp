@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
-#include "runtime/modules.h"
+#include "text/window_info_rules.h"
 
 std::string DumpLayout()
 {
     std::string out;
-    for (const LayoutWindow &w : DescribeLibraryWindows(true)) {
+    for (const LayoutWindow &w : DescribeLibraryWindows()) {
         RECT r = {0, 0, 0, 0};
         GetWindowRect((HWND)w.window, &r);
         wchar_t title[256] = L"";
