@@ -168,34 +168,40 @@ static int RecentInOrder(const FrameSlot *slot, double *times, int *places)
     return n;
 }
 
-bool NearestPairTimes(FrameSlot *s0, FrameSlot *s1, double *time0, double *time1)
+// Where the nearest pair of recent frames lies in each slot's ring, and its times; called under
+// both slots' locks.
+static bool FindNearestPair(const FrameSlot *s0, const FrameSlot *s1, int *place0, int *place1,
+                            double *time0, double *time1)
 {
-    std::scoped_lock hold(s0->lock, s1->lock);
     double t0[kRecentFrames], t1[kRecentFrames];
     int p0[kRecentFrames], p1[kRecentFrames];
     int n0 = RecentInOrder(s0, t0, p0), n1 = RecentInOrder(s1, t1, p1);
     int i, j;
     if (!NearestTimes(t0, n0, t1, n1, &i, &j))
         return false;
+    *place0 = p0[i];
+    *place1 = p1[j];
     *time0 = t0[i];
     *time1 = t1[j];
     return true;
+}
+
+bool NearestPairTimes(FrameSlot *s0, FrameSlot *s1, double *time0, double *time1)
+{
+    std::scoped_lock hold(s0->lock, s1->lock);
+    int place0, place1;
+    return FindNearestPair(s0, s1, &place0, &place1, time0, time1);
 }
 
 bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1, double *time0,
                      double *time1)
 {
     std::scoped_lock hold(s0->lock, s1->lock);
-    double t0[kRecentFrames], t1[kRecentFrames];
-    int p0[kRecentFrames], p1[kRecentFrames];
-    int n0 = RecentInOrder(s0, t0, p0), n1 = RecentInOrder(s1, t1, p1);
-    int i, j;
-    if (!NearestTimes(t0, n0, t1, n1, &i, &j))
+    int place0, place1;
+    if (!FindNearestPair(s0, s1, &place0, &place1, time0, time1))
         return false;
-    memcpy(dst0, s0->recent + (size_t)p0[i] * kFrameBufferBytes, kFrameBufferBytes);
-    memcpy(dst1, s1->recent + (size_t)p1[j] * kFrameBufferBytes, kFrameBufferBytes);
-    *time0 = t0[i];
-    *time1 = t1[j];
+    memcpy(dst0, s0->recent + (size_t)place0 * kFrameBufferBytes, kFrameBufferBytes);
+    memcpy(dst1, s1->recent + (size_t)place1 * kFrameBufferBytes, kFrameBufferBytes);
     return true;
 }
 
