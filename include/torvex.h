@@ -95,6 +95,7 @@ void TVX_PutFrame(const void *src, int x);   // a 640 x 480 block into the curre
 int TVX_LoadImageFile(const char *file, int x, int y);   // into the current image at (x, y):
                                        // 0, 1 unreadable, NULL, or a name over 259 characters,
                                        // 2 current slot free
+extern int JpegQuality;   // the quality of saved JPEGs: 100 unless a program changes it
 int TVX_SaveImageFile(int height, int width, int format, const char *file);
                                        // top-left of the current image; format 0 BMP, 1 JPEG
                                        // (".jps"), 2 GIF, 3 PNG, 4 TIFF: 0 saved, 1 failed

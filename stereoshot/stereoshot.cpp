@@ -181,6 +181,7 @@ static void TakePair(void)
     job.left.assign(left, left + kFrameWidth640 * kFrameHeight480);
     job.right.assign(right, right + kFrameWidth640 * kFrameHeight480);
     job.format = Shot.format;
+    job.quality = JpegQuality;
     job.sequence = Shot.sequence;
     job.taken = Now();
     job.folder = SaveFolder();

@@ -118,7 +118,7 @@ read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
 # Click to complete file: the JPEG's last two bytes are its end marker FF D9.
 complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
 waits=()
-for _ in $(seq 10); do
+for _ in $(seq 5); do
     rm -f "$XD_DIR"/CaptureAt*.jps
     sleep 0.5
     t=$(now_ms)

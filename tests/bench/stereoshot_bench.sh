@@ -73,7 +73,7 @@ median_of_clicks() {   # median_of_clicks suffix
         newest=$(ls -t "$XD_DIR"/Pair_*"$1" 2>/dev/null | head -n 1)
         [ "${#files[@]}" -gt "$before" ] &&
             waits+=($(stat -c '%.3Y' "$newest" | awk -v t="$t" '{ printf "%d", $1 * 1000 - t }'))
-        sleep 0.3
+        sleep 0.15
     done
     printf '%s\n' "${waits[@]}" | sort -n | awk '{ w[NR] = $1 } END {
         if (NR == 0) { print "none completed"; exit }

@@ -27,7 +27,7 @@ int main()
         LARGE_INTEGER frequency, begin, now;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&begin);
-        Sleep(1500);
+        Sleep(800);
         QueryPerformanceCounter(&now);
         double wall = (double)(now.QuadPart - begin.QuadPart) / frequency.QuadPart;
         for (int i = 0; i < CaptureGraph.cameraCount; i++) {

@@ -38,7 +38,7 @@ if [[ "$MODE" == *nocontrol* || "$MODE" == v4l2* ]]; then
     check "ConfigLR opens no property pages" bash -c "! xdotool search --onlyvisible --name '^Video Capture' >/dev/null 2>&1"
 fi
 click_button 11
-sleep 1.5
+sleep 0.8
 captures=("$E2E_OUT"/CaptureAt*.jps)
 check "Capture writes one pair (${#captures[@]})" [ "${#captures[@]}" = 1 ]
 psnr=$(half_psnr "${captures[0]}" 0 0)
@@ -48,7 +48,7 @@ check "its right half is camera 1's whole picture ($psnr dB, at least $MIN_DB)" 
 
 activate "$MAIN_WIN"
 xdo key c
-sleep 1
+sleep 0.6
 flush_log "$(wait_window '^TextWindow 0$')"
 said=$(iconv -f CP932 -t UTF-8 "$LOG" | tr -d '\r')
 printf '%s\n' "$said" | grep '^Camera' | sed 's/^/  text window: /'

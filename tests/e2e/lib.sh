@@ -53,7 +53,7 @@ start_live() {
     LEFT=$(wait_window '^Left\(70%\)$')
     start_capture
     check "Start opens the button box" [ -n "$BOX" ]
-    sleep 1.5
+    sleep 1
     shot -window "$LEFT" "$E2E_OUT/left-1.png"
     sleep 0.3
     shot -window "$LEFT" "$E2E_OUT/left-2.png"

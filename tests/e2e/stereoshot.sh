@@ -63,7 +63,7 @@ copy_image() {   # copy_image title-pattern file
     window=$(wait_window "$1") || return 1
     activate "$window"
     xdo key ctrl+c
-    sleep 0.4
+    sleep 0.25
     timeout 10 xclip -selection clipboard -t image/bmp -o >"$2" 2>/dev/null
 }
 views=(arcd arch arcg arcc)
