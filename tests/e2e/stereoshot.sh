@@ -89,8 +89,9 @@ title=$(xdotool getwindowname "$(wait_window '^Stereo: ')")
 check "the Stereo window's title gives the live skew ($title)" \
     grep -qE '^Stereo: colour, skew [0-9.]+ ms mean, [0-9.]+ max' <<<"$title"
 
-# Folders a pair cannot go to: a missing one, a file in a folder's place, one whose name holds a
-# character no file name may. Each says why; the first pair's files stay as they were.
+# Folders a pair cannot go to: a missing one, one the program may not write (the scripts run
+# Wine without root's override of permissions), a file in a folder's place, one whose name holds
+# a character no file name may. Each says why; the first pair's files stay as they were.
 before=$(md5sum "$stem".* "$stem"_* | sort)
 set_folder() {
     local box
@@ -104,8 +105,11 @@ set_folder() {
     sleep 0.3
 }
 echo "a file" >"$E2E_OUT/afile"
+mkdir -p "$E2E_OUT/locked"
+chmod a-w "$E2E_OUT/locked"
+trap 'chmod u+w "$E2E_OUT/locked"; end_program' EXIT
 start_capture
-for folder in nowhere afile 'a|b'; do
+for folder in nowhere locked afile 'a|b'; do
     set_folder "$folder"
     click_button $TAKE
     sleep 1
@@ -116,6 +120,9 @@ sleep 0.5
 flush_log "$(wait_window '^TextWindow 0$')"
 said=$(tr -d '\r' <"$LOG")
 check "a missing folder is named as missing" grep -q 'the folder "nowhere" does not exist' <<<"$said"
+check "a folder that cannot be written says why, file by file" \
+    grep -qE 'locked\\Pair_[0-9_]+\.jps not saved: .+' <<<"$said"
+check "and nothing is left in it" [ -z "$(ls -A "$E2E_OUT/locked")" ]
 check "a file in a folder's place is told" grep -q '"afile" is a file, not a folder' <<<"$said"
 check "a name that cannot be made is told" grep -q 'no file name can be made in the folder "a|b"' <<<"$said"
 check "no pair after the first was saved" [ "$(ls "$E2E_OUT"/Pair_* | wc -l)" = 4 ]
