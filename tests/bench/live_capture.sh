@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Live capture with the two test cameras for a span (30 s unless given), measured from outside:
-# frames each camera delivered (its state file, rewritten whenever a setting changes), frames the program
-# showed (the "*" marks in text window 0's log), frames dropped, the worker thread's CPU time per
-# frame (the thread named "TORVEX worker", from /proc), and the time from a click on "Capture"
-# to the .jps being complete (the time includes the synchronous xdotool click, about 100 ms).
-# Prints figures; asserts nothing about speed.
-# With a camera mode (the words testcam/register takes, or "v4l2" for the virtual V4L2 webcams
-# through Wine's own capture filter) only the frames are counted, by the program itself: what
-# each camera delivered (its report at Stop) against what it showed, from Start to Stop.
+# stereocap's live capture with the two test cameras for a span (30 s unless given), measured
+# from outside: what each camera delivered (its report at Stop) against the frames shown (the "*"
+# marks in text window 0's log) from Start to Stop, the worker thread's CPU time per frame (the
+# thread named "TORVEX worker", from /proc), and, with the plain test cameras, the time from a
+# click on "Capture" to the .jps being complete (including the synchronous xdotool click, about
+# 100 ms). With a camera mode (the words testcam/register takes, or "v4l2" for the virtual V4L2
+# webcams through Wine's own capture filter) the cameras are set up so first. Prints figures;
+# asserts nothing about speed.
 # Usage: live_capture.sh stereocap.exe [seconds] [mode]
 set -u
 EXE="$1"
@@ -31,16 +30,9 @@ elif [ -n "$MODE" ]; then
 fi
 LOG="$XD_DIR/TORVEX0.LOG"
 
-frames_of() { awk '$1 == "frames" {print $2}' "$CAMERA_STATE/tvx-testcam-$1.state"; }
 stars() { tr -cd '*' <"$LOG" | wc -c; }
-# Nanoseconds on a CPU of one thread, or of the whole process.
-cpu_ns() {
-    local sum=0 task
-    for task in "$@"; do
-        sum=$((sum + $(awk '{print $1}' "$task/schedstat" 2>/dev/null || echo 0)))
-    done
-    echo "$sum"
-}
+# Nanoseconds on a CPU of one thread.
+cpu_ns() { awk '{print $1}' "$1/schedstat" 2>/dev/null || echo 0; }
 # The worker: the first thread named "TORVEX worker" (threads it starts inherit the name).
 worker_task() {
     local task
@@ -49,13 +41,17 @@ worker_task() {
     done
     return 1
 }
-# One reading: the cameras' counts (a focus preset makes both write their state), the stars
-# shown so far, CPU times and the clock.
-read_counts() {
-    click_button 0
-    sleep 0.3
+# The report at Stop counts from the open on; the time is the Stop key's (the report follows at
+# once), so that the span is Start to Stop.
+report() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
+stop_and_read() {
+    activate "$MAIN_WIN"
+    local t
+    t=$(now_ms)
+    xdo key c
+    sleep 0.5
     flush_log "$TEXT_WIN"
-    echo "$(frames_of 0) $(frames_of 1) $(stars) $(cpu_ns "$WORKER") $(cpu_ns /proc/"$PID"/task/*) $(now_ms)"
+    echo "$(report 0) $(report 1) $(stars) $(cpu_ns "$WORKER") $t"
 }
 
 start_program "$EXE" || { echo "the program did not start"; exit 1; }
@@ -66,91 +62,55 @@ start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
 start_capture || { echo "Start did not open the button box"; exit 1; }
 # The program's process is the one named stereocap.exe with the library's worker thread (other
 # tests may have left ended ones of the same name behind, not yet reaped).
-PID="" WORKER=""
+WORKER=""
 for _ in $(seq 150); do
     for candidate in $(pgrep -x 'stereocap.exe'); do
-        WORKER=$(worker_task "$candidate") && { PID=$candidate; break 2; }
+        WORKER=$(worker_task "$candidate") && break 2
     done
     sleep 0.1
 done
 # Without the worker (a name Wine had not yet given) only its CPU figure is missing.
 [ -n "$WORKER" ] || echo "no worker thread found: the worker's CPU time reads 0"
-if [ -n "$MODE" ]; then
-    # The report at Stop counts from the open on: a first Stop, right before the span, gives the
-    # counts to start from; Start again at once (frames of that moment are not shown: +-3).
-    report() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
-    # Times: the Stop key's (the report follows at once), so that both spans are Start to Stop.
-    stop_and_read() {
-        activate "$MAIN_WIN"
-        local t
-        t=$(now_ms)
-        xdo key c
-        sleep 0.5
-        flush_log "$TEXT_WIN"
-        echo "$(report 0) $(report 1) $(stars) $(cpu_ns "$WORKER") $t"
-    }
-    sleep 2
-    read -r d0 e0 s0 w0 t0 < <(stop_and_read)
-    activate "$MAIN_WIN"
-    ts=$(now_ms)
-    xdo key s
-    sleep "$SPAN"
-    read -r d1 e1 s1 w1 t1 < <(stop_and_read)
-    awk -v mode="$MODE" -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" \
-        -v t0="$t0" -v ts="$ts" -v t1="$t1" -v w0="$w0" -v w1="$w1" 'BEGIN {
-        sec = (t1 - t0) / 1000; run = (t1 - ts) / 1000; d = d1 - d0; e = e1 - e0; s = s1 - s0
-        printf "live capture (%s cameras): camera 0 delivered %.1f frames/s, camera 1 %.1f (%d and %d in %.1f s)\n",
-            mode, d / sec, e / sec, d, e, sec
-        printf "  frames shown %.1f/s while running (%d in %.1f s from Start to Stop)", s / run, s, run
-        if (s > 0) printf "; worker CPU %.2f ms per frame shown", (w1 - w0) / 1e6 / s
-        printf "\n"
-    }'
-    activate "$MAIN_WIN"
-    xdo key x
-    wait_for_exit "$(now_ms)" >/dev/null
-    exit 0
-fi
+# A first Stop, right before the span, gives the counts to start from; Start again at once
+# (frames of that moment are not shown: +-3).
 sleep 2
-read -r d0 e0 s0 w0 p0 t0 < <(read_counts)
+read -r d0 e0 s0 w0 t0 < <(stop_and_read)
+activate "$MAIN_WIN"
+ts=$(now_ms)
+xdo key s
 sleep "$SPAN"
-read -r d1 e1 s1 w1 p1 t1 < <(read_counts)
+read -r d1 e1 s1 w1 t1 < <(stop_and_read)
+awk -v mode="${MODE:-test}" -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" \
+    -v t0="$t0" -v ts="$ts" -v t1="$t1" -v w0="$w0" -v w1="$w1" 'BEGIN {
+    sec = (t1 - t0) / 1000; run = (t1 - ts) / 1000; d = d1 - d0; e = e1 - e0; s = s1 - s0
+    printf "live capture (%s cameras): camera 0 delivered %.1f frames/s, camera 1 %.1f (%d and %d in %.1f s)\n",
+        mode, d / sec, e / sec, d, e, sec
+    printf "  frames shown %.1f/s while running (%d in %.1f s from Start to Stop)", s / run, s, run
+    if (s > 0) printf "; worker CPU %.2f ms per frame shown (%.1f %% of one core)", (w1 - w0) / 1e6 / s, (w1 - w0) / 1e7 / run
+    printf "\n"
+}'
 
-# Click to complete file: the JPEG's last two bytes are its end marker FF D9.
-complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
-waits=()
-for _ in $(seq 5); do
-    rm -f "$XD_DIR"/CaptureAt*.jps
-    sleep 0.5
-    t=$(now_ms)
-    click_button 11
-    done_at=""
-    for _ in $(seq 1000); do
-        f=$(ls "$XD_DIR"/CaptureAt*.jps 2>/dev/null | head -n 1)
-        if [ -n "$f" ] && complete "$f"; then done_at=$(now_ms); break; fi
-        sleep 0.005
+if [ -z "$MODE" ]; then
+    # Click to complete file: the JPEG's last two bytes are its end marker FF D9.
+    start_capture
+    complete() { [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ]; }
+    waits=()
+    for _ in $(seq 5); do
+        rm -f "$XD_DIR"/CaptureAt*.jps
+        sleep 0.5
+        t=$(now_ms)
+        click_button 11
+        for _ in $(seq 1000); do
+            f=$(ls "$XD_DIR"/CaptureAt*.jps 2>/dev/null | head -n 1)
+            if [ -n "$f" ] && complete "$f"; then waits+=($(($(now_ms) - t))); break; fi
+            sleep 0.005
+        done
     done
-    [ -n "$done_at" ] && waits+=($((done_at - t)))
-done
+    printf '%s\n' "${waits[@]}" | sort -n | awk '{ w[NR] = $1 } END {
+        if (NR == 0) { print "  no capture was completed"; exit }
+        printf "  Capture click to complete .jps over %d clicks: median %d ms, fastest %d, slowest %d\n",
+            NR, w[int((NR + 1) / 2)], w[1], w[NR] }'
+fi
 activate "$MAIN_WIN"
 xdo key x
 wait_for_exit "$(now_ms)" >/dev/null
-
-awk -v d0="$d0" -v d1="$d1" -v e0="$e0" -v e1="$e1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
-    -v p0="$p0" -v p1="$p1" -v t0="$t0" -v t1="$t1" -v waits="${waits[*]:-}" 'BEGIN {
-    sec = (t1 - t0) / 1000; shown = s1 - s0; del0 = d1 - d0; del1 = e1 - e0
-    printf "live capture over %.1f s: camera 0 delivered %d frames (%.1f/s), camera 1 %d (%.1f/s)\n",
-        sec, del0, del0 / sec, del1, del1 / sec
-    # The two counts are read about 0.3 s apart at either end: a frame or two either way.
-    dropped = del0 - shown; if (dropped < 0) dropped = 0
-    share = 0; if (del0 > 0) share = 100 * dropped / del0
-    printf "  frames shown %d (%.1f/s), dropped %d of camera 0 (%.1f %%, counts +-2)\n", shown, shown / sec, dropped, share
-    if (shown > 0)
-        printf "  worker CPU %.2f ms per frame shown (%.1f %% of one core); whole process %.2f ms per frame\n",
-            (w1 - w0) / 1e6 / shown, (w1 - w0) / 1e7 / sec, (p1 - p0) / 1e6 / shown
-    n = split(waits, w, " ")
-    if (n > 0) {
-        for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (w[j] + 0 < w[i] + 0) { x = w[i]; w[i] = w[j]; w[j] = x }
-        median = n % 2 ? w[(n + 1) / 2] : (w[n / 2] + w[n / 2 + 1]) / 2
-        printf "  Capture click to complete .jps over %d clicks: median %d ms, fastest %d, slowest %d\n", n, median, w[1], w[n]
-    } else print "  no capture was completed"
-}'
