@@ -177,6 +177,20 @@ start_capture() {
     return 1
 }
 
+# Presses Stop (C in the main window) and has text window $TEXT_WIN write its log $LOG out, so
+# that the cameras' reports at Stop are in it; prints the time of the key.
+stop_and_flush() {
+    local t
+    activate "$MAIN_WIN"
+    t=$(now_ms)
+    xdo key c
+    sleep 0.5
+    flush_log "$TEXT_WIN"
+    echo "$t"
+}
+# The frames camera $1 had delivered at the last Stop, from the program's report in $LOG.
+camera_frames() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
+
 # Clicks button k of the button box $BOX: BOX_COLUMNS buttons a row (11 in stereocap's box),
 # BUTTON_WIDTH x 26 pixels each (98) with 4-pixel gaps.
 click_button() {

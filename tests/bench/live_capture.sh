@@ -41,17 +41,12 @@ worker_task() {
     done
     return 1
 }
-# The report at Stop counts from the open on; the time is the Stop key's (the report follows at
+# The reports at Stop count from the open on; the time is the Stop key's (the report follows at
 # once), so that the span is Start to Stop.
-report() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
 stop_and_read() {
-    activate "$MAIN_WIN"
     local t
-    t=$(now_ms)
-    xdo key c
-    sleep 0.5
-    flush_log "$TEXT_WIN"
-    echo "$(report 0) $(report 1) $(stars) $(cpu_ns "$WORKER") $t"
+    t=$(stop_and_flush)
+    echo "$(camera_frames 0) $(camera_frames 1) $(stars) $(cpu_ns "$WORKER") $t"
 }
 
 start_program "$EXE" || { echo "the program did not start"; exit 1; }

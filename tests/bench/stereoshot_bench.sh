@@ -22,15 +22,10 @@ wait_cameras_running
 TEXT_WIN=$(wait_window '^TextWindow 0$')
 start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
 start_capture || { echo "Start did not open the button box"; exit 1; }
-delivered() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
 stop_and_read() {   # the camera counts at Stop and the time of the Stop key
-    activate "$MAIN_WIN"
     local t
-    t=$(now_ms)
-    xdo key c
-    sleep 0.5
-    flush_log "$TEXT_WIN"
-    echo "$(delivered 0) $(delivered 1) $t"
+    t=$(stop_and_flush)
+    echo "$(camera_frames 0) $(camera_frames 1) $t"
 }
 sleep 2
 read -r a0 b0 t0 < <(stop_and_read)
