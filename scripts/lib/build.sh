@@ -39,7 +39,7 @@ tvx_build() {
         fi
     done
     for tree in native win win64; do
-        echo "building build/$tree"
+        echo "[$SECONDS s] building build/$tree"
         tvx_build_step "building build/$tree" "$root/build/build-$tree.log" \
             cmake --build "$root/build/$tree" -j 2 || return 1
         grep -E 'warning:' "$root/build/build-$tree.log" | sort -u | sed "s|^|build/$tree: |"
