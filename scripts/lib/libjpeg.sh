@@ -54,7 +54,7 @@ tvx_jpeg_build() {
     mkdir -p "$dir/source"
     tar -xzf "$dir/src/${TVX_JPEG_PACKAGE}_${TVX_JPEG_VERSION}.orig.tar.gz" -C "$dir/source" --strip-components=1 ||
         { echo "set-up step failed: unpacking the $TVX_JPEG_PACKAGE source" >&2; return 1; }
-    echo "building $TVX_JPEG_PACKAGE $TVX_JPEG_VERSION for $arch"
+    echo "[$SECONDS s] building $TVX_JPEG_PACKAGE $TVX_JPEG_VERSION for $arch"
     tvx_build_step "configuring $TVX_JPEG_PACKAGE for $arch" "$dir/configure-$arch.log" \
         cmake -S "$dir/source" -B "$dir/build-$arch" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
