@@ -3,6 +3,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// n words of one value, sixteen bytes a store: the compiler leaves a loop of unknown length to
+// single words, four times the stores.
+static void FillWords(uint32_t *p, size_t n, uint32_t value)
+{
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i block = _mm_set1_epi32((int)value);
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128((__m128i *)(p + i), block);
+#endif
+    for (; i < n; i++)
+        p[i] = value;
+}
+
+static void FillRun(uint32_t *p, size_t n, uint32_t value) { FillWords(p, n, value); }
+static void FillRun(uint8_t *p, size_t n, uint32_t value) { memset(p, (uint8_t)value, n); }
 
 namespace {
 
@@ -14,7 +36,7 @@ struct Put {
     void row(const PixelView &v, int y, int xa, int xb) const
     {
         if (v.bits == 32)
-            std::fill_n(ViewWord(v, xa, y), xb - xa + 1, colour);
+            FillWords(ViewWord(v, xa, y), (size_t)(xb - xa + 1), colour);
         else
             memset(ViewByte(v, xa, y), (uint8_t)colour, (size_t)(xb - xa + 1));
     }
@@ -256,50 +278,112 @@ void XorFillCircle(const PixelView &v, PenPoint &pen, int cx, int cy, int r)
     SpanDisc(cx, cy, r, [&](int xl, int xr, int y) { XorLine(v, pen, xl, y, xr, y); });
 }
 
-// The scan of one fill over pixels of type T. Rows are read through pointers, with the image's
-// edges as the border: a position outside never belongs to the area.
+// The first x in [from, to) whose pixel is (want true) or is not (want false) the target; `to`
+// when there is none. Sixteen bytes are compared at a time: the fill spends its time here.
+template <typename T>
+static int FindFrom(const T *row, int from, int to, T target, bool want)
+{
+    int x = from;
+#ifdef __SSE2__
+    const int lanes = 16 / (int)sizeof(T);
+    const __m128i match = sizeof(T) == 4 ? _mm_set1_epi32((int)target) : _mm_set1_epi8((char)target);
+    auto same = [&](int at) {
+        __m128i block = _mm_loadu_si128((const __m128i *)(row + at));
+        return sizeof(T) == 4 ? _mm_cmpeq_epi32(block, match) : _mm_cmpeq_epi8(block, match);
+    };
+    const unsigned flip = want ? 0u : 0xFFFFu;
+    // Across a long stretch: four blocks at a time until one of them holds a change.
+    if (!want)
+        for (; x + 4 * lanes <= to; x += 4 * lanes) {
+            __m128i all = _mm_and_si128(_mm_and_si128(same(x), same(x + lanes)),
+                                        _mm_and_si128(same(x + 2 * lanes), same(x + 3 * lanes)));
+            if (_mm_movemask_epi8(all) != 0xFFFF)
+                break;
+        }
+    for (; x + lanes <= to; x += lanes) {
+        unsigned hits = ((unsigned)_mm_movemask_epi8(same(x)) ^ flip) & 0xFFFFu;
+        if (hits != 0)
+            return x + __builtin_ctz(hits) / (int)sizeof(T);
+    }
+#endif
+    while (x < to && (row[x] == target) != want)
+        x++;
+    return x;
+}
+
+// A start point of the fill, with the run whose scan pushed it: by the time it is taken, that run
+// is painted, so its stretch of the neighbouring row need not be read again.
+struct Seed {
+    int x, y;
+    int fromY, fromLeft, fromRight;   // fromRight is one past the run; fromY -1: none
+};
+
+// The start of every stretch of the target in row r within [left, right), in order, except
+// inside [skipLeft, skipRight), which holds no target pixel.
+template <typename T>
+static int StretchStarts(const T *r, int left, int right, int skipLeft, int skipRight, T target,
+                         int *starts)
+{
+    int n = 0;
+    auto scan = [&](int from, int to) {
+        int x = from;
+        while ((x = FindFrom(r, x, to, target, true)) < to) {
+            starts[n++] = x;
+            x = FindFrom(r, x, to, target, false);
+        }
+    };
+    if (skipLeft >= skipRight || skipRight <= left || skipLeft >= right) {
+        scan(left, right);
+    } else {
+        scan(left, std::max(left, skipLeft));
+        scan(std::min(right, skipRight), right);
+    }
+    return n;
+}
+
+// The scan of one fill over pixels of type T, with the image's edges as the border: a position
+// outside never belongs to the area. The start points are pushed exactly as a pixel-by-pixel walk
+// of each run pushes them (for each x from the left, the one above before the one below, while
+// the stack has room), so that even a ragged area that fills the stack keeps the same pockets.
 template <typename T>
 static void Flood(const PixelView &v, PenPoint &pen, uint32_t fill, int x, int y)
 {
     const T target = *(const T *)(v.pixels + (size_t)y * v.stride + (size_t)x * sizeof(T));
-    auto row = [&](int r) { return (const T *)(v.pixels + (size_t)r * (size_t)v.stride); };
-    PenPoint pending[kFloodStack];
+    auto row = [&](int r) { return (T *)(v.pixels + (size_t)r * (size_t)v.stride); };
+    Seed pending[kFloodStack];
     int count = 0;
+    std::vector<int> above((size_t)v.width), below((size_t)v.width);
+    Seed seed = {x, y, -1, 0, 0};
     for (;;) {
-        const T *here = row(y);
-        const T *above = y > 0 ? row(y - 1) : nullptr;
-        const T *below = y + 1 < v.height ? row(y + 1) : nullptr;
-        bool up = true, down = true;
-        while (x > 0 && here[x - 1] == target)
-            x--;
-        int left = x;
-        for (; x < v.width && here[x] == target; x++) {
-            // One start point for each stretch of the area touching the run from above and below.
-            bool openAbove = above != nullptr && above[x] == target;
-            if (up && openAbove && count < kFloodStack) {
-                pending[count++] = {x, y - 1};
-                up = false;
-            }
-            if (!up && !openAbove)
-                up = true;
-            bool openBelow = below != nullptr && below[x] == target;
-            if (down && openBelow && count < kFloodStack) {
-                pending[count++] = {x, y + 1};
-                down = false;
-            }
-            if (!down && !openBelow)
-                down = true;
+        T *here = row(seed.y);
+        int left = seed.x;
+        while (left > 0 && here[left - 1] == target)
+            left--;
+        int right = FindFrom(here, seed.x, v.width, target, false);
+        int upCount = 0, downCount = 0;
+        if (seed.y > 0) {
+            bool from = seed.fromY == seed.y - 1;
+            upCount = StretchStarts(row(seed.y - 1), left, right, from ? seed.fromLeft : 0,
+                                    from ? seed.fromRight : 0, target, above.data());
         }
-        DrawLine(v, pen, fill, left, y, x - 1, y);
+        if (seed.y + 1 < v.height) {
+            bool from = seed.fromY == seed.y + 1;
+            downCount = StretchStarts(row(seed.y + 1), left, right, from ? seed.fromLeft : 0,
+                                      from ? seed.fromRight : 0, target, below.data());
+        }
+        for (int i = 0, j = 0; (i < upCount || j < downCount) && count < kFloodStack;) {
+            if (j >= downCount || (i < upCount && above[i] <= below[j]))
+                pending[count++] = {above[i++], seed.y - 1, seed.y, left, right};
+            else
+                pending[count++] = {below[j++], seed.y + 1, seed.y, left, right};
+        }
+        FillRun(here + left, (size_t)(right - left), fill);
+        pen = {right - 1, seed.y};
         // The most recent start point still in the unpainted area begins the next run.
         bool found = false;
         while (count > 0 && !found) {
-            PenPoint start = pending[--count];
-            if (row(start.y)[start.x] == target) {
-                x = start.x;
-                y = start.y;
-                found = true;
-            }
+            seed = pending[--count];
+            found = row(seed.y)[seed.x] == target;
         }
         if (!found)
             return;

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "imageops/color_models.h"
 
 // Products in 64 bits: a one-row image may be millions of pixels wide.
@@ -69,12 +73,13 @@ uint32_t PatternPixel(int kind, int x, int y, int w, int h)
     }
 }
 
-// Every pixel row by row: startRow(y) once per row, then pixel(x) for each column.
-template <typename StartRow, typename Pixel>
-static void FillRows(const PixelView &v, StartRow startRow, Pixel pixel)
+// Every pixel row by row: rowOf(y) gives the row's pixel function, which holds what it needs by
+// value, so that the compiler keeps it in registers (the pixel stores could alias it otherwise).
+template <typename RowOf>
+static void FillRows(const PixelView &v, RowOf rowOf)
 {
     for (int y = 0; y < v.height; y++) {
-        startRow(y);
+        auto pixel = rowOf(y);
         if (v.bits == 32) {
             uint32_t *row = ViewWord(v, 0, y);
             for (int x = 0; x < v.width; x++)
@@ -97,59 +102,138 @@ static void FillRgb(const PixelView &v)
         red[x] = (uint32_t)RedOfColumn(x, w) << 16;
     for (size_t s = 0; s < blue.size(); s++)
         blue[s] = (uint32_t)BlueOfDiagonal((int64_t)s, w, h);
-    uint32_t green = 0;
-    const uint32_t *diagonal = blue.data();
-    FillRows(
-        v,
-        [&](int y) {
-            green = (uint32_t)GreenOfRow(y, h) << 8;
-            diagonal = blue.data() + y;
-        },
-        [&](int x) { return red[x] + green + diagonal[x]; });
+    FillRows(v, [&](int y) {
+        uint32_t green = (uint32_t)GreenOfRow(y, h) << 8;
+        const uint32_t *reds = red.data(), *diagonal = blue.data() + y;
+        return [=](int x) { return reds[x] + green + diagonal[x]; };
+    });
 }
 
+// HsvToRgb's cases by column: the channel at the value (a), the channel at m + d x k / 60 (b),
+// the other at m. With m and d fixed for a row, a pixel is m x 0x010101 + d x a + t[k] x b.
 static void FillHsv(const PixelView &v)
 {
     const int w = v.width, h = v.height;
-    std::vector<int> hue(w);
-    for (int x = 0; x < w; x++)
-        hue[x] = HueOfColumn(x, w);
-    int value = 0, saturation = 0;
-    FillRows(
-        v, [&](int y) { HsvOfRow(y, h, &value, &saturation); },
-        [&](int x) { return HsvToRgb(value, saturation, hue[x]); });
+    struct Column {
+        uint32_t k, atValue, rising;
+    };
+    std::vector<Column> columns(w);
+    for (int x = 0; x < w; x++) {
+        int hue = HueOfColumn(x, w);   // 0 to 358
+        const uint32_t k = (uint32_t)(hue <= 59    ? hue
+                                      : hue <= 119 ? 120 - hue
+                                      : hue <= 179 ? hue - 120
+                                      : hue <= 239 ? 240 - hue
+                                      : hue <= 299 ? hue - 240
+                                                   : 360 - hue);
+        static const uint32_t kAtValue[6] = {0x10000, 0x100, 0x100, 0x1, 0x1, 0x10000};
+        static const uint32_t kRising[6] = {0x100, 0x10000, 0x1, 0x100, 0x10000, 0x1};
+        int sextant = std::min(hue / 60, 5);
+        columns[x] = {k, kAtValue[sextant], kRising[sextant]};
+    }
+    std::vector<uint32_t> t(61);
+    FillRows(v, [&](int y) {
+        int value, saturation;
+        HsvOfRow(y, h, &value, &saturation);
+        int m = std::max(value - saturation, 0);
+        const uint32_t base = (uint32_t)m * 0x010101u, d = (uint32_t)(value - m);
+        for (uint32_t k = 0; k <= 60; k++)
+            t[k] = d * k / 60;
+        const Column *c = columns.data();
+        const uint32_t *steps = t.data();
+        return [=](int x) { return base + d * c[x].atValue + steps[c[x].k] * c[x].rising; };
+    });
+}
+
+// A chart's channel before rounding is 65536 x luminance + a column's share + a row's share, all
+// within 32 bits here (|a|, |b| <= 128, luminance <= 405); rounded by a shift, which clamps to
+// the same channel as the truncating division.
+struct ChromaColumn {
+    int lum;   // offset of |a| in a row of the luminance table
+    int red, green, blue;
+};
+
+static uint32_t ChromaPixel(const int *lum, const ChromaColumn &c, int red, int green, int blue)
+{
+    auto channel = [](int n) { return (uint32_t)std::min(std::max(n >> 16, 0), 255); };
+    int l = lum[c.lum];
+    return channel(l + c.red + red) << 16 | channel(l + c.green + green) << 8 | channel(l + c.blue + blue);
 }
 
 template <int kind>
 static void FillChroma(const PixelView &v)
 {
     const int w = v.width, h = v.height;
-    std::vector<int> across(w);
+    const ChromaMatrix &m = kind == kPatternYCrCb ? kYCrCbMatrix : kind == kPatternYuv ? kYuvMatrix
+                                                                                      : kYiqMatrix;
+    // The chroma values are (-b, a) for YCrCb and YIQ, (a, -b) for Yuv.
+    const int byColumn = kind == kPatternYuv ? 0 : 1, byRow = 1 - byColumn;
+    std::vector<ChromaColumn> columns(w);
     int reach = 0;
     for (int x = 0; x < w; x++) {
-        across[x] = ChromaA(x, w);
-        reach = std::max(reach, std::abs(across[x]));
+        int a = ChromaA(x, w);
+        columns[x] = {std::abs(a), m.red[byColumn] * a, m.green[byColumn] * a, m.blue[byColumn] * a};
+        reach = std::max(reach, std::abs(a));
     }
     for (int y = 0; y < h; y++)
         reach = std::max(reach, std::abs(ChromaB(y, h)));
-    // The luminance by the distances from the centre on both axes (at most 128 each).
-    const size_t side = (size_t)reach + 1;
-    std::vector<int> luminance(side * side);
-    for (size_t i = 0; i < side; i++)
-        for (size_t j = 0; j < side; j++)
-            luminance[i * side + j] = ChromaLuminance((int)i, (int)j);
-    int b = 0;
-    const int *row = luminance.data();
-    FillRows(
-        v,
-        [&](int y) {
-            b = ChromaB(y, h);
-            row = luminance.data() + (size_t)std::abs(b);
-        },
-        [&](int x) {
-            int a = across[x];
-            return ChromaColour(kind, row[(size_t)std::abs(a) * side], a, b);
-        });
+    // 65536 x the luminance by the distances from the centre on both axes (at most 128 each).
+    const int side = reach + 1;
+    std::vector<int> luminance((size_t)side * side);
+    for (int i = 0; i < side; i++)
+        for (int j = 0; j <= i; j++)   // symmetric: one square root for both halves
+            luminance[(size_t)i * side + j] = luminance[(size_t)j * side + i] =
+                ChromaLuminance(i, j) * 65536;
+    for (ChromaColumn &c : columns)
+        c.lum *= side;
+    std::vector<int> lumOfColumn(w), redOf(w), greenOf(w), blueOf(w);
+    for (int x = 0; x < w; x++) {
+        redOf[x] = columns[x].red;
+        greenOf[x] = columns[x].green;
+        blueOf[x] = columns[x].blue;
+    }
+    int lumRowOf = -1;
+    for (int y = 0; y < h; y++) {
+        int b = ChromaB(y, h);
+        const int *lum = luminance.data() + std::abs(b);
+        const int red = 32768 - m.red[byRow] * b, green = 32768 - m.green[byRow] * b,
+                  blue = 32768 - m.blue[byRow] * b;
+        int x = 0;
+        if (v.bits == 32) {
+            uint32_t *out = ViewWord(v, 0, y);
+#ifdef __SSE2__
+            // Four pixels at a time; the saturating packs clamp each channel to 0 to 255.
+            if (std::abs(b) != lumRowOf) {   // neighbouring rows often share their distance
+                for (int i = 0; i < w; i++)
+                    lumOfColumn[i] = lum[columns[i].lum];
+                lumRowOf = std::abs(b);
+            }
+            const __m128i rowRed = _mm_set1_epi32(red), rowGreen = _mm_set1_epi32(green),
+                          rowBlue = _mm_set1_epi32(blue), zero = _mm_setzero_si128();
+            for (; x + 4 <= w; x += 4) {
+                auto at = [x](const std::vector<int> &share) {
+                    return _mm_loadu_si128((const __m128i *)&share[x]);
+                };
+                __m128i l = at(lumOfColumn);
+                __m128i r = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(l, rowRed), at(redOf)), 16);
+                __m128i g = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(l, rowGreen), at(greenOf)), 16);
+                __m128i bl = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(l, rowBlue), at(blueOf)), 16);
+                __m128i blueRed = _mm_packs_epi32(bl, r), greens = _mm_packs_epi32(g, zero);
+                __m128i blueGreen = _mm_unpacklo_epi16(blueRed, greens);
+                __m128i redNone = _mm_unpackhi_epi16(blueRed, greens);
+                __m128i pixels = _mm_packus_epi16(_mm_unpacklo_epi32(blueGreen, redNone),
+                                                  _mm_unpackhi_epi32(blueGreen, redNone));
+                _mm_storeu_si128((__m128i *)(out + x), pixels);
+            }
+#endif
+            for (; x < w; x++)
+                out[x] = ChromaPixel(lum, columns[x], red, green, blue);
+        } else {
+            uint8_t *out = ViewByte(v, 0, y);
+            for (; x < w; x++)
+                out[x] = (uint8_t)ChromaPixel(lum, columns[x], red, green, blue);
+        }
+    }
 }
 
 // Columns of two lines each: the upper half from black at the left to nearly white at the right,
@@ -164,10 +248,10 @@ static void FillGrey(const PixelView &v, PenPoint &pen)
         upper[x] = level * 0x010101u;
         lower[x] = (255 - level) * 0x010101u;
     }
-    const uint32_t *levels = upper.data();
-    FillRows(
-        v, [&](int y) { levels = y < h / 2 ? upper.data() : lower.data(); },
-        [&](int x) { return levels[x]; });
+    FillRows(v, [&](int y) {
+        const uint32_t *levels = y < h / 2 ? upper.data() : lower.data();
+        return [=](int x) { return levels[x]; };
+    });
     pen = {w - 1, h - 1};
 }
 

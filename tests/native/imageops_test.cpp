@@ -1,7 +1,9 @@
 // Colour formulas, pixel routines, drawing primitives and the bitmap font over pixel views.
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -70,6 +72,42 @@ TEST(ColourModels, ReferenceColoursGiveEveryNumberOfTheTable)
     EXPECT_EQ(60, HueOf(0xFFFF00));
     EXPECT_EQ(180, HueOf(0x00FFFF));
     EXPECT_EQ(300, HueOf(0xFF00FF));
+}
+
+// The conversions look their quotients up and round by shifts; every one of the 2^24 colours
+// gives what the formulas with their divisions give.
+TEST(ColourModels, EveryColourAgreesWithTheDividingFormulas)
+{
+    auto hue = [](int r, int g, int b) {
+        int max = std::max({r, g, b}), min = std::min({r, g, b}), d = max - min;
+        if (d == 0) return 0;
+        if (max == r && min == b) return 60 * (g - b) / d;
+        if (max == g && min == b) return 60 + 60 * (g - r) / d;
+        if (max == g && min == r) return 120 + 60 * (b - r) / d;
+        if (max == b && min == r) return 180 + 60 * (b - g) / d;
+        if (max == b && min == g) return 240 + 60 * (r - g) / d;
+        return 300 + 60 * (r - b) / d;
+    };
+    int64_t wrong = 0;
+    uint32_t first = 0;
+    for (uint32_t c = 0; c < 0x1000000u; c++) {
+        int r = (int)(c >> 16), g = (int)(c >> 8 & 0xFF), b = (int)(c & 0xFF);
+        Hsv hsv = RgbToHsv(c);
+        YCrCb ycc = RgbToYCrCb(c);
+        ChromaPair uv = RgbToYuv(c), iq = RgbToYiq(c);
+        bool same = hsv.hue == hue(r, g, b) && hsv.saturation == std::max({r, g, b}) - std::min({r, g, b}) &&
+                    hsv.value == std::max({r, g, b}) &&
+                    ycc.y == (19595 * r + 38470 * g + 7471 * b + 32768) / 65536 &&
+                    ycc.cr == Round16(32768 * r - 27460 * g - 5308 * b) &&
+                    ycc.cb == Round16(32768 * b - 11076 * r - 21692 * g) &&
+                    uv.first == Round16(28574 * b - 9634 * r - 18940 * g) &&
+                    uv.second == Round16(40305 * r - 33751 * g - 6554 * b) &&
+                    iq.first == Round16(39053 * r - 18022 * g - 21037 * b) &&
+                    iq.second == Round16(13533 * r - 32565 * g + 19032 * b);
+        if (!same && wrong++ == 0)
+            first = c;
+    }
+    EXPECT_EQ(0, wrong) << "first at " << std::hex << first;
 }
 
 TEST(ColourModels, RoundingClampingAndTheInverses)
@@ -289,15 +327,71 @@ TEST(FloodFill, FillsTheEnclosedAreaOnly)
     EXPECT_EQ(3u, ones.at(0, 2));
 }
 
+// The fill walked pixel by pixel, as it is defined: the fast fill must leave the very same pixels,
+// the pockets of an overflowing stack included.
+static void WalkedFill(Canvas &c, uint32_t fill, int x, int y)
+{
+    const PixelView &v = c.view;
+    int64_t target = ViewGet(v, x, y, -1);
+    std::vector<std::pair<int, int>> stack;
+    auto same = [&](int px, int py) { return ViewGet(v, px, py, -1) == target; };
+    for (;;) {
+        bool up = true, down = true;
+        while (same(x - 1, y))
+            x--;
+        int left = x;
+        for (; same(x, y); x++) {
+            for (int dy : {-1, 1}) {
+                bool &open = dy < 0 ? up : down;
+                if (open && same(x, y + dy) && stack.size() < kFloodStack) {
+                    stack.push_back({x, y + dy});
+                    open = false;
+                } else if (!open && !same(x, y + dy)) {
+                    open = true;
+                }
+            }
+        }
+        for (int px = left; px < x; px++)
+            ViewPut(v, px, y, fill);
+        do {
+            if (stack.empty())
+                return;
+            std::tie(x, y) = stack.back();
+            stack.pop_back();
+        } while (!same(x, y));
+    }
+}
+
 TEST(FloodFill, ARaggedAreaStaysWithinItsSeedStack)
 {
+    // Random blobs at both depths and a comb that overflows the stack: the same pixels as the walk.
+    std::mt19937 random(7);
+    for (int round = 0; round < 40; round++) {
+        int bits = round % 2 ? 8 : 32, w = 1 + (int)(random() % 300), h = 1 + (int)(random() % 200);
+        Canvas fast(w, h, bits), walked(w, h, bits);
+        int density = (int)(random() % 60);
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                if ((int)(random() % 100) < density)
+                    ViewPut(fast.view, x, y, 1);
+        walked.memory = fast.memory;
+        int sx = (int)(random() % w), sy = (int)(random() % h);
+        FloodFill(fast.view, fast.pen, 2, sx, sy);
+        WalkedFill(walked, 2, sx, sy);
+        ASSERT_TRUE(fast.memory == walked.memory) << "round " << round;
+    }
+
     // A comb of one-pixel teeth pushes a start point per tooth on every row: far more than the stack.
     // Some pockets stay unpainted then, but nothing outside the area is touched.
     Canvas c(2001, 400, 32);
     for (int x = 1; x < 2001; x += 2)
         for (int y = 1; y < 400; y += 2)
             ViewPut(c.view, x, y, 1);
+    Canvas walked(2001, 400, 32);
+    walked.memory = c.memory;
     FloodFill(c.view, c.pen, 2, 0, 0);
+    WalkedFill(walked, 2, 0, 0);
+    EXPECT_TRUE(c.memory == walked.memory);
     size_t teeth = 0, painted = 0;
     for (int y = 0; y < 400; y++)
         for (int x = 0; x < 2001; x++) {
