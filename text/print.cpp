@@ -27,7 +27,6 @@ void TVX_Print(const char *format, ...)
     int count = AnsiToWide(text, local, kPrintBytes);
     if (LogState[index].load() == 1)
         WriteLog(index, text, strlen(text));
-    HWND window = NULL;
     {
         std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
         if (!IsTextWindowOpen(index))
@@ -36,9 +35,8 @@ void TVX_Print(const char *format, ...)
         TextCursorState cursor = CursorOf(record);
         LayoutPrint((const uint16_t *)local, count, &cursor, SurfaceOf(&index));
         StoreCursor(&record, cursor);
-        window = record.window;
     }
-    InvalidateRect(window, NULL, FALSE);
+    RepaintSoon(index);
     TVX_PumpMessages();
 }
 

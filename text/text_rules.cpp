@@ -10,6 +10,23 @@ int ScrollStep(TextCursorState *cursor, int *bandHeight)
     return 1;
 }
 
+BufferScroll PlanBufferScroll(int top, int bufferRows, int height, int lineHeight, int newY)
+{
+    BufferScroll plan = {-1, top + lineHeight, 0, 0, 0, 0};
+    if (plan.top + height > bufferRows) {
+        plan.compactFrom = top;
+        plan.top = lineHeight;
+    }
+    auto clip = [height](int row) { return row < 0 ? 0 : row > height ? height : row; };
+    // Moving the pixels would move only the band above the new line and clear from it to twice
+    // its depth; in a window under three lines high some rows below keep what they had.
+    plan.clearFrom = clip(newY);
+    plan.clearTo = clip(2 * newY + lineHeight);
+    plan.keepFrom = plan.clearTo;
+    plan.keepTo = height;
+    return plan;
+}
+
 int LayoutPrint(const uint16_t *units, int count, TextCursorState *cursor,
                 const TextSurface &surface)
 {

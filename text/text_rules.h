@@ -30,6 +30,20 @@ struct TextSurface {
 // moves up one line and the cursor with it. Returns 1 and the band height in *bandHeight.
 int ScrollStep(TextCursorState *cursor, int *bandHeight);
 
+// The back buffer is taller than the window, which shows its rows from `top` on: a scroll moves
+// `top` down a line instead of moving the pixels, and only when the buffer runs out are the shown
+// rows moved back to its start. The window then shows exactly what moving the pixels would show.
+struct BufferScroll {
+    int compactFrom;        // >= 0: first move buffer rows [compactFrom, +height) to row 0
+    int top;                // the buffer row at the window's top afterwards
+    int keepFrom, keepTo;   // window rows that keep what they showed: copied down one line
+    int clearFrom, clearTo; // window rows painted black (the new line and below)
+};
+// For a scroll that left the cursor at newY (ScrollStep's result), from `top`.
+BufferScroll PlanBufferScroll(int top, int bufferRows, int height, int lineHeight, int newY);
+// The rows of a back buffer for a window `height` rows high.
+inline int BufferRowsFor(int height, int lineHeight) { return 3 * height + lineHeight; }
+
 // Lays out and draws printed text: runs between line feeds and wraps, one drawRun each.
 // Returns the number of scrolls.
 int LayoutPrint(const uint16_t *units, int count, TextCursorState *cursor,

@@ -42,6 +42,9 @@ int TextWindowIndexOf(HWND window)
     return -1;
 }
 
+// A display frame: printing faster than this repaints once per frame, not once per line.
+enum { kRepaintMs = 16, kRepaintTimer = 1 };
+
 static COLORREF SystemColor(uint32_t rgb)
 {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -118,13 +121,16 @@ static bool CreateBackBuffer(TextWindowRecord *record)
 {
     record->window_dc = GetDC(record->window);
     record->mem_dc = CreateCompatibleDC(record->window_dc);
-    record->back_bitmap = CreateCompatibleBitmap(record->window_dc, record->width, record->height);
+    record->top = 0;
+    record->buffer_rows = BufferRowsFor(record->height, record->line_height > 0 ? record->line_height : 16);
+    record->back_bitmap =
+        CreateCompatibleBitmap(record->window_dc, record->width, record->buffer_rows);
     if (record->window_dc == NULL || record->mem_dc == NULL || record->back_bitmap == NULL)
         return false;
     SelectObject(record->mem_dc, GetStockObject(BLACK_BRUSH));
     SelectObject(record->mem_dc, ConsoleFont());
     record->old_bitmap = (HBITMAP)SelectObject(record->mem_dc, record->back_bitmap);
-    PatBlt(record->mem_dc, 0, 0, record->width, record->height, PATCOPY);
+    PatBlt(record->mem_dc, 0, 0, record->width, record->buffer_rows, PATCOPY);
     return true;
 }
 
@@ -240,18 +246,60 @@ void EnsureTextWindow(void)
     TVX_OpenTextWindow(0, FullScreenWidth / 2 - 200, FullScreenHeight / 2 - 150, 400, 300);
 }
 
-// Scrolls the buffer of record by one line when cursor (its cursor, or a copy being moved) has
-// run past the bottom. Returns 1 when it scrolled; the caller invalidates the window.
+// Scrolls the window of record by one line when cursor (its cursor, or a copy being moved) has
+// run past the bottom: the shown part of the back buffer moves down a line. Returns 1 when it
+// scrolled; the caller repaints the window.
 static int ScrollBuffer(TextWindowRecord *record, TextCursorState *cursor)
 {
     int band = 0;
     if (!ScrollStep(cursor, &band))
         return 0;
-    BitBlt(record->mem_dc, 0, 0, record->width, band, record->mem_dc, 0, record->line_height,
-           SRCCOPY);
-    RECT clear = {0, cursor->y, record->width, cursor->y + cursor->y + record->line_height};
-    FillRect(record->mem_dc, &clear, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    const int w = record->width, lh = record->line_height;
+    BufferScroll plan = PlanBufferScroll(record->top, record->buffer_rows, record->height, lh, cursor->y);
+    HDC dc = record->mem_dc;
+    if (plan.compactFrom >= 0)
+        BitBlt(dc, 0, 0, w, record->height, dc, 0, plan.compactFrom, SRCCOPY);
+    if (plan.keepTo > plan.keepFrom)
+        BitBlt(dc, 0, plan.top + plan.keepFrom, w, plan.keepTo - plan.keepFrom, dc, 0,
+               plan.top - lh + plan.keepFrom, SRCCOPY);
+    RECT clear = {0, plan.top + plan.clearFrom, w, plan.top + plan.clearTo};
+    FillRect(dc, &clear, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    record->top = plan.top;
     return 1;
+}
+
+void RepaintSoon(int index)
+{
+    std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+    if (!IsOpen(index))
+        return;
+    TextWindowRecord &record = TextWindow[index];
+    DWORD now = GetTickCount();
+    DWORD since = now - record.last_repaint;
+    if (since >= kRepaintMs) {
+        record.last_repaint = now;
+        InvalidateRect(record.window, NULL, FALSE);
+        return;
+    }
+    if (record.repaint_due)
+        return;
+    // The timer belongs to the window's thread; printed from another (the main window's
+    // prompts), the window is repainted at once.
+    if (SetTimer(record.window, kRepaintTimer, kRepaintMs - since, NULL) != 0)
+        record.repaint_due = true;
+    else
+        InvalidateRect(record.window, NULL, FALSE);
+}
+
+static void OnRepaintTimer(HWND window, int index)
+{
+    KillTimer(window, kRepaintTimer);
+    std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
+    if (!IsOpen(index))
+        return;
+    TextWindow[index].repaint_due = false;
+    TextWindow[index].last_repaint = GetTickCount();
+    InvalidateRect(window, NULL, FALSE);
 }
 
 int ScrollIfNeeded(int index)
@@ -272,7 +320,7 @@ static void DrawCellIn(int index, wchar_t unit, int x, int y, int cells)
     if (!IsOpen(index))
         return;
     TextWindowRecord &record = TextWindow[index];
-    TextOutW(record.mem_dc, x, y, &unit, 1);
+    TextOutW(record.mem_dc, x, y + record.top, &unit, 1);
     RECT cell = {x, y, x + cells * record.char_width, y + record.line_height};
     InvalidateRect(record.window, &cell, FALSE);
 }
@@ -286,7 +334,7 @@ static void SurfaceDrawRun(void *context, const uint16_t *units, int count, int 
 {
     int index = *(int *)context;
     if (IsOpen(index))
-        TextOutW(TextWindow[index].mem_dc, x, y, (const wchar_t *)units, count);
+        TextOutW(TextWindow[index].mem_dc, x, y + TextWindow[index].top, (const wchar_t *)units, count);
 }
 
 static void SurfaceDrawCell(void *context, uint16_t unit, int x, int y, int cells)
@@ -301,7 +349,7 @@ static int SurfaceScroll(void *context, TextCursorState *cursor)
         return 0;
     int scrolled = ScrollBuffer(&TextWindow[index], cursor);
     if (scrolled)
-        InvalidateRect(TextWindow[index].window, NULL, FALSE);
+        RepaintSoon(index);
     return scrolled;
 }
 
@@ -321,7 +369,7 @@ static void OnPaint(HWND window)
         if (index >= 0) {
             const RECT &r = paint.rcPaint;
             BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, TextWindow[index].mem_dc,
-                   r.left, r.top, SRCCOPY);
+                   r.left, r.top + TextWindow[index].top, SRCCOPY);
         }
     }
     EndPaint(window, &paint);
@@ -472,6 +520,10 @@ LRESULT CALLBACK TextWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             KeyRingPut(&KeyRing, (uint16_t)wParam);
         return 0;
     case WM_COMMAND: OnCommand(index, wParam); return 0;
+    case WM_TIMER:
+        if (wParam == kRepaintTimer)
+            OnRepaintTimer(window, index);
+        return 0;
     case WM_CLOSE: TVX_CloseTextWindow(index); return 0;
     case WM_RBUTTONDOWN: OnRightButton(window, index); return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);

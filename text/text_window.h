@@ -24,6 +24,10 @@ struct TextWindowRecord {
     HDC window_dc;
     HBITMAP back_bitmap;
     HBITMAP old_bitmap;
+    int top;            // the back buffer's row at the window's top
+    int buffer_rows;    // the back buffer's height
+    bool repaint_due;   // printed since the last repaint was asked for
+    DWORD last_repaint; // tick of that request
 };
 enum { kTextWindowSlots = 256 };
 extern TextWindowRecord TextWindow[kTextWindowSlots];
@@ -43,6 +47,9 @@ int FirstFreeTextWindow(void);      // -1 when all 256 are open
 int TextWindowIndexOf(HWND window); // -1 when none
 void EnsureTextWindow(void);
 int ScrollIfNeeded(int index);
+// The whole window repainted soon: at once when the last repaint is a display frame ago, else
+// by a timer of the window, so that fast printing repaints about 60 times a second.
+void RepaintSoon(int index);
 void DrawCell(wchar_t unit, int x, int y, int cells);
 TextCursorState CursorOf(const TextWindowRecord &record);
 void StoreCursor(TextWindowRecord *record, const TextCursorState &cursor);

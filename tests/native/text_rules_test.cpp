@@ -2,6 +2,9 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "text/text_rules.h"
@@ -99,6 +102,43 @@ TEST(PrintLayout, ScrollsOneLineHeightPerLineFeedAtTheBottom)
     EXPECT_EQ(32, bottom.y);
     TextCursorState fits = {0, 32, 80, 64, 8, 16};
     EXPECT_EQ(0, ScrollStep(&fits, &band));
+}
+
+// The back buffer scrolled by moving its shown rows shows, after every scroll and every line
+// drawn, what moving the pixels would show: rows as numbers, the window beside the buffer.
+TEST(PrintLayout, AScrolledBufferShowsWhatMovingThePixelsShows)
+{
+    for (int height : {20, 40, 47, 300}) {
+        const int lh = 16, rows = BufferRowsFor(height, lh);
+        std::vector<int> shown(height, 0), buffer(rows, 0);
+        int top = 0, drawn = 0, y = 0;
+        for (int step = 0; step < 500; step++) {
+            drawn++;   // a line drawn at the cursor, in both
+            for (int r = y; r < std::min(height, y + lh); r++)
+                shown[r] = buffer[top + r] = drawn;
+            y += lh;
+            TextCursorState c = {0, y, 80, height, 8, lh};
+            int band = 0;
+            if (!ScrollStep(&c, &band))
+                continue;
+            for (int r = 0; r < band; r++)   // the pixels moved, then the new line cleared
+                shown[r] = shown[r + lh];
+            for (int r = std::max(0, c.y); r < std::min(height, 2 * c.y + lh); r++)
+                shown[r] = 0;
+            BufferScroll plan = PlanBufferScroll(top, rows, height, lh, c.y);
+            if (plan.compactFrom >= 0)
+                std::copy(buffer.begin() + plan.compactFrom, buffer.begin() + plan.compactFrom + height,
+                          buffer.begin());
+            std::copy_backward(buffer.begin() + plan.top - lh + plan.keepFrom,
+                               buffer.begin() + plan.top - lh + plan.keepTo, buffer.begin() + plan.top + plan.keepTo);
+            std::fill(buffer.begin() + plan.top + plan.clearFrom, buffer.begin() + plan.top + plan.clearTo, 0);
+            ASSERT_LE(plan.top + height, rows);
+            top = plan.top;
+            y = c.y;
+            ASSERT_EQ(shown, std::vector<int>(buffer.begin() + top, buffer.begin() + top + height))
+                << height << " rows, step " << step;
+        }
+    }
 }
 
 TEST(ColorStack, NinePushesAndNinePopsEndAtTheFirstPush)

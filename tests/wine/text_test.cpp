@@ -13,6 +13,12 @@
 #include "test_app.h"
 #include "text/text_window.h"
 
+// A pixel of the window as its back buffer holds it (the window shows the buffer from `top` on).
+static COLORREF Shown(const TextWindowRecord &w, int x, int y)
+{
+    return GetPixel(w.mem_dc, x, y + w.top) & 0xFFFFFF;
+}
+
 // Counts the pixels of the back buffer within a rectangle that are not black.
 static int LitPixels(int index, int left, int top, int right, int bottom)
 {
@@ -20,7 +26,7 @@ static int LitPixels(int index, int left, int top, int right, int bottom)
     int lit = 0;
     for (int y = top; y < bottom; y++)
         for (int x = left; x < right; x++)
-            if ((GetPixel(TextWindow[index].mem_dc, x, y) & 0xFFFFFF) != 0)
+            if (Shown(TextWindow[index], x, y) != 0)
                 lit++;
     return lit;
 }
@@ -82,19 +88,36 @@ TEST(TextWindows, PrintFillsTheBackBufferAndScrollsOneLinePerLineFeed)
         COLORREF before[3][64];
         for (int y = 0; y < 3 * lh && y < 64; y++)
             for (int x = 0; x < 3; x++)
-                before[x][y] = GetPixel(w.mem_dc, x * cw / 2, y + lh);
+                before[x][y] = Shown(w, x * cw / 2, y + lh);
         TVX_PushTextColor(0xFFFFFF, 0xFF0000);   // red cells, the scrolled-in lines stay black
         TVX_Print("\n");
         for (int y = 0; y < 3 * lh && y < 64; y++)
             for (int x = 0; x < 3; x++)
-                ASSERT_EQ(before[x][y], GetPixel(w.mem_dc, x * cw / 2, y)) << y;
+                ASSERT_EQ(before[x][y], Shown(w, x * cw / 2, y)) << y;
         EXPECT_EQ(3 * lh, w.cursor_y);
         EXPECT_EQ(0, LitPixels(1, 0, 3 * lh, 10 * cw, 5 * lh));
         TVX_Print("a");
-        EXPECT_EQ(RGB(255, 0, 0), GetPixel(w.mem_dc, 0, 4 * lh - 1) & 0xFFFFFF);
+        EXPECT_EQ(RGB(255, 0, 0), Shown(w, 0, 4 * lh - 1));
         TVX_PopTextColor();
         EXPECT_EQ(0xFFFFFFu, w.text_color);
         EXPECT_EQ(0u, w.back_color);
+
+        // Lines printed faster than the display repaints: once the program waits, the window
+        // shows every one of them, the last included.
+        for (int i = 0; i < 300; i++)
+            TVX_Print("\nline %d", i);
+        for (int i = 0; i < 10; i++) {
+            Sleep(10);
+            TVX_PumpMessages();
+        }
+        HDC screen = GetDC(w.window);
+        int differ = 0;
+        for (int y = 0; y < w.height; y += 2)
+            for (int x = 0; x < w.width; x += 2)
+                differ += (GetPixel(screen, x, y) & 0xFFFFFF) != Shown(w, x, y);
+        ReleaseDC(w.window, screen);
+        EXPECT_EQ(0, differ);
+        EXPECT_GT(LitPixels(1, 0, 3 * lh, 10 * cw, 4 * lh), 0);
 
         // Resizing clears the buffer and starts again at the top left.
         RECT outer = {0, 0, 40 * cw, 10 * lh};
@@ -255,7 +278,7 @@ TEST(TextWindows, TheAboutLineIsGreenOnGrey)
         EXPECT_EQ(w.line_height, w.cursor_y);   // one line
         int green = 0, grey = 0;
         for (int x = 0; x < w.width; x++) {
-            COLORREF c = GetPixel(w.mem_dc, x, w.line_height / 2) & 0xFFFFFF;
+            COLORREF c = Shown(w, x, w.line_height / 2);
             green += c == RGB(0x50, 0xFF, 0x50);
             grey += c == RGB(0x50, 0x50, 0x50);
         }
@@ -350,7 +373,7 @@ TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
                 std::lock_guard<std::recursive_mutex> hold(TextDrawLock);
                 for (int x = w.cursor_x; x < w.cursor_x + w.char_width; x++)
                     for (int y = w.cursor_y; y < w.cursor_y + w.line_height; y++)
-                        lit += (GetPixel(w.mem_dc, x, y) & 0xFFFFFF) != 0;
+                        lit += Shown(w, x, y) != 0;
             }
             if (lastLit >= 0 && (lit > 0) != (lastLit > 0))
                 changes++;
