@@ -1,6 +1,7 @@
 // The stereo shooter's platform-free parts: pairing frames by time, the Stereo views against
 // FFmpeg's stereo3d filter, and the names of the pair files. The files themselves are read by
 // exiftool, FFmpeg and ImageMagick in the end-to-end test.
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -8,6 +9,7 @@
 
 #include "app/capture_rules.h"
 #include "stereoshot/pair_encoding.h"
+#include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
 #include "stereoshot/stereo_views.h"
 
@@ -151,4 +153,80 @@ TEST(PairFiles, EveryFormatGivesItsFilesAndTheIndexNeedsItsSegment)
     EXPECT_FALSE(FillMpIndex(&plain, 100));
     EXPECT_FALSE(EncodeJpeg(left.data(), 0, 8, 90, {}, &plain));
     EXPECT_TRUE(plain.empty());
+}
+
+// A scene with texture at every scale and no repeat: value noise of three octaves, smooth, and
+// defined at every point so that a turned and scaled view is sampled exactly.
+static double Scene(double x, double y)
+{
+    auto lattice = [](int i, int j) {
+        uint32_t h = (uint32_t)i * 374761393u + (uint32_t)j * 668265263u;
+        h = (h ^ (h >> 13)) * 1274126177u;
+        return (double)((h ^ (h >> 16)) & 0xFF);
+    };
+    double value = 0.0;
+    for (double cell : {32.0, 13.0, 6.0}) {
+        double u = x / cell, v = y / cell;
+        int i = (int)std::floor(u), j = (int)std::floor(v);
+        double fu = u - i, fv = v - j;
+        fu = fu * fu * (3 - 2 * fu);
+        fv = fv * fv * (3 - 2 * fv);
+        double top = lattice(i, j) + (lattice(i + 1, j) - lattice(i, j)) * fu;
+        double bottom = lattice(i, j + 1) + (lattice(i + 1, j + 1) - lattice(i, j + 1)) * fu;
+        value += (top + (bottom - top) * fv) / 3.0;
+    }
+    return value;
+}
+
+// Left sees the scene; Right sees it turned by t degrees, scaled by 1 + s % and moved down by dy
+// about the centre, and a near square in the middle 24 pixels further to the side than the rest
+// (which is 30 pixels off): the parallax of depth.
+static void RenderPair(double dy, double t, double s, std::vector<uint32_t> *left,
+                       std::vector<uint32_t> *right)
+{
+    const int w = 640, h = 480;
+    const double cx = (w - 1) / 2.0, cy = (h - 1) / 2.0, a = t * M_PI / 180, k = 1 + s / 100;
+    left->resize((size_t)w * h);
+    right->resize((size_t)w * h);
+    auto grey = [](double v) { uint32_t g = (uint32_t)std::lround(std::min(255.0, std::max(0.0, v))); return g * 0x010101u; };
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            (*left)[(size_t)y * w + x] = grey(Scene(x, y));
+            bool near = std::abs(x - cx) < 100 && std::abs(y - cy) < 80;
+            double px = x - cx - (near ? 54 : 30), py = y - cy - dy;
+            // The inverse of the turn and scale, back into Left's scene.
+            double qx = (std::cos(a) * px + std::sin(a) * py) / k, qy = (-std::sin(a) * px + std::cos(a) * py) / k;
+            (*right)[(size_t)y * w + x] = grey(Scene(qx + cx, qy + cy) + 12);   // and brighter
+        }
+}
+
+TEST(PairFigures, OffsetTurnAndSizeOfSyntheticPairsDespiteParallax)
+{
+    struct Case {
+        double dy, t, s;
+    };
+    const Case cases[] = {{0, 0, 0}, {7.3, 0, 0}, {20, 0, 0}, {-12.6, 1.5, 0}, {3, 3, 0},
+                          {0, 0, 5}, {-4.5, -2, 2.5}, {20, 3, 5}};
+    std::vector<uint32_t> left, right;
+    for (const Case &c : cases) {
+        RenderPair(c.dy, c.t, c.s, &left, &right);
+        Alignment a = EstimateAlignment(left.data(), right.data(), 640, 480);
+        ASSERT_TRUE(a.valid) << c.dy << " " << c.t << " " << c.s;
+        EXPECT_NEAR(c.dy, a.verticalPx, 0.5) << c.t << " " << c.s;
+        EXPECT_NEAR(c.t, a.rotationDeg, 0.2) << c.dy << " " << c.s;
+        EXPECT_NEAR(c.s, a.sizePercent, 0.5) << c.dy << " " << c.t;
+        EXPECT_GE(a.matched, 20);
+    }
+    // A blank view (a covered lens) gives no figures rather than made-up ones.
+    std::vector<uint32_t> blank(640 * 480, 0x202020);
+    EXPECT_FALSE(EstimateAlignment(left.data(), blank.data(), 640, 480).valid);
+    ColourDifference d = CompareColours(left.data(), right.data(), 640, 480);
+    EXPECT_NEAR(12.0, d.brightness, 1.5);
+    EXPECT_NEAR(d.red, d.blue, 0.01);
+    std::vector<uint32_t> reddish(left);
+    for (uint32_t &p : reddish)
+        p = (p & 0x00FFFF) | std::min(255u, ((p >> 16) & 0xFF) + 10) << 16;
+    d = CompareColours(left.data(), reddish.data(), 640, 480);
+    EXPECT_GT(d.red, 8.0);
+    EXPECT_EQ(0.0, d.green);
 }
