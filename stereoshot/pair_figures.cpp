@@ -26,7 +26,7 @@ enum {
     kReachX = 128,           // horizontal search, pixels either way
     kReachY = 56,            // vertical search
     kFineReach = 5,          // around the small copy's find
-    kMinimumMatches = 6,
+    kMinimumMatches = 10,
 };
 constexpr double kMinimumVariance = 16.0;   // a flatter patch holds nothing to match
 constexpr double kMinimumCorrelation = 0.7;
@@ -62,10 +62,13 @@ Plane Shrunk(const Plane &full)
     return out;
 }
 
-// A patch of a plane, its mean taken away, and the square root of its sum of squares.
+// A patch of a plane, its mean taken away, and the square root of its sum of squares; `texture`
+// is the variance left once the best tilted plane is taken away too: a smooth gradient matches
+// itself anywhere along its slope and tells nothing.
 struct Patch {
     std::vector<float> d;
     double norm = 0.0;
+    double texture = 0.0;
 };
 
 bool Inside(const Plane &p, int x, int y, int r)
@@ -89,6 +92,23 @@ Patch Take(const Plane &p, int x, int y, int r)
         squares += (double)v * v;
     }
     out.norm = std::sqrt(squares);
+    // The plane's slopes by least squares over the centred coordinates (their sums are zero).
+    double sx = 0.0, sy = 0.0, ss = 0.0;
+    size_t k = 0;
+    for (int j = -r; j <= r; j++)
+        for (int i = -r; i <= r; i++, k++) {
+            sx += i * (double)out.d[k];
+            sy += j * (double)out.d[k];
+            ss += (double)i * i;
+        }
+    double gx = sx / ss, gy = sy / ss, left = 0.0;
+    k = 0;
+    for (int j = -r; j <= r; j++)
+        for (int i = -r; i <= r; i++, k++) {
+            double e = out.d[k] - gx * i - gy * j;
+            left += e * e;
+        }
+    out.texture = left / (double)out.d.size();
     return out;
 }
 
@@ -191,8 +211,7 @@ Alignment EstimateAlignment(const uint32_t *left, const uint32_t *right, int wid
             if (!Inside(ls, sx, sy, kCoarseRadius))
                 continue;
             Patch small = Take(ls, sx, sy, kCoarseRadius);
-            double n = (double)small.d.size();
-            if (small.norm * small.norm / n < kMinimumVariance)
+            if (small.texture < kMinimumVariance)
                 continue;
             int bx = sx, by = sy;
             if (Best(small, rs, sx, sy, kCoarseRadius, kReachX / kCoarse, kReachY / kCoarse, &bx,
@@ -215,31 +234,45 @@ Alignment EstimateAlignment(const uint32_t *left, const uint32_t *right, int wid
                 shift = std::max(-0.5, std::min(0.5, 0.5 * (up - down) / curve));
             places.push_back({x - cx, y - cy, fy + shift - y});
         }
-    double model[3] = {0.0, 0.0, 0.0};
-    for (int round = 0; round < 3; round++) {
-        if ((int)places.size() < kMinimumMatches || !Fit(places, model))
-            return result;
-        if (round == 2)
-            break;
-        // Places far off the fit matched something else (a repeated pattern, a moving thing).
-        std::vector<double> off;
+    // The model most places agree with: the fit through every three places (a few thousand), the
+    // one with the most places within a pixel of it kept, then refitted by least squares over
+    // those. Places off it matched something else: a repeated pattern, a moving thing, a caption
+    // the camera burns into its frames.
+    if ((int)places.size() < kMinimumMatches)
+        return result;
+    auto agreeing = [&places](const double m[3], double within) {
+        std::vector<Place> near;
         for (const Place &p : places)
-            off.push_back(std::fabs(p.v - model[0] - model[1] * p.x - model[2] * p.y));
-        std::vector<double> sorted = off;
-        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-        double limit = std::max(0.75, 3.0 * 1.4826 * sorted[sorted.size() / 2]);
-        std::vector<Place> kept;
-        for (size_t i = 0; i < places.size(); i++)
-            if (off[i] <= limit)
-                kept.push_back(places[i]);
-        places.swap(kept);
+            if (std::fabs(p.v - m[0] - m[1] * p.x - m[2] * p.y) <= within)
+                near.push_back(p);
+        return near;
+    };
+    double model[3] = {0.0, 0.0, 0.0};
+    size_t most = 0;
+    const size_t n = places.size();
+    for (size_t i = 0; i < n; i++)
+        for (size_t j = i + 1; j < n; j++)
+            for (size_t k = j + 1; k < n; k++) {
+                double trial[3];
+                if (!Fit({places[i], places[j], places[k]}, trial))
+                    continue;
+                size_t count = agreeing(trial, 1.0).size();
+                if (count > most) {
+                    most = count;
+                    std::copy(trial, trial + 3, model);
+                }
+            }
+    for (double within : {1.0, 0.5}) {
+        std::vector<Place> kept = agreeing(model, within);
+        if ((int)kept.size() < kMinimumMatches || !Fit(kept, model))
+            return result;
+        result.matched = (int)kept.size();
     }
     const double a = model[1], b = model[2];
     result.valid = true;
     result.verticalPx = model[0];
     result.rotationDeg = std::atan2(a, 1.0 + b) * 180.0 / 3.14159265358979323846;
     result.sizePercent = (std::hypot(a, 1.0 + b) - 1.0) * 100.0;
-    result.matched = (int)places.size();
     return result;
 }
 

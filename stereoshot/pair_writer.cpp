@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "stereoshot/pair_encoding.h"
+#include "stereoshot/pair_figures.h"
 
-enum { kMaxWaiting = 4 };
 
 static struct {
     std::mutex lock;
@@ -99,10 +99,17 @@ static void Write(const PairJob &job)
             return;
         }
     }
-    char comment[160];
+    // The pair's own alignment, measured here rather than in the frame loop.
+    Alignment a = EstimateAlignment(job.left.data(), job.right.data(), job.width, job.height);
+    char figures[128] = "alignment not measured (too little texture)";
+    if (a.valid)
+        snprintf(figures, sizeof figures,
+                 "right against left: vertical %+.1f px, turned %+.2f deg, size %+.2f %%",
+                 a.verticalPx, a.rotationDeg, a.sizePercent);
+    char comment[320];
     snprintf(comment, sizeof comment,
-             "stereoshot pair: skew %.1f ms (left frame at %.4f s, right frame at %.4f s)",
-             job.skewMs, job.leftTime, job.rightTime);
+             "stereoshot pair: skew %.1f ms (left frame at %.4f s, right frame at %.4f s); %s",
+             job.skewMs, job.leftTime, job.rightTime, figures);
     std::vector<PairFile> files;
     if (!EncodePair(job.format, job.left.data(), job.right.data(), job.width, job.height,
                     job.quality, comment, &files)) {
@@ -186,7 +193,7 @@ bool QueuePair(PairJob job)
 {
     {
         std::lock_guard<std::mutex> hold(Writer.lock);
-        if (!Writer.thread.joinable() || Writer.jobs.size() >= kMaxWaiting)
+        if (!Writer.thread.joinable() || Writer.jobs.size() >= kPairQueueLimit)
             return false;
         Writer.jobs.push_back(std::move(job));
     }

@@ -26,7 +26,8 @@ struct PairJob {
 void StartPairWriter(void);
 // Waits until every queued pair has been written (or failed), then ends the thread.
 void StopPairWriter(void);
-// Hands a pair over; false when too many wait already (it is then not taken).
+enum { kPairQueueLimit = 4 };
+// Hands a pair over; false when kPairQueueLimit wait already (it is then not taken).
 bool QueuePair(PairJob job);
 // The next line of what became of the pairs, oldest first; false when there is none.
 bool TakeWriterReport(std::string *line);

@@ -5,6 +5,7 @@
 // side JPEG, a red-cyan anaglyph or all four, in a folder set in the input box.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/camera_watch.h"
 #include "app/capture_graph.h"
 #include "stereoshot/pair_encoding.h"
+#include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
 #include "stereoshot/pair_writer.h"
 #include "stereoshot/stereo_views.h"
@@ -22,6 +24,11 @@ enum {
     kLeftImage = 1,
     kStereoImage = 2,
     kFolderItem = 0,
+    kIntervalItem = 1,
+    kCountItem = 2,
+    kInputItems = 3,
+    kMostPairsInASeries = 9999,
+    kFiguresBand = 34,    // rows at the top of the Stereo view that hold the figures
     kPanelColumns = 6,
     kPanelRows = 3,
     kButtonWidth = 166,   // room for the longest label, "View: half-colour red-cyan"
@@ -44,6 +51,9 @@ enum Button {
     kCopySettings,
     kSettings0,
     kSettings1,
+    kIntervalSeries,
+    kBurst,
+    kMatchCameras,
     kButtonCount,
 };
 
@@ -60,6 +70,17 @@ static struct {
     DWORD nextFigure = 0;
     double lastShown[2] = {0.0, 0.0};
     unsigned long shown[2] = {0, 0}, stereoShown = 0;
+    // The live figures of the last second.
+    Alignment alignment = {};
+    ColourDifference colour = {};
+    bool figures = false;
+    // A series in progress: every `interval` ms (0: a burst, as fast as the writer takes them)
+    // until `total` pairs are taken.
+    int seriesButton = -1;   // the button that started it; -1: none
+    int total = 0, done = 0;
+    DWORD interval = 0, due = 0;
+    bool toldFull = false;
+    double takenTimes[2] = {-1.0, -1.0};   // the last pair taken, so that a burst never repeats one
 } Shot;
 
 static unsigned int *Pixels(int image)
@@ -89,6 +110,10 @@ static void LabelButtons(void)
     TVX_SetButtonBoxTitle(kCopySettings, "Copy cam 0 to cam 1");
     TVX_SetButtonBoxTitle(kSettings0, "Camera 0 settings");
     TVX_SetButtonBoxTitle(kSettings1, "Camera 1 settings");
+    TVX_SetButtonBoxTitle(kIntervalSeries,
+                          Shot.seriesButton == kIntervalSeries ? "Stop series" : "Interval series");
+    TVX_SetButtonBoxTitle(kBurst, Shot.seriesButton == kBurst ? "Stop burst" : "Burst");
+    TVX_SetButtonBoxTitle(kMatchCameras, "Match cameras");
     for (int unused = kButtonCount; unused < kPanelColumns * kPanelRows; unused++)
         TVX_SetButtonBoxTitle(unused, "");
 }
@@ -99,10 +124,14 @@ void TVX_AppInit(void)
     TVX_CreateImage(kLeftImage, "Left", 448, 0, 640, 480, 70);
     TVX_CreateImage(kStereoImage, "Stereo", 896, 0, 640, 480, 60);
     TVX_OpenTextWindow(0, 0, 336, 600, 220);
-    TVX_OpenInputBox(640, 336, 1);
+    TVX_OpenInputBox(640, 336, kInputItems);
     TVX_SetInputBoxTitle(kFolderItem, "Save folder");
-    TVX_ResizeInputBox(90, 300);
+    TVX_SetInputBoxTitle(kIntervalItem, "Interval (s)");
+    TVX_SetInputBoxTitle(kCountItem, "Pairs in series");
+    TVX_ResizeInputBox(130, 260);
     TVX_SetInputBoxValue(kFolderItem, ".");
+    TVX_SetInputBoxValue(kIntervalItem, "1");
+    TVX_SetInputBoxValue(kCountItem, "10");
     TVX_Print("stereoshot: starting the cameras...\n");
     tzm_KeepRecentFrames(1);
     int result = tzm_OpenCameras(30.0);
@@ -147,13 +176,17 @@ static const uint32_t *SideFrame(const std::vector<uint8_t> *frames, bool left)
     return (const uint32_t *)frames[camera].data();
 }
 
-static void TakePair(void)
+enum TakeResult { kTaken, kNotNow, kCannot };
+
+// Takes the pair nearest in time and hands it to the writer. In a series a full queue is not a
+// refusal: the series waits for room, and a burst never takes the same two frames twice.
+static int TakePair(bool inSeries)
 {
     CaptureGraphRecord &g = CaptureGraph;
     if (!g.opened || g.cameraCount < 2) {
         TVX_Print("Pair not taken: it needs two cameras, %d %s open.\n", g.opened ? g.cameraCount : 0,
                   g.cameraCount == 1 && g.opened ? "is" : "are");
-        return;
+        return kCannot;
     }
     // A camera that stopped sending would be paired with a stale frame of its own.
     double newest0 = LatestSampleTime(&g.camera[0].frame);
@@ -162,16 +195,20 @@ static void TakePair(void)
         int stale = newest0 < newest1 ? 0 : 1;
         TVX_Print("Pair not taken: camera %d has sent no frame for %.1f s.\n", stale,
                   std::fabs(newest0 - newest1));
-        return;
+        return kCannot;
     }
+    double time[2];
+    if (inSeries && (tzm_SyncedPairTimes(&time[0], &time[1]) != 0 ||
+                     (time[0] == Shot.takenTimes[0] && time[1] == Shot.takenTimes[1]) ||
+                     PairsWaiting() >= kPairQueueLimit))
+        return kNotNow;
     std::vector<uint8_t> frames[2] = {std::vector<uint8_t>(kFrameBufferBytes),
                                       std::vector<uint8_t>(kFrameBufferBytes)};
-    double time[2];
     int result = tzm_TakeSyncedPair(frames[0].data(), frames[1].data(), &time[0], &time[1]);
     if (result != 0) {
         TVX_Print("Pair not taken: %s.\n",
                   result == 2 ? "no frames have arrived yet" : "the cameras are not open");
-        return;
+        return result == 2 && inSeries ? kNotNow : kCannot;
     }
     PairJob job;
     job.takenAt = GetTickCount();
@@ -191,12 +228,117 @@ static void TakePair(void)
     char line[128];
     snprintf(line, sizeof line, "Pair %03d: skew %.1f ms", Shot.sequence, job.skewMs);
     if (!QueuePair(std::move(job))) {
+        if (inSeries)
+            return kNotNow;
         TVX_Print("Pair not taken: %d pairs are still being written.\n", PairsWaiting());
-        return;
+        return kCannot;
     }
+    Shot.takenTimes[0] = time[0];
+    Shot.takenTimes[1] = time[1];
     TVX_Print("%s (%s)\n", line, PairFormatName(Shot.format));
     TVX_SetStatusText(line);
     Shot.sequence++;
+    return kTaken;
+}
+
+// A whole number or a number of seconds from the input box, all of the text; false otherwise.
+static bool ReadNumber(int item, double *value, char *typed, size_t size)
+{
+    typed[0] = 0;
+    if (TVX_GetInputBoxValue(item, typed, (int)size) != 0)
+        return false;
+    char *end = NULL;
+    *value = strtod(typed, &end);
+    while (end != NULL && (*end == ' ' || *end == '\t'))
+        end++;
+    return end != typed && end != NULL && *end == 0 && std::isfinite(*value);
+}
+
+static void EndSeries(const char *how)
+{
+    TVX_Print("Series %s: %d of %d pairs taken.\n", how, Shot.done, Shot.total);
+    char line[64];
+    snprintf(line, sizeof line, "Series: %d of %d", Shot.done, Shot.total);
+    TVX_SetStatusText(line);
+    Shot.seriesButton = -1;
+    LabelButtons();
+}
+
+// Interval series or burst: the button starts one with the numbers of the input box, or ends
+// the one in progress.
+static void StartOrEndSeries(int button)
+{
+    if (Shot.seriesButton >= 0) {
+        EndSeries("stopped");
+        return;
+    }
+    char typed[256];
+    double count = 0.0, seconds = 0.0;
+    if (!ReadNumber(kCountItem, &count, typed, sizeof typed) || count != std::floor(count) ||
+        count < 1 || count > kMostPairsInASeries) {
+        TVX_Print("Series not started: \"Pairs in series\" must be a whole number from 1 to %d "
+                  "(it holds \"%s\").\n",
+                  kMostPairsInASeries, typed);
+        return;
+    }
+    if (button == kIntervalSeries &&
+        (!ReadNumber(kIntervalItem, &seconds, typed, sizeof typed) || seconds <= 0.0 ||
+         seconds > 3600.0)) {
+        TVX_Print("Series not started: \"Interval (s)\" must be a number of seconds above 0 and at "
+                  "most 3600 (it holds \"%s\").\n",
+                  typed);
+        return;
+    }
+    if (!CaptureGraph.opened || CaptureGraph.cameraCount < 2) {
+        TVX_Print("Series not started: it needs two cameras.\n");
+        return;
+    }
+    Shot.seriesButton = button;
+    Shot.total = (int)count;
+    Shot.done = 0;
+    Shot.interval = button == kBurst ? 0 : (DWORD)std::lround(seconds * 1000.0);
+    Shot.due = GetTickCount();
+    Shot.toldFull = false;
+    if (button == kBurst)
+        TVX_Print("Burst of %d pairs started.\n", Shot.total);
+    else
+        TVX_Print("Series of %d pairs started, one every %.3g s.\n", Shot.total, seconds);
+    LabelButtons();
+}
+
+// The next pair of the series when it is due and the writer has room: a full queue holds the
+// series back (and says so once), never drops a pair.
+static void SeriesStep(void)
+{
+    if (Shot.seriesButton < 0)
+        return;
+    DWORD now = GetTickCount();
+    if ((int)(now - Shot.due) < 0)
+        return;
+    switch (TakePair(true)) {
+    case kTaken: {
+        Shot.done++;
+        Shot.toldFull = false;
+        char line[64];
+        snprintf(line, sizeof line, "Series: %d of %d", Shot.done, Shot.total);
+        TVX_SetStatusText(line);
+        if (Shot.done == Shot.total) {
+            EndSeries("complete");
+            return;
+        }
+        Shot.due += Shot.interval;
+        if ((int)(now - Shot.due) > 0)   // late (the writer was full): the next one a full step on
+            Shot.due = now + Shot.interval;
+        break;
+    }
+    case kNotNow:
+        if (!Shot.toldFull && PairsWaiting() >= kPairQueueLimit) {
+            TVX_Print("Series waits: %d pairs are still being written.\n", PairsWaiting());
+            Shot.toldFull = true;
+        }
+        break;
+    default: EndSeries("ended early"); break;
+    }
 }
 
 // Sets one property on both cameras and says which camera lacks it.
@@ -227,6 +369,44 @@ static void CopySettings(void)
     TVX_Print("%d settings of camera 0 copied to camera 1.\n", copied);
 }
 
+// Camera 0's exposure, colour and focus, set by hand on both cameras: two cameras left automatic
+// drift apart during a series, and a pair whose halves differ in brightness or colour is tiring
+// to view. Each property a camera lacks or refuses is named.
+static void MatchCameras(void)
+{
+    struct Matched {
+        int property;
+        const char *name;
+    };
+    static const Matched kMatched[] = {{14, "exposure"},   {7, "white balance"}, {9, "gain"},
+                                       {0, "brightness"},  {1, "contrast"},      {3, "saturation"},
+                                       {kFocusProperty, "focus"}};
+    if (!CaptureGraph.opened || CaptureGraph.cameraCount < 2) {
+        TVX_Print("Cameras not matched: it needs two cameras.\n");
+        return;
+    }
+    std::string matched;
+    for (const Matched &m : kMatched) {
+        double value = tzm_GetCameraProperty(m.property, NULL);
+        if (value == -1.0) {
+            TVX_Print("Camera 0 has no %s control: %s not matched.\n", m.name, m.name);
+            continue;
+        }
+        bool both = true;
+        for (int camera = 0; camera < 2; camera++) {
+            int result = tzm_SetCameraProperty(value, m.property, camera);
+            if (result == 3)
+                TVX_Print("Camera %d has no %s control.\n", camera, m.name);
+            else if (result != 0)
+                TVX_Print("Camera %d refused the %s setting (%d).\n", camera, m.name, result);
+            both = both && result == 0;
+        }
+        if (both)
+            matched += (matched.empty() ? "" : ", ") + std::string(m.name);
+    }
+    TVX_Print("Matched by hand on both cameras: %s.\n", matched.empty() ? "nothing" : matched.c_str());
+}
+
 static void ShowSettings(int camera)
 {
     if (tzm_ShowCameraPropertyPages(camera) != 0)
@@ -236,7 +416,10 @@ static void ShowSettings(int camera)
 static void ActOnButton(int button)
 {
     switch (button) {
-    case kTakePair: TakePair(); break;
+    case kTakePair: TakePair(false); break;
+    case kIntervalSeries:
+    case kBurst: StartOrEndSeries(button); break;
+    case kMatchCameras: MatchCameras(); break;
     case kSaveFormat:
         Shot.format = (Shot.format + 1) % kPairFormats;
         LabelButtons();
@@ -269,23 +452,65 @@ static void ActOnButton(int button)
     }
 }
 
-// The skew of the live pairs over the last second, in the Stereo window's title.
-static void ShowSkewFigure(void)
+// Once a second: the skew of the live pairs over the last second in the Stereo window's title,
+// and the alignment and colour difference of the pair on show, drawn on the Stereo view.
+static void ShowFigures(const uint32_t *left, const uint32_t *right)
 {
     DWORD now = GetTickCount();
     if (Shot.nextFigure != 0 && (int)(now - Shot.nextFigure) < 0)
         return;
     Shot.nextFigure = now + 1000;
-    char title[160];
+    if (left != NULL && right != NULL) {
+        Shot.alignment = EstimateAlignment(left, right, kFrameWidth640, kFrameHeight480);
+        Shot.colour = CompareColours(left, right, kFrameWidth640, kFrameHeight480);
+        Shot.figures = true;
+    }
+    char title[192];
     // Short enough for the window's width: the view's button label, not its full name.
-    if (Shot.skewCount == 0)
-        snprintf(title, sizeof title, "Stereo: %s", StereoViewLabel(Shot.view));
-    else
-        snprintf(title, sizeof title, "Stereo: %s, skew %.1f ms mean, %.1f max",
-                 StereoViewLabel(Shot.view), Shot.skewSum / Shot.skewCount, Shot.skewMax);
+    int n = snprintf(title, sizeof title, "Stereo: %s", StereoViewLabel(Shot.view));
+    if (Shot.skewCount != 0)
+        n += snprintf(title + n, sizeof title - n, ", skew %.1f ms mean, %.1f max",
+                      Shot.skewSum / Shot.skewCount, Shot.skewMax);
+    if (Shot.figures && Shot.alignment.valid)
+        snprintf(title + n, sizeof title - n, ", vertical %+.1f px", Shot.alignment.verticalPx);
     TVX_SetImageName(kStereoImage, title);
     Shot.skewSum = Shot.skewMax = 0.0;
     Shot.skewCount = 0;
+}
+
+// The figures over the top of the Stereo view, and guides at both edges: the middle row of Left
+// (white) and where Right's middle row lies (yellow).
+static void DrawFigures(void)
+{
+    if (!Shot.figures || TVX_SelectImage(kStereoImage) != 0)
+        return;
+    const Alignment &a = Shot.alignment;
+    const ColourDifference &c = Shot.colour;
+    unsigned int colour = DrawColor, text = tvx_tc;
+    DrawColor = 0x000000;
+    FillBox(0, 0, kFrameWidth640 - 1, kFiguresBand - 1);
+    tvx_tc = 0xFFFFFF;
+    TextCursor.x = TextCursor.left = 4;
+    TextCursor.y = 16;
+    if (a.valid)
+        DrawFormatted("Right vs Left: vertical %+.1f px  turned %+.2f deg  size %+.2f %%",
+                      a.verticalPx, a.rotationDeg, a.sizePercent);
+    else
+        DrawString("Right vs Left: too little texture to align");
+    TextCursor.x = 4;
+    TextCursor.y = 31;
+    DrawFormatted("Brightness %+.1f  red %+.1f  green %+.1f  blue %+.1f levels", c.brightness,
+                  c.red, c.green, c.blue);
+    const int middle = kFrameHeight480 / 2, guide = 24;
+    DrawLine(0xFFFFFF, 0, middle, guide, middle);
+    DrawLine(0xFFFFFF, kFrameWidth640 - 1 - guide, middle, kFrameWidth640 - 1, middle);
+    if (a.valid) {
+        int right = middle + (int)std::lround(a.verticalPx);
+        DrawLine(0xFFFF00, 0, right, guide, right);
+        DrawLine(0xFFFF00, kFrameWidth640 - 1 - guide, right, kFrameWidth640 - 1, right);
+    }
+    DrawColor = colour;
+    tvx_tc = text;
 }
 
 static void Refresh(int image)
@@ -321,6 +546,7 @@ static void ShowLivePair(void)
         if (unsigned int *pixels = Pixels(Shot.swapped ? kRightImage : kLeftImage))
             memcpy(pixels, Shot.frame[0].data(), kFrameBufferBytes);
         Refresh(Shot.swapped ? kRightImage : kLeftImage);
+        ShowFigures(NULL, NULL);
         return;
     }
     const uint32_t *left = SideFrame(Shot.frame, true), *right = SideFrame(Shot.frame, false);
@@ -330,8 +556,10 @@ static void ShowLivePair(void)
         memcpy(pixels, right, kFrameBufferBytes);
     Refresh(kRightImage);
     Refresh(kLeftImage);
+    ShowFigures(left, right);
     if (unsigned int *pixels = Pixels(kStereoImage)) {
         MakeStereoView(Shot.view, left, right, pixels, kFrameWidth640, kFrameHeight480);
+        DrawFigures();
         Refresh(kStereoImage);
         Shot.stereoShown++;
     }
@@ -353,6 +581,10 @@ void TVX_AppMain(void)
         TVX_Print("Only one camera is open: pairs and the Stereo view need two.\n");
     CameraWatch watch = {};
     Shot.shown[0] = Shot.shown[1] = Shot.stereoShown = 0;
+    // What the cameras deliver during the run, against what is shown: no frame may be lost.
+    unsigned long delivered[2] = {0, 0};
+    for (int camera = 0; camera < 2 && CaptureGraph.opened && camera < CaptureGraph.cameraCount; camera++)
+        delivered[camera] = CountsOf(&CaptureGraph.camera[camera].frame).frames;
     // A new pair paces the live windows (with one camera, a new frame): every frame of both
     // cameras is shown once, whichever of the two arrives last.
     double paced[2] = {-1.0, -1.0};
@@ -376,20 +608,24 @@ void TVX_AppMain(void)
             paced[0] = now[0];
             paced[1] = now[1];
         }
-        if (fresh) {
+        if (fresh)
             ShowLivePair();
-            ShowSkewFigure();
-        }
+        SeriesStep();
         for (int button = 0; button < kButtonCount; button++)
             if (TVX_GetButtonPress(button) != 0)
                 ActOnButton(button);
         if (!fresh)
             MsgWaitForMultipleObjects(0, NULL, FALSE, 1, QS_ALLINPUT);
     }
+    if (Shot.seriesButton >= 0)
+        EndSeries("stopped by Stop");
     TVX_Print("Stop\n");
     WatchCameras(&watch, true);
     TVX_Print("Shown while running: camera 0 %lu frames, camera 1 %lu, Stereo %lu\n", Shot.shown[0],
               Shot.shown[1], Shot.stereoShown);
+    for (int camera = 0; camera < 2 && CaptureGraph.opened && camera < CaptureGraph.cameraCount; camera++)
+        delivered[camera] = CountsOf(&CaptureGraph.camera[camera].frame).frames - delivered[camera];
+    TVX_Print("Delivered while running: camera 0 %lu frames, camera 1 %lu\n", delivered[0], delivered[1]);
 }
 
 void TVX_AppExit(void)

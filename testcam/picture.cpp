@@ -3,6 +3,53 @@
 
 #include <cmath>
 #include <cstddef>
+#include <vector>
+
+// The textured scene: value noise of three sizes, a margin wide on every side so that a camera
+// looking a little elsewhere still sees it.
+enum { kSceneMargin = 64, kSceneWidth = kCamWidth + 2 * kSceneMargin, kSceneHeight = kCamHeight + 2 * kSceneMargin };
+static struct {
+    bool on = false;
+    int offset = 0;
+    std::vector<uint8_t> grey;
+} Scene;
+
+static double Noise(double x, double y)
+{
+    auto lattice = [](int i, int j) {
+        uint32_t h = (uint32_t)i * 2246822519u ^ (uint32_t)j * 3266489917u;
+        h ^= h >> 15;
+        h *= 668265263u;
+        return (double)((h ^ (h >> 13)) & 0xFF);
+    };
+    double value = 0.0;
+    for (double cell : {29.0, 11.0, 5.0}) {
+        double u = x / cell, v = y / cell;
+        int i = (int)std::floor(u), j = (int)std::floor(v);
+        double fu = u - i, fv = v - j;
+        fu = fu * fu * (3 - 2 * fu);
+        fv = fv * fv * (3 - 2 * fv);
+        double top = lattice(i, j) + (lattice(i + 1, j) - lattice(i, j)) * fu;
+        double bottom = lattice(i, j + 1) + (lattice(i + 1, j + 1) - lattice(i, j + 1)) * fu;
+        value += (top + (bottom - top) * fv) / 3.0;
+    }
+    return value;
+}
+
+void UseTestScene(int verticalOffset)
+{
+    if (Scene.grey.empty()) {
+        Scene.grey.resize((size_t)kSceneWidth * kSceneHeight);
+        for (int y = 0; y < kSceneHeight; y++)
+            for (int x = 0; x < kSceneWidth; x++)
+                Scene.grey[(size_t)y * kSceneWidth + x] = (uint8_t)std::lround(Noise(x, y));
+    }
+    Scene.offset = verticalOffset < -kSceneMargin ? -kSceneMargin
+                   : verticalOffset > kSceneMargin ? kSceneMargin : verticalOffset;
+    Scene.on = true;
+}
+
+void StopTestScene(void) { Scene.on = false; }
 
 uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y)
 {
@@ -10,6 +57,13 @@ uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y)
         return camera == 0 ? 0xFFFF00u : camera == 1 ? 0x00FFFFu : 0x808080u;
     if (y >= 24 && y < 32)
         return ((frame >> (31 - x / 20 % 32)) & 1) && x / 20 < 32 ? 0xFFFFFFu : 0x000000u;
+    if (Scene.on && y >= 32) {
+        // Camera 1 stands 24 pixels to the side and sees the scene `offset` pixels lower.
+        bool second = camera == 1;
+        int sx = x + kSceneMargin + (second ? 24 : 0), sy = y + kSceneMargin - (second ? Scene.offset : 0);
+        uint32_t g = Scene.grey[(size_t)sy * kSceneWidth + sx];
+        return g * 0x010101u;
+    }
     if ((uint32_t)x >= (frame * 4) % kCamWidth && (uint32_t)x < (frame * 4) % kCamWidth + 16)
         return 0xFF00FFu;
     uint32_t a = (uint32_t)(x * 255 / (kCamWidth - 1)), b = (uint32_t)(y * 255 / (kCamHeight - 1));

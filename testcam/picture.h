@@ -12,6 +12,11 @@ enum { kCamWidth = 640, kCamHeight = 480 };
 // row 24 carries the frame number in 32 blocks of 8 pixels (white = 1); a bar 16 pixels wide
 // moves 4 pixels a frame; the rest is a gradient that differs between cameras.
 uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y);
+// From now on (the camera's mode "scene"), below the frame number a still, textured scene in
+// grey instead of the bar and the gradient; camera 1 sees it from 24 pixels to the side (the
+// parallax of a rig) and verticalOffset pixels lower (-64 to 64), as a rig not yet aligned.
+void UseTestScene(int verticalOffset);
+void StopTestScene(void);
 // Fills a bottom-up 640 x 480 RGB32 sample with picture number frame.
 void FillTestPicture(uint8_t *sample, int camera, uint32_t frame);
 // Reads the frame number back from a top-down frame of 0x00RRGGBB words.

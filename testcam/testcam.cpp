@@ -51,12 +51,15 @@ struct CamFormat {
 // cameras called "TVX Test Camera"), "notimes" (samples without times), "phase=N" (camera 1's
 // frames N ms after camera 0's). Camera 1 can be damaged: "corrupt=K" (every K-th sample cut or,
 // in MJPG, corrupted), "stopafter=N" (no frame after the N-th), "grow=N" (samples twice as long
-// from the N-th on, as after a format change). No words: 640 x 480 RGB32, as always.
+// from the N-th on, as after a format change). "scene" and "voffset=N": a textured scene that
+// camera 1 sees N pixels lower (the test picture's UseTestScene); "differ": camera 1 starts with
+// other image settings than camera 0, exposure and white balance automatic. No words: 640 x 480
+// RGB32, as always.
 struct CamMode {
     CamFormat formats[4];
     int formatCount;
-    bool strict, noControl, sameName, noTimes;
-    int phaseMs, corruptEvery, stopAfter, growAfter;
+    bool strict, noControl, sameName, noTimes, scene, differ;
+    int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset;
 };
 
 static const REFERENCE_TIME k30 = 333333, k10 = 1000000;
@@ -95,6 +98,13 @@ static CamMode ParseMode(const wchar_t *words)
             m.sameName = true;
         } else if (wcscmp(w, L"notimes") == 0) {
             m.noTimes = true;
+        } else if (wcscmp(w, L"scene") == 0) {
+            m.scene = true;
+        } else if (wcsncmp(w, L"voffset=", 8) == 0) {
+            m.scene = true;
+            m.verticalOffset = number;
+        } else if (wcscmp(w, L"differ") == 0) {
+            m.differ = true;
         } else if (wcsncmp(w, L"phase=", 6) == 0) {
             m.phaseMs = number;
         } else if (wcsncmp(w, L"corrupt=", 8) == 0) {
@@ -366,6 +376,8 @@ public:
         LiveObjects++;
         InitializeCriticalSection(&lock);
         SetDefaults();
+        if (mode.scene)
+            UseTestScene(mode.verticalOffset);
     }
     ~TestCamFilter()
     {
@@ -395,6 +407,16 @@ public:
         };
         for (int i = 0; i < 17; i++)
             properties[i] = table[i];
+        // Two cameras of one model out of the box: camera 1 brighter, warmer, with more gain,
+        // exposure and white balance left automatic.
+        if (mode.differ && camera == 1) {
+            const long values[][3] = {{0, 160, 2}, {1, 70, 2}, {3, 150, 2}, {7, 3500, 1},
+                                      {9, 40, 2},  {14, -4, 1}, {16, 120, 1}};
+            for (const auto &v : values) {
+                properties[v[0]].value = v[1];
+                properties[v[0]].flags = v[2];
+            }
+        }
         // Wine's camera: brightness, contrast, hue and saturation, no camera control.
         if (mode.noControl)
             for (int i = 4; i < 17; i++)
@@ -536,6 +558,7 @@ public:
                 camera = (int)value.lVal;
             VariantClear(&value);
         }
+        SetDefaults();   // the camera's own, now that it is known which one this is
         SaveState();
         return S_OK;
     }

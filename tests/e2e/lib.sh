@@ -60,6 +60,19 @@ start_live() {
     check "the Left window shows live pictures" different_picture "$E2E_OUT/left-1.png" "$E2E_OUT/left-2.png"
 }
 
+# Types $2 into item $1 of the input box (rows of 28 pixels), replacing what it held.
+set_input_item() {
+    local box
+    box=$(wait_window '^InputBox$') || return 1
+    activate "$box"
+    xdo mousemove --window "$box" 200 $((18 + 28 * $1)) click 1
+    xdo key End
+    for _ in $(seq 12); do xdo key BackSpace; done
+    xdo type --delay 30 "$2"
+    xdo key Return
+    sleep 0.3
+}
+
 # Presses X in the main window and checks that the program ends; $1 says what is checked.
 check_exit_key() {
     local t took

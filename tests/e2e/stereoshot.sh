@@ -56,8 +56,9 @@ check "each file carries the pair's skew, under 2 ms for cameras in step ($comme
     grep -qE '^stereoshot pair: skew (0|1)\.[0-9] ms' <<<"$comment"
 
 # The Stereo window in each anaglyph against FFmpeg's filter of the Left and Right windows'
-# pixels, all three copied through the clipboard once Stop has left them as they were. (The
-# filter's anaglyphs take RGB in that order: the BMPs' BGR is turned first.)
+# pixels, all three copied through the clipboard once Stop has left them as they were, compared
+# below the band of figures and inside the guides at the edges. (The filter's anaglyphs take RGB
+# in that order: the BMPs' BGR is turned first.)
 copy_image() {   # copy_image title-pattern file
     local window
     window=$(wait_window "$1") || return 1
@@ -81,8 +82,11 @@ for i in 0 1 2 3; do
     copy_image '^Stereo: ' "$E2E_OUT/stereo-${views[$i]}.bmp"
     timeout 30 ffmpeg -v error -y -i "$E2E_OUT/left.bmp" -i "$E2E_OUT/right.bmp" \
         -filter_complex "hstack,format=rgb24,stereo3d=sbsl:${views[$i]}" "$E2E_OUT/ffmpeg-${views[$i]}.png"
-    psnr=$(timeout 30 compare -metric PSNR "$E2E_OUT/ffmpeg-${views[$i]}.png" \
-        "$E2E_OUT/stereo-${views[$i]}.bmp" null: 2>&1 | awk '{print $1}')
+    for f in "$E2E_OUT/ffmpeg-${views[$i]}.png" "$E2E_OUT/stereo-${views[$i]}.bmp"; do
+        timeout 30 convert "$f" -crop 576x440+32+40 +repage "$f.crop.png"
+    done
+    psnr=$(timeout 30 compare -metric PSNR "$E2E_OUT/ffmpeg-${views[$i]}.png.crop.png" \
+        "$E2E_OUT/stereo-${views[$i]}.bmp.crop.png" null: 2>&1 | awk '{print $1}')
     check "the Stereo view ${views[$i]} is FFmpeg's of the live pair ($psnr dB)" matches "$psnr" 40
 done
 title=$(xdotool getwindowname "$(wait_window '^Stereo: ')")
@@ -93,17 +97,7 @@ check "the Stereo window's title gives the live skew ($title)" \
 # Wine without root's override of permissions), a file in a folder's place, one whose name holds
 # a character no file name may. Each says why; the first pair's files stay as they were.
 before=$(md5sum "$stem".* "$stem"_* | sort)
-set_folder() {
-    local box
-    box=$(wait_window '^InputBox$') || return 1
-    activate "$box"
-    xdo mousemove --window "$box" 200 18 click 1
-    xdo key End
-    for _ in $(seq 12); do xdo key BackSpace; done
-    xdo type --delay 30 "$1"
-    xdo key Return
-    sleep 0.3
-}
+set_folder() { set_input_item 0 "$1"; }
 echo "a file" >"$E2E_OUT/afile"
 mkdir -p "$E2E_OUT/locked"
 chmod a-w "$E2E_OUT/locked"

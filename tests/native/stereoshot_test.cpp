@@ -12,6 +12,7 @@
 #include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
 #include "stereoshot/stereo_views.h"
+#include "testcam/picture.h"
 
 TEST(SyncedPairs, TheNearestTimesAndTheNewestOnATie)
 {
@@ -217,6 +218,26 @@ TEST(PairFigures, OffsetTurnAndSizeOfSyntheticPairsDespiteParallax)
         EXPECT_NEAR(c.s, a.sizePercent, 0.5) << c.dy << " " << c.t;
         EXPECT_GE(a.matched, 20);
     }
+    // The test cameras: their gradients give no figures (a gradient matches itself anywhere
+    // along its slope); their scene, with its frame-number rows that both cameras show alike,
+    // gives the offset they were set apart by.
+    std::vector<uint32_t> cam[2] = {std::vector<uint32_t>(640 * 480), std::vector<uint32_t>(640 * 480)};
+    auto film = [&cam] {
+        for (int c = 0; c < 2; c++)
+            for (int y = 0; y < 480; y++)
+                for (int x = 0; x < 640; x++)
+                    cam[c][(size_t)y * 640 + x] = TestPicturePixel(c, 77, x, y);
+    };
+    film();
+    EXPECT_FALSE(EstimateAlignment(cam[0].data(), cam[1].data(), 640, 480).valid);
+    for (int offset : {12, -30}) {
+        UseTestScene(offset);
+        film();
+        Alignment a = EstimateAlignment(cam[0].data(), cam[1].data(), 640, 480);
+        EXPECT_TRUE(a.valid);
+        EXPECT_NEAR(offset, a.verticalPx, 0.5);
+    }
+    StopTestScene();
     // A blank view (a covered lens) gives no figures rather than made-up ones.
     std::vector<uint32_t> blank(640 * 480, 0x202020);
     EXPECT_FALSE(EstimateAlignment(left.data(), blank.data(), 640, 480).valid);
