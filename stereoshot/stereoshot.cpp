@@ -16,6 +16,7 @@
 #include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
 #include "stereoshot/pair_writer.h"
+#include "stereoshot/rig_settings.h"
 #include "stereoshot/stereo_views.h"
 #include "torvex.h"
 
@@ -80,6 +81,7 @@ static struct {
     int total = 0, done = 0;
     DWORD interval = 0, due = 0;
     bool toldFull = false;
+    std::string sidesNote;   // how the sides differ from the settings, or why those were not read
     double takenTimes[2] = {-1.0, -1.0};   // the last pair taken, so that a burst never repeats one
 } Shot;
 
@@ -99,7 +101,7 @@ static void LabelButtons(void)
     TVX_SetButtonBoxTitle(kSaveFormat, text);
     snprintf(text, sizeof text, "View: %s", StereoViewLabel(Shot.view));
     TVX_SetButtonBoxTitle(kStereoViewButton, text);
-    TVX_SetButtonBoxTitle(kSwapSides, Shot.swapped ? "Sides: swapped" : "Sides: as opened");
+    TVX_SetButtonBoxTitle(kSwapSides, Shot.swapped ? "Sides: Left is cam 1" : "Sides: Left is cam 0");
     TVX_SetButtonBoxTitle(kAutoFocus, "Auto focus");
     TVX_SetButtonBoxTitle(kFixFocus, "Fix focus here");
     TVX_SetButtonBoxTitle(kFocus0, "Focus 0%");
@@ -116,6 +118,81 @@ static void LabelButtons(void)
     TVX_SetButtonBoxTitle(kMatchCameras, "Match cameras");
     for (int unused = kButtonCount; unused < kPanelColumns * kPanelRows; unused++)
         TVX_SetButtonBoxTitle(unused, "");
+}
+
+// The program's settings beside the user's profile: %APPDATA%\stereoshot\settings.ini.
+static std::wstring SettingsPath(bool makeFolder)
+{
+    wchar_t base[MAX_PATH] = L"";
+    DWORD n = GetEnvironmentVariableW(L"APPDATA", base, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        n = GetEnvironmentVariableW(L"USERPROFILE", base, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return L"";
+    std::wstring folder = std::wstring(base) + L"\\stereoshot";
+    if (makeFolder)
+        CreateDirectoryW(folder.c_str(), NULL);
+    return folder + L"\\settings.ini";
+}
+
+static std::string Narrow(const std::wstring &wide)
+{
+    char text[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text, NULL, NULL);
+    return text;
+}
+
+// The device paths of camera 0 and 1, as the settings keep them.
+static void CameraPaths(std::string paths[2])
+{
+    for (int camera = 0; camera < 2; camera++)
+        paths[camera] = camera < CaptureGraph.cameraCount ? CaptureGraph.camera[camera].identity : "";
+}
+
+// The sides the settings remember for the cameras found now.
+static void LoadSides(void)
+{
+    std::wstring path = SettingsPath(false);
+    FILE *file = path.empty() ? NULL : _wfopen(path.c_str(), L"rb");
+    if (file == NULL)
+        return;   // none yet: sides as the cameras were found
+    char buffer[4096];
+    size_t length = fread(buffer, 1, sizeof buffer, file);
+    fclose(file);
+    RigSettings settings;
+    std::string problem;
+    if (length == sizeof buffer || !ParseRigSettings(std::string(buffer, length), &settings, &problem)) {
+        Shot.sidesNote = "The settings file " + Narrow(path) + " is damaged (" +
+                         (length == sizeof buffer ? std::string("too long") : problem) +
+                         "): sides as the cameras were found; Sides writes it anew.";
+        return;
+    }
+    std::string paths[2];
+    CameraPaths(paths);
+    SideChoice choice = ChooseSides(settings, paths, CaptureGraph.cameraCount);
+    Shot.swapped = choice.leftCamera != 0;
+    Shot.sidesNote = choice.note;
+}
+
+// Sides has swapped them: kept for the next start, whatever order the cameras are found in.
+static void SaveSides(void)
+{
+    if (CaptureGraph.cameraCount < 2)
+        return;
+    std::string paths[2];
+    CameraPaths(paths);
+    RigSettings settings = {paths[Shot.swapped ? 1 : 0], paths[Shot.swapped ? 0 : 1]};
+    std::wstring path = SettingsPath(true), part = path + L".part";
+    std::string text = FormatRigSettings(settings);
+    FILE *file = path.empty() ? NULL : _wfopen(part.c_str(), L"wb");
+    bool written = file != NULL && fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != NULL)
+        written = fclose(file) == 0 && written;
+    if (!written || !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(part.c_str());
+        TVX_Print("The sides could not be kept in %s: they hold until the program ends.\n",
+                  Narrow(path).c_str());
+    }
 }
 
 void TVX_AppInit(void)
@@ -143,6 +220,7 @@ void TVX_AppInit(void)
         return;
     }
     PrintCameras();
+    LoadSides();
     for (std::vector<uint8_t> &f : Shot.frame)
         f.assign(kFrameBufferBytes, 0);
     StartPairWriter();
@@ -431,6 +509,7 @@ static void ActOnButton(int button)
         break;
     case kSwapSides:
         Shot.swapped = !Shot.swapped;
+        SaveSides();
         LabelButtons();
         break;
     case kAutoFocus: OnBothCameras(kFocusProperty, 0.0, true, "focus"); break;
@@ -579,6 +658,8 @@ void TVX_AppMain(void)
     LabelButtons();
     if (CaptureGraph.opened && CaptureGraph.cameraCount < 2)
         TVX_Print("Only one camera is open: pairs and the Stereo view need two.\n");
+    if (!Shot.sidesNote.empty())   // said at every Start, where the run's pairs are concerned
+        TVX_Print("%s\n", Shot.sidesNote.c_str());
     CameraWatch watch = {};
     Shot.shown[0] = Shot.shown[1] = Shot.stereoShown = 0;
     // What the cameras deliver during the run, against what is shown: no frame may be lost.

@@ -53,12 +53,13 @@ struct CamFormat {
 // in MJPG, corrupted), "stopafter=N" (no frame after the N-th), "grow=N" (samples twice as long
 // from the N-th on, as after a format change). "scene" and "voffset=N": a textured scene that
 // camera 1 sees N pixels lower (the test picture's UseTestScene); "differ": camera 1 starts with
-// other image settings than camera 0, exposure and white balance automatic. No words: 640 x 480
-// RGB32, as always.
+// other image settings than camera 0, exposure and white balance automatic; "reversed": camera 1
+// is found before camera 0, as after moving a rig's cables (each keeps its device path). No
+// words: 640 x 480 RGB32, as always.
 struct CamMode {
     CamFormat formats[4];
     int formatCount;
-    bool strict, noControl, sameName, noTimes, scene, differ;
+    bool strict, noControl, sameName, noTimes, scene, differ, reversed;
     int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset;
 };
 
@@ -105,6 +106,8 @@ static CamMode ParseMode(const wchar_t *words)
             m.verticalOffset = number;
         } else if (wcscmp(w, L"differ") == 0) {
             m.differ = true;
+        } else if (wcscmp(w, L"reversed") == 0) {
+            m.reversed = true;
         } else if (wcsncmp(w, L"phase=", 6) == 0) {
             m.phaseMs = number;
         } else if (wcsncmp(w, L"corrupt=", 8) == 0) {
@@ -1096,11 +1099,17 @@ static HRESULT RegisterClass(REFCLSID clsid, const WCHAR *path, bool add)
 
 // Beside each device's name, what real webcams carry and Wine's device enumerator reads back:
 // a device path (kept when the names are alike), and the camera's number for the filter.
-static void WriteDeviceValues(int n)
+// The instance key of camera n: the system lists the cameras in the order of these keys.
+static const WCHAR *InstanceOf(int n, const CamMode &mode)
+{
+    return kInstances[mode.reversed && n < 2 ? 1 - n : n];
+}
+
+static void WriteDeviceValues(int n, const CamMode &mode)
 {
     wchar_t key[256], number[8], path[64];
     swprintf(key, 256, L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance\\%ls",
-             kInstances[n]);
+             InstanceOf(n, mode));
     swprintf(number, 8, L"%d", n);
     swprintf(path, 64, L"\\\\?\\tvx#testcam#%d", n);
     RegSetKeyValueW(HKEY_CLASSES_ROOT, key, L"TvxCamera", REG_SZ, number,
@@ -1138,9 +1147,9 @@ static HRESULT RegisterCameras(bool add)
         else
             swprintf(name, 64, L"TVX Test Camera %d", n);
         hr = mapper->RegisterFilter(CLSID_TvxTestCam, name, NULL, &CLSID_VideoInputDeviceCategory,
-                                    kInstances[n], &filter);
+                                    InstanceOf(n, mode), &filter);
         if (SUCCEEDED(hr))
-            WriteDeviceValues(n);
+            WriteDeviceValues(n, mode);
     }
     if (mapper)
         mapper->Release();

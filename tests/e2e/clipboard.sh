@@ -17,12 +17,6 @@ offer() {
 end_clips() { for pid in "${CLIPS[@]}"; do kill "$pid" 2>/dev/null; done; return 0; }
 trap 'end_clips; end_program' EXIT
 
-# The colour of client point (x, y) of a window as #RRGGBB.
-colour_at() {
-    shot -window "$1" "$E2E_OUT/probe.png" 2>/dev/null &&
-        convert "$E2E_OUT/probe.png" -crop "1x1+$2+$3" +repage -depth 8 txt:- 2>/dev/null |
-        grep -o '#[0-9A-F]\{6\}' | head -n 1
-}
 
 # A 20 x 10 picture: red, with a blue right half.
 convert -size 20x10 xc:'#FF0000' -fill '#0000FF' -draw 'rectangle 10,0 19,9' "$E2E_OUT/picture.png"

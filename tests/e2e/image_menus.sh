@@ -31,12 +31,6 @@ walk() {
 # Clicks client point (x, y) of a window.
 click_at() { xdo mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 
-# The colour of client point (x, y) of a window as #RRGGBB.
-colour_at() {
-    shot -window "$1" "$E2E_OUT/probe.png" 2>/dev/null &&
-        convert "$E2E_OUT/probe.png" -crop "1x1+$2+$3" +repage -depth 8 txt:- 2>/dev/null |
-        grep -o '#[0-9A-F]\{6\}' | head -n 1
-}
 
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready

@@ -11,6 +11,8 @@ mkdir -p "$E2E_OUT"
 E2E_FAILURES=0
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/xdrive.sh"
+# stereoshot keeps the sides of a rig from one run to the next: every test starts without them.
+rm -f "${WINEPREFIX:-/nonexistent}"/drive_c/users/*/AppData/Roaming/stereoshot/settings.ini
 
 fail() { echo "FAIL: $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 pass() { echo "ok: $*"; }
@@ -58,6 +60,13 @@ start_live() {
     sleep 0.3
     shot -window "$LEFT" "$E2E_OUT/left-2.png"
     check "the Left window shows live pictures" different_picture "$E2E_OUT/left-1.png" "$E2E_OUT/left-2.png"
+}
+
+# The colour of client point (x, y) of a window as #RRGGBB.
+colour_at() {
+    shot -window "$1" "$E2E_OUT/probe.png" 2>/dev/null &&
+        convert "$E2E_OUT/probe.png" -crop "1x1+$2+$3" +repage -depth 8 txt:- 2>/dev/null |
+        grep -o '#[0-9A-F]\{6\}' | head -n 1
 }
 
 # Types $2 into item $1 of the input box (rows of 28 pixels), replacing what it held.

@@ -11,7 +11,9 @@
 # lost. With "rig": a textured scene that camera 1 sees 12 pixels lower - the live figure and the
 # file's comment say so - on cameras without camera control, which Match cameras names. With
 # "match": cameras that start with different settings hold the same ones after Match cameras.
-# Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|match
+# With "sides": two cameras of one name; after Sides (twice) and a restart with the other camera
+# found first, Left is still the same camera.
+# Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|match|sides
 EXE="$1" CASE="$2" E2E_NAME="stereoshot_cameras_$2"
 PHASE="$CASE"
 [ "$CASE" = lost ] && PHASE=10
@@ -27,6 +29,8 @@ elif [ "$CASE" = series ]; then
     check "the test cameras are registered" regsvr ""
 elif [ "$CASE" = rig ]; then
     check "the test cameras show a scene, camera 1 12 pixels lower" regsvr "voffset=12,nocontrol"
+elif [ "$CASE" = sides ]; then
+    check "two test cameras of one name are registered" regsvr "samename"
 elif [ "$CASE" = match ]; then
     check "the test cameras start with different settings" regsvr "differ"
 elif [ "$CASE" = lost ]; then
@@ -35,12 +39,43 @@ elif [ "$CASE" = lost ]; then
 else
     check "the test cameras are registered with camera 1 $PHASE ms behind" regsvr "phase=$PHASE"
 fi
+if [ "$CASE" = rig ]; then   # and a settings file spoilt
+    roaming=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | grep -v /Public/ | head -n 1)
+    mkdir -p "$roaming/stereoshot" && printf 'sides=swapped\n' >"$roaming/stereoshot/settings.ini"
+fi
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
 start_live
 sleep 1.1   # a whole second of live pairs for the title's figure
 title=$(xdotool getwindowname "$(wait_window '^Stereo')")
 TEXT_WIN=$(wait_window '^TextWindow 0$')
+
+# Sides kept by device path: the band at the top of each picture tells the cameras apart (camera
+# 0 yellow, camera 1 cyan).
+if [ "$CASE" = sides ]; then
+    band() { colour_at "$(wait_window '^Left\(70%\)$')" 10 5; }
+    first=$(band)
+    click_button 3
+    sleep 0.5
+    swapped=$(band)
+    click_button 3   # and back: camera 0 is kept as Left
+    sleep 0.5
+    back=$(band)
+    check "Left shows camera 0 ($first), after Sides camera 1 ($swapped), then camera 0 ($back)" \
+        [ "$first $swapped $back" = "#FFFF00 #00FFFF #FFFF00" ]
+    check_exit_key "Exit ends the program"
+    check "the cameras are registered again, camera 1 now found first" regsvr "samename,reversed"
+    start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
+    wait_ready
+    start_live
+    again=$(band)
+    check "after the restart Left is still camera 0 ($again)" [ "$again" = "#FFFF00" ]
+    TEXT_WIN=$(wait_window '^TextWindow 0$')
+    stop_and_flush >/dev/null
+    check "though it was found first" grep -qa 'Camera 0: TVX Test Camera \[\\\\?\\tvx#testcam#1\]' "$LOG"
+    check_exit_key "Exit ends the program"
+    e2e_finish
+fi
 
 # The numbers a series takes from the input box, then a burst and an interval series.
 if [ "$CASE" = series ]; then
@@ -95,6 +130,8 @@ if [ "$CASE" = rig ]; then
         check "Match cameras names the missing $missing control" grep -q "^Camera 0 has no $missing control: $missing not matched" <<<"$said"
     done
     check "and matches the rest" grep -q '^Matched by hand on both cameras: brightness, contrast, saturation\.' <<<"$said"
+    check "a damaged settings file is named and passed over" \
+        grep -q 'settings.ini is damaged (line 1 is not "left=" or "right=" and a device path once): sides as the cameras were found' <<<"$said"
     check_exit_key "Exit ends the program"
     e2e_finish
 fi

@@ -11,6 +11,7 @@
 #include "stereoshot/pair_encoding.h"
 #include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
+#include "stereoshot/rig_settings.h"
 #include "stereoshot/stereo_views.h"
 #include "testcam/picture.h"
 
@@ -250,4 +251,43 @@ TEST(PairFigures, OffsetTurnAndSizeOfSyntheticPairsDespiteParallax)
     d = CompareColours(left.data(), reddish.data(), 640, 480);
     EXPECT_GT(d.red, 8.0);
     EXPECT_EQ(0.0, d.green);
+}
+
+TEST(RigSides, KeptByDevicePathWhateverTheOrderAndSaidWhenACameraIsMissing)
+{
+    RigSettings kept;
+    std::string problem;
+    ASSERT_TRUE(ParseRigSettings(FormatRigSettings({"\\\\?\\usb#b", "\\\\?\\usb#a"}), &kept, &problem));
+    EXPECT_EQ("\\\\?\\usb#b", kept.left);
+    struct Case {
+        std::string paths[2];
+        int count, left;
+        const char *note;   // the start of the note; "" none
+    };
+    const Case cases[] = {
+        {{"\\\\?\\usb#a", "\\\\?\\usb#b"}, 2, 1, ""},   // found in the other order
+        {{"\\\\?\\usb#b", "\\\\?\\usb#a"}, 2, 0, ""},
+        {{"\\\\?\\usb#c", "\\\\?\\usb#b"}, 2, 1, "The Right camera (\\\\?\\usb#a) is not here"},
+        {{"\\\\?\\usb#c", "\\\\?\\usb#d"}, 2, 0, "Neither camera of the rig"},
+        {{"\\\\?\\usb#b", ""}, 1, 0, "The Right camera (\\\\?\\usb#a) is not here: Left opens alone"},
+        {{"\\\\?\\usb#a", ""}, 1, -1, "The Left camera (\\\\?\\usb#b) is not here: Right opens alone"},
+        {{"\\\\?\\usb#c", ""}, 1, 0, "The one camera open is not one of the rig's"},
+    };
+    for (const Case &c : cases) {
+        SideChoice choice = ChooseSides(kept, c.paths, c.count);
+        EXPECT_EQ(c.left, choice.leftCamera) << c.paths[0];
+        EXPECT_EQ(0u, choice.note.find(c.note)) << choice.note;
+        EXPECT_EQ(c.note[0] == 0, choice.note.empty()) << choice.note;
+    }
+    EXPECT_EQ(0, ChooseSides(RigSettings(), cases[0].paths, 2).leftCamera);   // none kept yet
+    // Damaged files are refused with the line named, never half read.
+    for (const char *bad : {"left=\\\\?\\a\nleft=\\\\?\\b\n", "sides=swapped\n", "left=\n", "left=x\nright=x\n",
+                            "\x89PNG\r\n"}) {
+        RigSettings out = kept;
+        EXPECT_FALSE(ParseRigSettings(bad, &out, &problem)) << bad;
+        EXPECT_EQ(kept.left, out.left);
+        EXPECT_FALSE(problem.empty());
+    }
+    EXPECT_TRUE(ParseRigSettings("# only a comment\r\n\r\n", &kept, &problem));
+    EXPECT_TRUE(kept.left.empty());
 }

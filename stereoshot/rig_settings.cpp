@@ -1,0 +1,81 @@
+// rig_settings.cpp - the sides of a rig by device path, and their file.
+#include "stereoshot/rig_settings.h"
+
+#include <sstream>
+
+bool ParseRigSettings(const std::string &text, RigSettings *settings, std::string *problem)
+{
+    RigSettings read;
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        number++;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        size_t equals = line.find('=');
+        std::string key = line.substr(0, equals), value = equals == std::string::npos ? "" : line.substr(equals + 1);
+        std::string *slot = key == "left" ? &read.left : key == "right" ? &read.right : nullptr;
+        if (slot == nullptr || equals == std::string::npos || value.empty() || !slot->empty()) {
+            *problem = "line " + std::to_string(number) + " is not \"left=\" or \"right=\" and a device path once";
+            return false;
+        }
+        *slot = value;
+    }
+    if (!read.left.empty() && read.left == read.right) {
+        *problem = "Left and Right name the same camera";
+        return false;
+    }
+    *settings = read;
+    return true;
+}
+
+std::string FormatRigSettings(const RigSettings &settings)
+{
+    return "# stereoshot: the cameras of the rig by device path\r\nleft=" + settings.left +
+           "\r\nright=" + settings.right + "\r\n";
+}
+
+SideChoice ChooseSides(const RigSettings &settings, const std::string paths[2], int count)
+{
+    SideChoice choice = {0, ""};
+    if (settings.left.empty() && settings.right.empty())
+        return choice;
+    auto find = [&](const std::string &path) {
+        for (int camera = 0; camera < count && camera < 2; camera++)
+            if (!path.empty() && paths[camera] == path)
+                return camera;
+        return -1;
+    };
+    int left = find(settings.left), right = find(settings.right);
+    auto missing = [](const char *side, const std::string &path) {
+        return std::string("The ") + side + " camera (" + path + ") is not here";
+    };
+    if (count >= 2) {
+        if (left >= 0)
+            choice.leftCamera = left;
+        else if (right >= 0)
+            choice.leftCamera = 1 - right;
+        if (left < 0 && right < 0)
+            choice.note = "Neither camera of the rig (" + settings.left + ", " + settings.right +
+                          ") is here: sides as the cameras were found.";
+        else if (left < 0 && !settings.left.empty())
+            choice.note = missing("Left", settings.left) + ": the other camera takes its side.";
+        else if (right < 0 && !settings.right.empty())
+            choice.note = missing("Right", settings.right) + ": the other camera takes its side.";
+        return choice;
+    }
+    // One camera: on its own side, the other side named.
+    if (left == 0) {
+        choice.note = missing("Right", settings.right) + ": Left opens alone.";
+    } else if (right == 0) {
+        choice.leftCamera = -1;
+        choice.note = missing("Left", settings.left) + ": Right opens alone.";
+    } else {
+        choice.note = "The one camera open is not one of the rig's (" + settings.left + ", " +
+                      settings.right + ").";
+    }
+    return choice;
+}

@@ -1,0 +1,27 @@
+// rig_settings.h - which camera of a rig is Left and which Right, kept by the cameras' device
+// paths (names are alike for two webcams of one model, and the order they are found in changes
+// with the USB port), and the settings file that holds it (no Windows header).
+#ifndef STEREOSHOT_RIG_SETTINGS_H
+#define STEREOSHOT_RIG_SETTINGS_H
+
+#include <string>
+
+struct RigSettings {
+    std::string left, right;   // device paths; "" not known
+};
+
+// Lines "left=<path>" and "right=<path>"; blank lines and lines starting with '#' are passed
+// over. False, with what is wrong in *problem, for any other line or a key given twice.
+bool ParseRigSettings(const std::string &text, RigSettings *settings, std::string *problem);
+std::string FormatRigSettings(const RigSettings &settings);
+
+// The sides for the cameras open now (their device paths; count 1 or 2): leftCamera is the camera
+// that feeds Left (with one camera, -1 when it belongs on the Right); note says what differs from
+// the settings ("" when nothing).
+struct SideChoice {
+    int leftCamera;
+    std::string note;
+};
+SideChoice ChooseSides(const RigSettings &settings, const std::string paths[2], int count);
+
+#endif
