@@ -174,7 +174,11 @@ void StartPairWriter(void)
     if (Writer.thread.joinable())
         return;
     Writer.stopping = false;
-    Writer.thread = std::thread(Run);
+    // Below the frame loop: on two busy cores a burst must not cost the live windows a frame.
+    Writer.thread = std::thread([] {
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+        Run();
+    });
 }
 
 void StopPairWriter(void)

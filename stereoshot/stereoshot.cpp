@@ -13,6 +13,7 @@
 #include "app/camera_watch.h"
 #include "app/capture_graph.h"
 #include "stereoshot/pair_encoding.h"
+#include "stereoshot/live_figures.h"
 #include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
 #include "stereoshot/pair_writer.h"
@@ -224,6 +225,7 @@ void TVX_AppInit(void)
     for (std::vector<uint8_t> &f : Shot.frame)
         f.assign(kFrameBufferBytes, 0);
     StartPairWriter();
+    StartLiveFigures();
     TVX_Print("Click Start. Pairs are saved in the folder of the input box (\".\" is the current "
               "one).\n");
 }
@@ -539,11 +541,11 @@ static void ShowFigures(const uint32_t *left, const uint32_t *right)
     if (Shot.nextFigure != 0 && (int)(now - Shot.nextFigure) < 0)
         return;
     Shot.nextFigure = now + 1000;
-    if (left != NULL && right != NULL) {
-        Shot.alignment = EstimateAlignment(left, right, kFrameWidth640, kFrameHeight480);
-        Shot.colour = CompareColours(left, right, kFrameWidth640, kFrameHeight480);
+    // Measured off the frame loop: the figures of the pair offered a second ago.
+    if (TakeLiveFigures(&Shot.alignment, &Shot.colour))
         Shot.figures = true;
-    }
+    if (left != NULL && right != NULL)
+        OfferLivePair(left, right, kFrameWidth640, kFrameHeight480);
     char title[192];
     // Short enough for the window's width: the view's button label, not its full name.
     int n = snprintf(title, sizeof title, "Stereo: %s", StereoViewLabel(Shot.view));
@@ -713,5 +715,6 @@ void TVX_AppExit(void)
 {
     // Every pair taken is written before the cameras and the process go.
     StopPairWriter();
+    StopLiveFigures();
     tzm_CloseCameras();
 }

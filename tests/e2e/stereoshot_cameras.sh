@@ -9,11 +9,11 @@
 # the camera lacks, and it goes on. With "series": numbers a series cannot take are refused, then
 # a burst of 10 and an interval series of 10 are written whole and in order, with no live frame
 # lost. With "rig": a textured scene that camera 1 sees 12 pixels lower - the live figure and the
-# file's comment say so - on cameras without camera control, which Match cameras names. With
-# "match": cameras that start with different settings hold the same ones after Match cameras.
-# With "sides": two cameras of one name; after Sides (twice) and a restart with the other camera
-# found first, Left is still the same camera.
-# Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|match|sides
+# file's comment say so - from cameras that start with different settings and hold the same ones
+# after Match cameras, and a damaged settings file. With "sides": two cameras of one name; after
+# Sides (twice) and a restart with the other camera found first, Left is still the same camera.
+# The phase cases' cameras have no camera control: Match cameras names what it cannot set.
+# Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|sides
 EXE="$1" CASE="$2" E2E_NAME="stereoshot_cameras_$2"
 PHASE="$CASE"
 [ "$CASE" = lost ] && PHASE=10
@@ -28,16 +28,15 @@ if [ "$CASE" = one ]; then
 elif [ "$CASE" = series ]; then
     check "the test cameras are registered" regsvr ""
 elif [ "$CASE" = rig ]; then
-    check "the test cameras show a scene, camera 1 12 pixels lower" regsvr "voffset=12,nocontrol"
+    check "the test cameras show a scene, camera 1 12 pixels lower, with other settings" regsvr "voffset=12,differ"
 elif [ "$CASE" = sides ]; then
     check "two test cameras of one name are registered" regsvr "samename"
-elif [ "$CASE" = match ]; then
-    check "the test cameras start with different settings" regsvr "differ"
 elif [ "$CASE" = lost ]; then
     check "the test cameras are registered with camera 1 10 ms behind, stopping after 5 s" \
         regsvr "phase=10,stopafter=150"
 else
-    check "the test cameras are registered with camera 1 $PHASE ms behind" regsvr "phase=$PHASE"
+    check "the test cameras are registered with camera 1 $PHASE ms behind, without camera control" \
+        regsvr "phase=$PHASE,nocontrol"
 fi
 if [ "$CASE" = rig ]; then   # and a settings file spoilt
     roaming=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | grep -v /Public/ | head -n 1)
@@ -82,7 +81,7 @@ if [ "$CASE" = series ]; then
     pairs() { ls "$E2E_OUT"/Pair_*.mpo 2>/dev/null | wc -l; }
     set_input_item 1 0
     click_button 14
-    set_input_item 1 0.5
+    set_input_item 1 0.25
     set_input_item 2 100000
     click_button 15
     set_input_item 2 10
@@ -97,7 +96,7 @@ if [ "$CASE" = series ]; then
     check "an interval of 0 is refused" grep -q '^Series not started: "Interval (s)" must be a number of seconds above 0' <<<"$said"
     check "a series of 100000 is refused" grep -q '^Series not started: "Pairs in series" must be a whole number from 1 to 9999 (it holds "100000")' <<<"$said"
     check "the burst took all 10 pairs" grep -q '^Burst of 10 pairs started' <<<"$said"
-    check "and so did the series at 0.5 s" [ "$(grep -c '^Series complete: 10 of 10 pairs taken' <<<"$said")" = 2 ]
+    check "and so did the series at 0.25 s" [ "$(grep -c '^Series complete: 10 of 10 pairs taken' <<<"$said")" = 2 ]
     names=$(cd "$E2E_OUT" && ls Pair_*.mpo | sed -E 's/.*_([0-9]{3})\.mpo$/\1/' | sort | tr '\n' ' ')
     check "20 pairs numbered 001 to 020 in order ($names)" [ "$names" = "$(seq -f %03g -s ' ' 1 20) " ]
     check "every pair in all four files" [ "$(ls "$E2E_OUT"/Pair_* | wc -l)" = 80 ]
@@ -115,6 +114,8 @@ if [ "$CASE" = series ]; then
 fi
 # The live figures of a rig 12 pixels out, and what Match cameras cannot set.
 if [ "$CASE" = rig ]; then
+    held() { tr -d '\r' <"$CAMERA_STATE/tvx-testcam-$1.state" | awk -v p="$2" '$1 == p { print $2, $3 }'; }
+    before=$(held 1 0)
     click_button 0
     click_button 16
     sleep 1
@@ -126,33 +127,21 @@ if [ "$CASE" = rig ]; then
     comment=$(timeout 30 exiftool -s3 -Comment "$(ls "$E2E_OUT"/Pair_*_001.mpo)" 2>/dev/null)
     filed=$(sed -n 's/.*right against left: vertical \([-+0-9.]*\) px.*/\1/p' <<<"$comment")
     check "the pair's comment carries it ($comment)" awk -v v="${filed:-99}" 'BEGIN { exit !(v >= 11 && v <= 13) }'
-    for missing in exposure "white balance" gain focus; do
-        check "Match cameras names the missing $missing control" grep -q "^Camera 0 has no $missing control: $missing not matched" <<<"$said"
+    # Cameras that started apart, matched: what each holds is read from its state file.
+    check "camera 1 started with other settings (brightness $before)" [ "$before" != "$(held 0 0)" ]
+    for p in 14 7 9 0 1 3 16; do
+        zero=$(held 0 "$p") one=$(held 1 "$p")
+        check "Match cameras: property $p the same on both ($zero), set by hand ($one)" \
+            bash -c '[ "$1" = "$2" ] && [ "${2#* }" = 2 ]' _ "$zero" "$one"
     done
-    check "and matches the rest" grep -q '^Matched by hand on both cameras: brightness, contrast, saturation\.' <<<"$said"
     check "a damaged settings file is named and passed over" \
         grep -q 'settings.ini is damaged (line 1 is not "left=" or "right=" and a device path once): sides as the cameras were found' <<<"$said"
     check_exit_key "Exit ends the program"
     e2e_finish
 fi
-# Cameras that differ, matched: what each camera holds is read from its state file.
-if [ "$CASE" = match ]; then
-    held() { tr -d '\r' <"$CAMERA_STATE/tvx-testcam-$1.state" | awk -v p="$2" '$1 == p { print $2, $3 }'; }
-    before=$(held 1 0)
-    click_button 16
-    sleep 0.5
-    stop_and_flush >/dev/null
-    check "camera 1 started with other settings (brightness $before)" [ "$before" != "$(held 0 0)" ]
-    for p in 14 7 9 0 1 3 16; do
-        zero=$(held 0 "$p") one=$(held 1 "$p")
-        check "property $p: both cameras hold $zero, set by hand ($one)" \
-            bash -c '[ "$1" = "$2" ] && [ "${2#* }" = 2 ]' _ "$zero" "$one"
-    done
-    check_exit_key "Exit ends the program"
-    e2e_finish
-fi
 click_button 0
 [ "$CASE" = one ] && { click_button 8; sleep 0.3; }   # Focus 50%
+[ "$CASE" = "$PHASE" ] && click_button 16   # Match cameras
 sleep 0.8
 if [ "$CASE" = lost ]; then
     for _ in $(seq 100); do grep -q '^state 2' "$CAMERA_STATE/tvx-testcam-1.state" || break; sleep 0.1; done
@@ -180,6 +169,13 @@ if [ "$CASE" = lost ]; then
         grep -qE '^Pair not taken: camera 1 has sent no frame for [0-9.]+ s' <<<"$said"
     check "its silence is reported" grep -q '^Camera 1: no frame for 2 s' <<<"$said"
     check "only the first pair was written" [ "$(ls "$E2E_OUT"/Pair_* | wc -l)" = 4 ]
+fi
+
+if [ "$CASE" = "$PHASE" ]; then
+    for missing in exposure "white balance" gain focus; do
+        check "Match cameras names the missing $missing control" grep -q "^Camera 0 has no $missing control: $missing not matched" <<<"$said"
+    done
+    check "and matches the rest" grep -q '^Matched by hand on both cameras: brightness, contrast, saturation\.' <<<"$said"
 fi
 
 # The nearest pair: camera 1's frame N ms after camera 0's, or its previous frame, whichever is
