@@ -666,6 +666,7 @@ void TVX_AppMain(void)
     Shot.shown[0] = Shot.shown[1] = Shot.stereoShown = 0;
     // What the cameras deliver during the run, against what is shown: no frame may be lost.
     unsigned long delivered[2] = {0, 0};
+    const DWORD runStart = GetTickCount();
     for (int camera = 0; camera < 2 && CaptureGraph.opened && camera < CaptureGraph.cameraCount; camera++)
         delivered[camera] = CountsOf(&CaptureGraph.camera[camera].frame).frames;
     // A new pair paces the live windows (with one camera, a new frame): every frame of both
@@ -708,7 +709,11 @@ void TVX_AppMain(void)
               Shot.shown[1], Shot.stereoShown);
     for (int camera = 0; camera < 2 && CaptureGraph.opened && camera < CaptureGraph.cameraCount; camera++)
         delivered[camera] = CountsOf(&CaptureGraph.camera[camera].frame).frames - delivered[camera];
-    TVX_Print("Delivered while running: camera 0 %lu frames, camera 1 %lu\n", delivered[0], delivered[1]);
+    double seconds = (GetTickCount() - runStart) / 1000.0;
+    TVX_Print("Delivered while running: camera 0 %lu frames, camera 1 %lu (measured %.1f and %.1f "
+              "frames/s over %.1f s)\n",
+              delivered[0], delivered[1], seconds > 0 ? delivered[0] / seconds : 0.0,
+              seconds > 0 ? delivered[1] / seconds : 0.0, seconds);
 }
 
 void TVX_AppExit(void)

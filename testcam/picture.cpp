@@ -14,7 +14,7 @@ static struct {
     std::vector<uint8_t> grey;
 } Scene;
 
-static double Noise(double x, double y)
+double TestSceneAt(double x, double y)
 {
     auto lattice = [](int i, int j) {
         uint32_t h = (uint32_t)i * 2246822519u ^ (uint32_t)j * 3266489917u;
@@ -42,7 +42,7 @@ void UseTestScene(int verticalOffset)
         Scene.grey.resize((size_t)kSceneWidth * kSceneHeight);
         for (int y = 0; y < kSceneHeight; y++)
             for (int x = 0; x < kSceneWidth; x++)
-                Scene.grey[(size_t)y * kSceneWidth + x] = (uint8_t)std::lround(Noise(x, y));
+                Scene.grey[(size_t)y * kSceneWidth + x] = (uint8_t)std::lround(TestSceneAt(x, y));
     }
     Scene.offset = verticalOffset < -kSceneMargin ? -kSceneMargin
                    : verticalOffset > kSceneMargin ? kSceneMargin : verticalOffset;

@@ -16,6 +16,9 @@ uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y);
 // grey instead of the bar and the gradient; camera 1 sees it from 24 pixels to the side (the
 // parallax of a rig) and verticalOffset pixels lower (-64 to 64), as a rig not yet aligned.
 void UseTestScene(int verticalOffset);
+// The scene's grey level (0 to 255) at any point of it, between pixels too: value noise of three
+// sizes, smooth and without repeats.
+double TestSceneAt(double x, double y);
 void StopTestScene(void);
 // Fills a bottom-up 640 x 480 RGB32 sample with picture number frame.
 void FillTestPicture(uint8_t *sample, int camera, uint32_t frame);

@@ -157,30 +157,7 @@ TEST(PairFiles, EveryFormatGivesItsFilesAndTheIndexNeedsItsSegment)
     EXPECT_TRUE(plain.empty());
 }
 
-// A scene with texture at every scale and no repeat: value noise of three octaves, smooth, and
-// defined at every point so that a turned and scaled view is sampled exactly.
-static double Scene(double x, double y)
-{
-    auto lattice = [](int i, int j) {
-        uint32_t h = (uint32_t)i * 374761393u + (uint32_t)j * 668265263u;
-        h = (h ^ (h >> 13)) * 1274126177u;
-        return (double)((h ^ (h >> 16)) & 0xFF);
-    };
-    double value = 0.0;
-    for (double cell : {32.0, 13.0, 6.0}) {
-        double u = x / cell, v = y / cell;
-        int i = (int)std::floor(u), j = (int)std::floor(v);
-        double fu = u - i, fv = v - j;
-        fu = fu * fu * (3 - 2 * fu);
-        fv = fv * fv * (3 - 2 * fv);
-        double top = lattice(i, j) + (lattice(i + 1, j) - lattice(i, j)) * fu;
-        double bottom = lattice(i, j + 1) + (lattice(i + 1, j + 1) - lattice(i, j + 1)) * fu;
-        value += (top + (bottom - top) * fv) / 3.0;
-    }
-    return value;
-}
-
-// Left sees the scene; Right sees it turned by t degrees, scaled by 1 + s % and moved down by dy
+// Left sees the test cameras' scene; Right sees it turned by t degrees, scaled by 1 + s % and moved down by dy
 // about the centre, and a near square in the middle 24 pixels further to the side than the rest
 // (which is 30 pixels off): the parallax of depth.
 static void RenderPair(double dy, double t, double s, std::vector<uint32_t> *left,
@@ -193,12 +170,12 @@ static void RenderPair(double dy, double t, double s, std::vector<uint32_t> *lef
     auto grey = [](double v) { uint32_t g = (uint32_t)std::lround(std::min(255.0, std::max(0.0, v))); return g * 0x010101u; };
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
-            (*left)[(size_t)y * w + x] = grey(Scene(x, y));
+            (*left)[(size_t)y * w + x] = grey(TestSceneAt(x, y));
             bool near = std::abs(x - cx) < 100 && std::abs(y - cy) < 80;
             double px = x - cx - (near ? 54 : 30), py = y - cy - dy;
             // The inverse of the turn and scale, back into Left's scene.
             double qx = (std::cos(a) * px + std::sin(a) * py) / k, qy = (-std::sin(a) * px + std::cos(a) * py) / k;
-            (*right)[(size_t)y * w + x] = grey(Scene(qx + cx, qy + cy) + 12);   // and brighter
+            (*right)[(size_t)y * w + x] = grey(TestSceneAt(qx + cx, qy + cy) + 12);   // and brighter
         }
 }
 
