@@ -313,7 +313,7 @@ static int FindFrom(const T *row, int from, int to, T target, bool want)
 
 // A start point of the fill, with the run whose scan pushed it: by the time it is taken, that run
 // is painted, so its stretch of the neighbouring row need not be read again.
-struct Seed {
+struct StartPoint {
     int x, y;
     int fromY, fromLeft, fromRight;   // fromRight is one past the run; fromY -1: none
 };
@@ -350,40 +350,40 @@ static void Flood(const PixelView &v, PenPoint &pen, uint32_t fill, int x, int y
 {
     const T target = *(const T *)(v.pixels + (size_t)y * v.stride + (size_t)x * sizeof(T));
     auto row = [&](int r) { return (T *)(v.pixels + (size_t)r * (size_t)v.stride); };
-    Seed pending[kFloodStack];
+    StartPoint pending[kFloodStack];
     int count = 0;
     std::vector<int> above((size_t)v.width), below((size_t)v.width);
-    Seed seed = {x, y, -1, 0, 0};
+    StartPoint start = {x, y, -1, 0, 0};
     for (;;) {
-        T *here = row(seed.y);
-        int left = seed.x;
+        T *here = row(start.y);
+        int left = start.x;
         while (left > 0 && here[left - 1] == target)
             left--;
-        int right = FindFrom(here, seed.x, v.width, target, false);
+        int right = FindFrom(here, start.x, v.width, target, false);
         int upCount = 0, downCount = 0;
-        if (seed.y > 0) {
-            bool from = seed.fromY == seed.y - 1;
-            upCount = StretchStarts(row(seed.y - 1), left, right, from ? seed.fromLeft : 0,
-                                    from ? seed.fromRight : 0, target, above.data());
+        if (start.y > 0) {
+            bool from = start.fromY == start.y - 1;
+            upCount = StretchStarts(row(start.y - 1), left, right, from ? start.fromLeft : 0,
+                                    from ? start.fromRight : 0, target, above.data());
         }
-        if (seed.y + 1 < v.height) {
-            bool from = seed.fromY == seed.y + 1;
-            downCount = StretchStarts(row(seed.y + 1), left, right, from ? seed.fromLeft : 0,
-                                      from ? seed.fromRight : 0, target, below.data());
+        if (start.y + 1 < v.height) {
+            bool from = start.fromY == start.y + 1;
+            downCount = StretchStarts(row(start.y + 1), left, right, from ? start.fromLeft : 0,
+                                      from ? start.fromRight : 0, target, below.data());
         }
         for (int i = 0, j = 0; (i < upCount || j < downCount) && count < kFloodStack;) {
             if (j >= downCount || (i < upCount && above[i] <= below[j]))
-                pending[count++] = {above[i++], seed.y - 1, seed.y, left, right};
+                pending[count++] = {above[i++], start.y - 1, start.y, left, right};
             else
-                pending[count++] = {below[j++], seed.y + 1, seed.y, left, right};
+                pending[count++] = {below[j++], start.y + 1, start.y, left, right};
         }
         FillRun(here + left, (size_t)(right - left), fill);
-        pen = {right - 1, seed.y};
+        pen = {right - 1, start.y};
         // The most recent start point still in the unpainted area begins the next run.
         bool found = false;
         while (count > 0 && !found) {
-            seed = pending[--count];
-            found = row(seed.y)[seed.x] == target;
+            start = pending[--count];
+            found = row(start.y)[start.x] == target;
         }
         if (!found)
             return;
