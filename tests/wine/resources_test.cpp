@@ -64,7 +64,7 @@ static int CountHandles()
     return -1;
 }
 
-enum { kCycles = 100, kWineCacheSlack = 4 };
+enum { kCycles = 50, kWineCacheSlack = 4 };
 
 struct Counts {
     int gdi, windows, handles;
@@ -75,7 +75,7 @@ static Counts Take()
     return {CountGdiObjects(), CountThreadWindows(GetCurrentThreadId()), CountHandles()};
 }
 
-TEST(Resources, AHundredCyclesOfEveryWindowKindLeaveNothingBehind)
+TEST(Resources, FiftyCyclesOfEveryWindowKindLeaveNothingBehind)
 {
     struct Kind {
         const char *name;

@@ -14,7 +14,7 @@ target_compile_options(runtime_tests PRIVATE ${TVX_WARNINGS})
 target_link_libraries(runtime_tests PRIVATE torvex GTest::gtest)
 gtest_add_tests(TARGET runtime_tests TEST_PREFIX wine. TEST_LIST runtime_test_list)
 set_tests_properties(${runtime_test_list} PROPERTIES TIMEOUT 30)
-set_tests_properties(wine.Resources.AHundredCyclesOfEveryWindowKindLeaveNothingBehind PROPERTIES TIMEOUT 300)
+set_tests_properties(wine.Resources.FiftyCyclesOfEveryWindowKindLeaveNothingBehind PROPERTIES TIMEOUT 300)
 # TrueType text under a single-byte system code page (1252 in an English locale).
 add_executable(codepage_tests wine/codepage_test.cpp wine/test_app.cpp)
 target_compile_options(codepage_tests PRIVATE ${TVX_WARNINGS})
