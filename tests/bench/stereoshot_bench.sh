@@ -2,7 +2,7 @@
 # stereoshot.exe with the two test cameras, measured from outside: frames each camera delivered
 # against frames the live windows and the Stereo view showed from Start to Stop (the program's
 # own reports at Stop), the time from a click on "Take pair" to the complete file, for JPS and
-# for MPO (median of 20), and a burst of 10 pairs with the frames shown meanwhile. Prints
+# for MPO (median of 12), and a burst of 10 pairs with the frames shown meanwhile. Prints
 # figures; asserts nothing about speed.
 # Usage: stereoshot_bench.sh stereoshot.exe [seconds]
 set -u
@@ -55,7 +55,7 @@ median_of_clicks() {   # median_of_clicks suffix
     local waits=() t files before newest
     xdo windowraise "$BOX"
     xdo mousemove --window "$BOX" $((4 + BUTTON_WIDTH / 2)) 17
-    for _ in $(seq 20); do
+    for _ in $(seq 12); do
         files=("$XD_DIR"/Pair_*"$1")
         before=${#files[@]}
         t=$(now_ms)
