@@ -4,7 +4,8 @@
 # period less N when camera 1's previous frame lies nearer), its skew is reported within 2 ms and
 # written into the files, and the live figure in the Stereo window's title says the same. With
 # "lost" camera 1 is 10 ms behind and falls silent after five seconds: the first pair is taken,
-# the next is refused with the camera named. With "one", a single virtual V4L2 webcam (which has
+# an interval series ends early keeping its pairs, and the next pair is refused with the camera
+# named. With "one", a single virtual V4L2 webcam (which has
 # no focus control): the program says that pairs need two cameras, the focus buttons say what
 # the camera lacks, and it goes on. With "series": numbers a series cannot take are refused, then
 # a burst of 10 and an interval series of 10 are written whole and in order. With "rig": a
@@ -143,6 +144,7 @@ click_button 0
 [ "$CASE" = "$PHASE" ] && click_button 16   # Match cameras
 sleep 0.8
 if [ "$CASE" = lost ]; then
+    click_button 14   # an interval series of 10, a pair a second, which the silence cuts short
     # Camera 1 streams from the program's start-up for 5 s, then its silence is reported after
     # 2 s: 11 s after the start leaves room for a slow start.
     while [ $(($(now_ms) - started)) -lt 11000 ]; do sleep 0.1; done
@@ -168,7 +170,10 @@ if [ "$CASE" = lost ]; then
     check "once camera 1 is silent, a pair is not taken and the camera is named" \
         grep -qE '^Pair not taken: camera 1 has sent no frame for [0-9.]+ s' <<<"$said"
     check "its silence is reported" grep -q '^Camera 1: no frame for 2 s' <<<"$said"
-    check "only the first pair was written" [ "$(ls "$E2E_OUT"/Pair_* | wc -l)" = 4 ]
+    taken=$(sed -nE 's/^Series ended early: ([0-9]+) of 10 pairs taken\./\1/p' <<<"$said")
+    check "the series ends early, after $taken pairs, once camera 1 is silent" [ -n "$taken" ]
+    check "the first pair and the series' pairs are all kept, and no other" \
+        [ "$(ls "$E2E_OUT"/Pair_* | wc -l)" = $((4 * (1 + ${taken:-99}))) ]
 fi
 
 if [ "$CASE" = "$PHASE" ]; then
