@@ -12,7 +12,6 @@
 #include "stereoshot/pair_encoding.h"
 #include "stereoshot/pair_figures.h"
 
-
 static struct {
     std::mutex lock;
     std::condition_variable wake;

@@ -285,10 +285,12 @@ static int TakePair(bool inSeries)
     std::vector<uint8_t> frames[2] = {std::vector<uint8_t>(kFrameBufferBytes),
                                       std::vector<uint8_t>(kFrameBufferBytes)};
     int result = tzm_TakeSyncedPair(frames[0].data(), frames[1].data(), &time[0], &time[1]);
+    if (result == 2 && inSeries)
+        return kNotNow;   // tried again on the next turn of the loop, without a line each time
     if (result != 0) {
         TVX_Print("Pair not taken: %s.\n",
                   result == 2 ? "no frames have arrived yet" : "the cameras are not open");
-        return result == 2 && inSeries ? kNotNow : kCannot;
+        return kCannot;
     }
     PairJob job;
     job.takenAt = GetTickCount();
