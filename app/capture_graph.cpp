@@ -1,6 +1,6 @@
 // capture_graph.cpp - opening every plug-and-play camera into one filter graph, receiving their
-// frames, and closing them again. A camera that offers no 640 x 480 RGB32 is set to the best of
-// what it offers and its samples are converted as they arrive.
+// frames, and closing them again. A camera that offers no RGB32 of the frame size is set to the
+// best of what it offers and its samples are converted as they arrive.
 #include "app/capture_graph.h"
 
 #include <cstdio>
@@ -19,6 +19,7 @@ static const CLSID kClsidVfwCapture = {0x1b544c22, 0xfd0b, 0x11ce,
 CaptureSystem tzm_System;
 CaptureGraphRecord CaptureGraph;
 static bool KeepRecent = false;   // from the next open on, see tzm_KeepRecentFrames
+static FrameSize WantedSize = {kFrameWidth640, kFrameHeight480};   // likewise, tzm_SetFrameSize
 
 static HRESULT WINAPI RealCoInitialize(LPVOID reserved) { return CoInitialize(reserved); }
 static void WINAPI RealCoUninitialize(void) { CoUninitialize(); }
@@ -124,7 +125,9 @@ static void ClearSlot(CameraSlot &slot)
     slot.frame.buffer = nullptr;
     slot.frame.frameBytes = 0;
     slot.frame.sampleTime = 0.0;
-    slot.frame.format = SampleFormat{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
+    slot.frame.size = WantedSize;
+    slot.frame.format = SampleFormat{kSampleRgb32, WantedSize.width, WantedSize.height, true};
+    slot.offerCount = 0;
     slot.frame.convert = false;
     slot.frame.scratch = nullptr;
     slot.frame.recent = nullptr;
@@ -378,8 +381,8 @@ static bool ReadVideoFormat(const AM_MEDIA_TYPE *type, SampleFormat *format, int
     return true;
 }
 
-// The camera's current format edited to 640 x 480 at the rate, as every camera that accepts
-// such an edit has always been opened.
+// The camera's current format edited to the frame size at the rate, as every camera that accepts
+// such an edit has always been opened at 640 x 480.
 static bool EditCurrentFormat(IAMStreamConfig *config, double frameRate)
 {
     AM_MEDIA_TYPE *type = nullptr;
@@ -388,8 +391,8 @@ static bool EditCurrentFormat(IAMStreamConfig *config, double frameRate)
     if (type != nullptr) {
         if (type->pbFormat != nullptr && type->cbFormat >= sizeof(VIDEOINFOHEADER)) {
             VIDEOINFOHEADER *video = (VIDEOINFOHEADER *)type->pbFormat;
-            video->bmiHeader.biWidth = kFrameWidth640;
-            video->bmiHeader.biHeight = kFrameHeight480;
+            video->bmiHeader.biWidth = WantedSize.width;
+            video->bmiHeader.biHeight = WantedSize.height;
             video->AvgTimePerFrame = AverageTimePerFrame(frameRate);
             formatSet = SUCCEEDED(config->SetFormat(type));
         }
@@ -399,17 +402,23 @@ static bool EditCurrentFormat(IAMStreamConfig *config, double frameRate)
     return formatSet;
 }
 
-// A camera that refuses the edit is set to the best whole format of its capability list: 0, 11
-// when it has no list or refuses the choice, 24 when nothing of 640 x 480 or more is offered in
-// a subtype the module takes.
-static int ChooseFromCapabilities(IAMStreamConfig *config, double frameRate)
+// The camera's capability list, each entry with its media type (freed by FreeTypes); empty
+// when it has none.
+struct Capabilities {
+    std::vector<CapabilityOffer> offers;
+    std::vector<AM_MEDIA_TYPE *> types;
+};
+
+static void ReadCapabilities(IAMStreamConfig *config, Capabilities &list)
 {
     int count = 0, size = 0;
     if (FAILED(config->GetNumberOfCapabilities(&count, &size)) || count <= 0 ||
         size < (int)sizeof(VIDEO_STREAM_CONFIG_CAPS))
-        return kOpenFormat;
-    std::vector<AM_MEDIA_TYPE *> types((size_t)count, nullptr);
-    std::vector<CapabilityOffer> offers((size_t)count);
+        return;
+    std::vector<AM_MEDIA_TYPE *> &types = list.types;
+    std::vector<CapabilityOffer> &offers = list.offers;
+    types.assign((size_t)count, nullptr);
+    offers.resize((size_t)count);
     std::vector<BYTE> caps((size_t)size);
     for (int i = 0; i < count; i++) {
         CapabilityOffer &offer = offers[(size_t)i];
@@ -423,19 +432,54 @@ static int ChooseFromCapabilities(IAMStreamConfig *config, double frameRate)
         offer = CapabilityOffer{format.code, format.width, format.height,
                                 limits->MinFrameInterval, limits->MaxFrameInterval};
     }
-    int64_t wanted = AverageTimePerFrame(frameRate);
-    int best = ChooseCapability(offers.data(), count, wanted);
-    int code = kOpenNoUsableFormat;
-    if (best >= 0) {
-        AM_MEDIA_TYPE *chosen = types[(size_t)best];
-        ((VIDEOINFOHEADER *)chosen->pbFormat)->AvgTimePerFrame =
-            IntervalWithin(offers[(size_t)best], wanted);
-        code = SUCCEEDED(config->SetFormat(chosen)) ? 0 : kOpenFormat;
-    }
-    for (AM_MEDIA_TYPE *type : types) {
+}
+
+static void FreeTypes(Capabilities &list)
+{
+    for (AM_MEDIA_TYPE *type : list.types) {
         FreeMediaType(type);
         CoTaskMemFree(type);
     }
+    list.types.clear();
+}
+
+// The best whole format of the capability list for the frame size: 0, 11 when there is no list
+// or the camera refuses the choice, 24 when nothing of the size or more is offered in a subtype
+// the module takes.
+static int ChooseFromCapabilities(IAMStreamConfig *config, const Capabilities &list,
+                                  double frameRate)
+{
+    if (list.offers.empty())
+        return kOpenFormat;
+    int64_t wanted = AverageTimePerFrame(frameRate);
+    int best = ChooseCapability(list.offers.data(), (int)list.offers.size(), wanted, WantedSize);
+    if (best < 0)
+        return kOpenNoUsableFormat;
+    AM_MEDIA_TYPE *chosen = list.types[(size_t)best];
+    ((VIDEOINFOHEADER *)chosen->pbFormat)->AvgTimePerFrame =
+        IntervalWithin(list.offers[(size_t)best], wanted);
+    return SUCCEEDED(config->SetFormat(chosen)) ? 0 : kOpenFormat;
+}
+
+// Sets the camera's format. At 640 x 480 an edit of its current format comes first, as cameras
+// have always been opened; at a larger size the list does (an edited raw format would often be
+// held at a third of the rate), and only a camera without a list gets the edit.
+static int SetCameraFormat(CameraSlot &slot, IAMStreamConfig *config, double frameRate)
+{
+    Capabilities list;
+    ReadCapabilities(config, list);
+    slot.offerCount = 0;
+    for (const CapabilityOffer &offer : list.offers)
+        if (offer.code != kSampleUnknown && slot.offerCount < kMostOffers)
+            slot.offers[slot.offerCount++] = offer;
+    bool plainSize = WantedSize.width == kFrameWidth640 && WantedSize.height == kFrameHeight480;
+    int code = 0;
+    if (!plainSize || !EditCurrentFormat(config, frameRate)) {
+        code = ChooseFromCapabilities(config, list, frameRate);
+        if (code == kOpenFormat && !plainSize && EditCurrentFormat(config, frameRate))
+            code = 0;
+    }
+    FreeTypes(list);
     return code;
 }
 
@@ -486,11 +530,11 @@ static bool GraphInsertedFilter(CameraSlot &slot)
     return inserted;
 }
 
-// How the grabber's samples become frames: the plain copy for bottom-up 640 x 480 RGB32, the
-// conversion for the rest; 24 for a connection the module cannot take.
+// How the grabber's samples become frames: the plain copy for bottom-up RGB32 of the frame size,
+// the conversion for the rest; 24 for a connection the module cannot take.
 static int TakeConnectedFormat(CameraSlot &slot)
 {
-    SampleFormat format{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
+    SampleFormat format{kSampleRgb32, WantedSize.width, WantedSize.height, true};
     int64_t interval = 0;
     AM_MEDIA_TYPE got = {};
     if (SUCCEEDED(slot.grabber->GetConnectedMediaType(&got))) {
@@ -498,10 +542,10 @@ static int TakeConnectedFormat(CameraSlot &slot)
             format.code = kSampleUnknown;
         FreeMediaType(&got);
     }
-    bool plain = format.code == kSampleRgb32 && format.width == kFrameWidth640 &&
-                 format.height == kFrameHeight480 && format.bottomUp;
-    if (!plain && (format.code == kSampleUnknown || format.width < kFrameWidth640 ||
-                   format.height < kFrameHeight480))
+    bool plain = format.code == kSampleRgb32 && format.width == WantedSize.width &&
+                 format.height == WantedSize.height && format.bottomUp;
+    if (!plain && (format.code == kSampleUnknown || format.width < WantedSize.width ||
+                   format.height < WantedSize.height))
         return kOpenNoUsableFormat;
     slot.frame.format = format;
     slot.frame.convert = !plain;
@@ -511,14 +555,15 @@ static int TakeConnectedFormat(CameraSlot &slot)
     return 0;
 }
 
-// Sets camera i up: 640 x 480 at the rate (or the nearest it offers), a grabber of RGB32 frames
-// or of the camera's own format, its callback, and whichever property interfaces it has.
+// Sets camera i up: the frame size at the rate (or the nearest it offers), a grabber of RGB32
+// frames or of the camera's own format, its callback, and whichever property interfaces it has.
 static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
 {
     CaptureGraphRecord &g = CaptureGraph;
     CameraSlot &slot = g.camera[i];
-    slot.frameWidth = kFrameWidth640;
-    slot.frameHeight = kFrameHeight480;
+    slot.frameWidth = WantedSize.width;
+    slot.frameHeight = WantedSize.height;
+    slot.frame.size = WantedSize;
     tzm_System.coCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_ICaptureGraphBuilder2, (void **)&slot.builder);
     if (slot.builder == nullptr || FAILED(slot.builder->SetFiltergraph(g.graph)))
@@ -528,11 +573,8 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
                                            (void **)&held.config)) ||
         held.config == nullptr)
         return kOpenStreamConfig;
-    if (!EditCurrentFormat(held.config, frameRate)) {
-        int code = ChooseFromCapabilities(held.config, frameRate);
-        if (code != 0)
-            return code;
-    }
+    if (int code = SetCameraFormat(slot, held.config, frameRate))
+        return code;
 
     tzm_System.coCreateInstance(kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IBaseFilter, (void **)&slot.grabberFilter);
@@ -562,11 +604,12 @@ static int SetUpCamera(int i, double frameRate, AttemptHeld &held)
     int code = TakeConnectedFormat(slot);
     if (code != 0)
         return code;
-    slot.frame.buffer = (uint8_t *)malloc(kFrameBufferBytes);
+    size_t bytes = (size_t)SlotFrameBytes(slot.frame);
+    slot.frame.buffer = (uint8_t *)malloc(bytes);
     if (slot.frame.convert)
-        slot.frame.scratch = (uint8_t *)malloc(kFrameBufferBytes);
+        slot.frame.scratch = (uint8_t *)malloc(bytes);
     if (KeepRecent)
-        slot.frame.recent = (uint8_t *)malloc((size_t)kRecentFrames * kFrameBufferBytes);
+        slot.frame.recent = (uint8_t *)malloc((size_t)kRecentFrames * bytes);
     slot.callback = new tzm_SampleGrabberCB();
     slot.callback->cameraIndex = i;
     slot.frame.frameBytes = 0;
@@ -742,6 +785,32 @@ int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *
     if (time1 != nullptr)
         *time1 = t1;
     return 0;
+}
+
+int tzm_SetFrameSize(int width, int height)
+{
+    if (!IsUsableFrameSize(width, height))
+        return 1;
+    WantedSize = FrameSize{width, height};
+    return 0;
+}
+
+FrameSize tzm_FrameSize(void)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    return g.opened && g.cameraCount > 0 ? g.camera[0].frame.size : WantedSize;
+}
+
+int tzm_CommonFrameSizes(FrameSize *sizes, int most)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    const CapabilityOffer *lists[8];
+    int counts[8], cameras = g.opened ? g.cameraCount : 0;
+    for (int i = 0; i < cameras; i++) {
+        lists[i] = g.camera[i].offers;
+        counts[i] = g.camera[i].offerCount;
+    }
+    return CommonFrameSizes(lists, counts, cameras, sizes, most);
 }
 
 int tzm_DescribeCamera(int camera, char *text, int size)

@@ -1,5 +1,6 @@
 // capture_graph.h - the camera capture module: every plug-and-play camera (and, under Wine,
-// every camera of Wine's own capture filter) in one DirectShow graph at 640 x 480, each frame
+// every camera of Wine's own capture filter) in one DirectShow graph at 640 x 480 (or a size a
+// program asks for), each frame
 // kept top-down as RGB32 with its sample time whatever the camera delivers, the cameras'
 // identities, and their properties as percentages of their ranges.
 #ifndef TZM_CAPTURE_GRAPH_H
@@ -42,6 +43,8 @@ public:
     STDMETHODIMP BufferCB(double sampleTime, BYTE *buffer, long length) override;
 };
 
+enum { kMostOffers = 32 };
+
 struct CameraSlot {
     IBaseFilter *captureFilter;
     ICaptureGraphBuilder2 *builder;
@@ -52,6 +55,8 @@ struct CameraSlot {
     IAMCameraControl *cameraControl;
     int frameWidth, frameHeight;
     FrameSlot frame;   // frame.buffer, frame.frameBytes, frame.sampleTime; frame.format
+    CapabilityOffer offers[kMostOffers];   // what its capability list offers, known subtypes
+    int offerCount;
     int available[kPropertyCount];
     // Who the camera is: its friendly name, and the most stable identity it has (the device
     // path; under Wine, which gives none, the friendly name with Wine's device index; else the
@@ -80,12 +85,20 @@ struct CaptureGraphRecord {
 extern CaptureGraphRecord CaptureGraph;
 
 // 0 running; 1 already open; 2 to 21 a step of the open failed (COM, graph, devices, format,
-// grabber, connection, run, first frame); 24 a camera offers no format of 640 x 480 or more that
-// the module can convert.
+// grabber, connection, run, first frame); 24 a camera offers no format of the frame size or more
+// that the module can convert.
 int tzm_OpenCameras(double frameRate);
 int tzm_CloseCameras(void);              // 0 closed; 1 not open; 2 no media control; 3 closed,
                                          // but the graph did not confirm its stop: the frame
                                          // buffers are kept, since streams may still write them
+// The size of the frames from the next open on (640 x 480 until a program asks): 0, or 1 for a
+// size the module does not take (IsUsableFrameSize), which changes nothing.
+int tzm_SetFrameSize(int width, int height);
+// The size of the open cameras' frames; when none is open, the size of the next open.
+FrameSize tzm_FrameSize(void);
+// The sizes every open camera offers (CommonFrameSizes): their count, 640 x 480 first; 640 x 480
+// alone when none is open.
+int tzm_CommonFrameSizes(FrameSize *sizes, int most);
 IPin *tzm_FindPin(IBaseFilter *filter, PIN_DIRECTION direction);
 // One line on an open camera: "name [identity] YUY2 640x480 30.0 fps, converted"; 1 when the
 // module is not open or the camera is not one of its cameras.
@@ -98,7 +111,7 @@ const char *tzm_OpenNote(void);
 // with their times (all on the graph's clock; sources without times are timed by arrival).
 void tzm_KeepRecentFrames(int on);
 // Copies the frames of cameras 0 and 1 that lie nearest in time among the recent ones (the
-// newest such pair) into frame0 and frame1, kFrameBufferBytes each, with their times in
+// newest such pair) into frame0 and frame1, a frame's bytes each, with their times in
 // seconds: 0 done; 1 not open, fewer than two cameras or no buffer; 2 no recent frames yet.
 int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *time1);
 

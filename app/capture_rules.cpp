@@ -7,17 +7,16 @@
 
 #include "app/mjpg_decoder.h"
 
-void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows)
+void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows,
+                      long frameRowBytes)
 {
     if (rows <= 0 || length <= 0)
         return;
     long rowBytes = length / rows;
-    if (rowBytes > kFrameRowBytes)
-        rowBytes = kFrameRowBytes;
-    if (rows > kFrameHeight480)
-        rows = kFrameHeight480;
+    if (rowBytes > frameRowBytes)
+        rowBytes = frameRowBytes;
     for (int r = 0; r < rows; r++)
-        memcpy(frame + (size_t)(rows - 1 - r) * kFrameRowBytes, sample + (size_t)r * (length / rows),
+        memcpy(frame + (size_t)(rows - 1 - r) * frameRowBytes, sample + (size_t)r * (length / rows),
                (size_t)rowBytes);
 }
 
@@ -45,8 +44,8 @@ static void Remember(FrameSlot *slot)
 {
     if (slot->recent == nullptr)
         return;
-    memcpy(slot->recent + (size_t)slot->recentNext * kFrameBufferBytes, slot->buffer,
-           kFrameBufferBytes);
+    long bytes = SlotFrameBytes(*slot);
+    memcpy(slot->recent + (size_t)slot->recentNext * bytes, slot->buffer, (size_t)bytes);
     slot->recentTimes[slot->recentNext] = slot->sampleTime;
     slot->recentNext = (slot->recentNext + 1) % kRecentFrames;
     if (slot->recentCount < kRecentFrames)
@@ -56,27 +55,28 @@ static void Remember(FrameSlot *slot)
 static int Convert(const FrameSlot *slot, const uint8_t *sample, long length, uint8_t *out)
 {
     if (slot->format.code == kSampleMjpg)
-        return DecodeMjpgFrame(sample, length, out);
+        return DecodeMjpgFrame(sample, length, out, slot->size);
     long needed = SampleBytesNeeded(slot->format);
     if (needed != 0 && length > needed)
         return kConvertWrongSize;
-    return ConvertRawSample(slot->format, sample, length, out);
+    return ConvertRawSample(slot->format, sample, length, out, slot->size);
 }
 
 void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double rawTime,
                  double arrivalTime)
 {
+    const long bytes = SlotFrameBytes(*slot);
     if (!slot->convert) {
         std::lock_guard<std::mutex> hold(slot->lock);
         if (slot->buffer == nullptr)
             return;   // the module has let the buffer go
         // The plain format has one size: anything else is a part of a frame or another format.
-        if (length != kFrameBufferBytes) {
-            (length < kFrameBufferBytes ? slot->counts.shortSamples : slot->counts.wrongSize)++;
+        if (length != bytes) {
+            (length < bytes ? slot->counts.shortSamples : slot->counts.wrongSize)++;
             return;
         }
         slot->frameBytes = length;
-        CopyFrameFlipped(slot->buffer, sample, length, kFrameHeight480);
+        CopyFrameFlipped(slot->buffer, sample, length, slot->size.height, slot->size.width * 4L);
         slot->sampleTime = TimeOfSample(slot, rawTime, arrivalTime);
         slot->counts.frames++;
         Remember(slot);
@@ -97,8 +97,8 @@ void StoreSample(FrameSlot *slot, const uint8_t *sample, long length, double raw
         return;
     switch (result) {
     case kConvertOk:
-        memcpy(slot->buffer, scratch, kFrameBufferBytes);
-        slot->frameBytes = kFrameBufferBytes;
+        memcpy(slot->buffer, scratch, (size_t)bytes);
+        slot->frameBytes = bytes;
         slot->sampleTime = TimeOfSample(slot, rawTime, arrivalTime);
         slot->counts.frames++;
         slot->counts.convertSeconds += took;
@@ -128,8 +128,8 @@ long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime)
     long n = slot->frameBytes;
     if (n > bytes)
         n = bytes;
-    if (n > kFrameBufferBytes)
-        n = kFrameBufferBytes;
+    if (n > SlotFrameBytes(*slot))
+        n = SlotFrameBytes(*slot);
     if (n > 0 && slot->buffer != nullptr)
         memcpy(dst, slot->buffer, (size_t)n);
     if (sampleTime != nullptr)
@@ -200,8 +200,9 @@ bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1,
     int place0, place1;
     if (!FindNearestPair(s0, s1, &place0, &place1, time0, time1))
         return false;
-    memcpy(dst0, s0->recent + (size_t)place0 * kFrameBufferBytes, kFrameBufferBytes);
-    memcpy(dst1, s1->recent + (size_t)place1 * kFrameBufferBytes, kFrameBufferBytes);
+    long bytes0 = SlotFrameBytes(*s0), bytes1 = SlotFrameBytes(*s1);
+    memcpy(dst0, s0->recent + (size_t)place0 * bytes0, (size_t)bytes0);
+    memcpy(dst1, s1->recent + (size_t)place1 * bytes1, (size_t)bytes1);
     return true;
 }
 
@@ -228,7 +229,7 @@ static const OpenResultRow kOpenResults[] = {
     {kOpenRun, "the graph did not run", true},
     {kOpenCallback, "the callback or the frame buffers could not be installed", false},
     {kOpenNoFrame, "camera 0 delivered no frame within 3000 ms", true},
-    {kOpenNoUsableFormat, "a camera offers no format of 640 x 480 or more the module converts", false},
+    {kOpenNoUsableFormat, "a camera offers no format of the frame size or more the module converts", false},
 };
 
 const OpenResultRow *OpenResultOf(int code)

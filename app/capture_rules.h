@@ -18,10 +18,11 @@ enum {
     kFrameBufferBytes = 640 * 480 * 4,   // 1,228,800
 };
 
-// Copies a bottom-up sample into a top-down frame buffer of kFrameBufferBytes: sample row r goes
-// to buffer row rows - 1 - r. A sample with longer rows than the buffer's is cut to 2,560 bytes a
-// row, so nothing is written past the buffer.
-void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows);
+// Copies a bottom-up sample into a top-down frame buffer of rows rows of frameRowBytes: sample
+// row r goes to buffer row rows - 1 - r. A sample with longer rows than the buffer's is cut to
+// frameRowBytes a row, so nothing is written past the buffer.
+void CopyFrameFlipped(uint8_t *frame, const uint8_t *sample, long length, int rows,
+                      long frameRowBytes = kFrameRowBytes);
 
 // What became of one camera's samples, for the text window and the benchmarks.
 struct FrameCounts {
@@ -38,12 +39,13 @@ enum { kRecentFrames = 4 };   // frames kept per camera for pairs taken in sync 
 // it under the slot's lock, the reader copies it out under the same lock, so a copy never holds
 // half of one frame and half of the next.
 struct FrameSlot {
-    uint8_t *buffer = nullptr;   // kFrameBufferBytes, owned by the module
+    FrameSize size{kFrameWidth640, kFrameHeight480};   // of every frame, set at open
+    uint8_t *buffer = nullptr;   // SlotFrameBytes, owned by the module
     long frameBytes = 0;         // bytes of the latest frame in buffer; 0 until the first
     double sampleTime = 0.0;     // its time in seconds of stream time
     std::mutex lock;
     // How samples become frames, set at open before the graph runs. The plain case is the
-    // bottom-up 640 x 480 RGB32 sample copied with its rows turned; any other format is
+    // bottom-up RGB32 sample of the frame's size copied with its rows turned; any other format is
     // converted into scratch (owned by the module) first and handed over only when whole.
     SampleFormat format{kSampleRgb32, kFrameWidth640, kFrameHeight480, true};
     bool convert = false;
@@ -55,10 +57,15 @@ struct FrameSlot {
     FrameCounts counts;
     // The last few whole frames with their times, where the module was asked to keep them: a
     // pair taken in sync needs the frame of each camera nearest in time, not just the latest.
-    uint8_t *recent = nullptr;   // kRecentFrames x kFrameBufferBytes, owned by the module
+    uint8_t *recent = nullptr;   // kRecentFrames x SlotFrameBytes, owned by the module
     double recentTimes[kRecentFrames] = {};
     int recentCount = 0, recentNext = 0;
 };
+// The bytes of one frame of the slot: 4 a pixel.
+inline long SlotFrameBytes(const FrameSlot &slot)
+{
+    return (long)slot.size.width * slot.size.height * 4;
+}
 // Whether the sample with this time of its own must be timed by its arrival instead.
 bool NeedsArrivalTime(const FrameSlot *slot, double rawTime);
 // Takes one sample: converts it when the slot's format asks, drops and counts one that is short,
@@ -78,7 +85,7 @@ bool NearestTimes(const double *a, int na, const double *b, int nb, int *ia, int
 // The times of the pair TakeNearestPair would take now, without copying it.
 bool NearestPairTimes(FrameSlot *s0, FrameSlot *s1, double *time0, double *time1);
 // Copies the recent frames of two slots that lie nearest in time into dst0 and dst1
-// (kFrameBufferBytes each) with their times. False when a slot keeps no recent frame yet.
+// (SlotFrameBytes of each slot) with their times. False when a slot keeps no recent frame yet.
 bool TakeNearestPair(FrameSlot *s0, FrameSlot *s1, uint8_t *dst0, uint8_t *dst1, double *time0,
                      double *time1);
 

@@ -36,7 +36,7 @@ void OnMessage(j_common_ptr info, int level)
 
 }   // namespace
 
-int DecodeMjpgFrame(const uint8_t *data, long length, uint8_t *frame)
+int DecodeMjpgFrame(const uint8_t *data, long length, uint8_t *frame, FrameSize size)
 {
     if (data == nullptr || length < 4)
         return kConvertCorrupt;
@@ -58,29 +58,30 @@ int DecodeMjpgFrame(const uint8_t *data, long length, uint8_t *frame)
     info.out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(&info);
     int width = (int)info.output_width, height = (int)info.output_height;
-    if (width < kFrameWidth640 || height < kFrameHeight480) {
+    if (width < size.width || height < size.height) {
         jpeg_destroy_decompress(&info);
         return kConvertCorrupt;
     }
-    int x0 = (width - kFrameWidth640) / 2, y0 = (height - kFrameHeight480) / 2;
+    int x0 = (width - size.width) / 2, y0 = (height - size.height) / 2;
     size_t rowBytes = (size_t)width * 4;
-    // 480 rows of the centre and one more where the rows above and below it land.
-    if (picture.size() < rowBytes * (kFrameHeight480 + 1))
-        picture.resize(rowBytes * (kFrameHeight480 + 1));
+    // The rows of the centre and one more where the rows above and below it land.
+    if (picture.size() < rowBytes * (size_t)(size.height + 1))
+        picture.resize(rowBytes * (size_t)(size.height + 1));
     std::vector<uint8_t> &rows = picture;
     while (info.output_scanline < info.output_height) {
         int y = (int)info.output_scanline - y0;
-        JSAMPROW row = rows.data() + (size_t)(y >= 0 && y < kFrameHeight480 ? y : kFrameHeight480) * rowBytes;
+        JSAMPROW row = rows.data() + (size_t)(y >= 0 && y < size.height ? y : size.height) * rowBytes;
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     if (errors.warnings != 0)
         return kConvertCorrupt;
-    for (int y = 0; y < kFrameHeight480; y++) {
-        uint8_t *out = frame + (size_t)y * kFrameRowBytes;
-        memcpy(out, rows.data() + (size_t)y * rowBytes + (size_t)x0 * 4, kFrameRowBytes);
-        for (int x = 3; x < kFrameRowBytes; x += 4)
+    size_t frameRowBytes = (size_t)size.width * 4;
+    for (int y = 0; y < size.height; y++) {
+        uint8_t *out = frame + (size_t)y * frameRowBytes;
+        memcpy(out, rows.data() + (size_t)y * rowBytes + (size_t)x0 * 4, frameRowBytes);
+        for (size_t x = 3; x < frameRowBytes; x += 4)
             out[x] = 0;
     }
     return kConvertOk;

@@ -51,13 +51,19 @@ int64_t IntervalWithin(const CapabilityOffer &o, int64_t wanted)
     return wanted;
 }
 
-int ChooseCapability(const CapabilityOffer *offers, int count, int64_t wanted)
+bool IsUsableFrameSize(int width, int height)
 {
-    // The size first: 640 x 480 itself, else the smallest that holds it.
+    return width >= kFrameWidth640 && height >= kFrameHeight480 && width <= kLargestFrameWidth &&
+           height <= kLargestFrameHeight && width % 2 == 0;
+}
+
+int ChooseCapability(const CapabilityOffer *offers, int count, int64_t wanted, FrameSize size)
+{
+    // The size first: the asked one itself, else the smallest that holds it.
     int width = 0, height = 0;
     for (int i = 0; i < count; i++) {
         const CapabilityOffer &o = offers[i];
-        if (o.code == kSampleUnknown || o.width < kFrameWidth640 || o.height < kFrameHeight480)
+        if (o.code == kSampleUnknown || o.width < size.width || o.height < size.height)
             continue;
         long area = (long)o.width * o.height;
         if (width == 0 || area < (long)width * height) {
@@ -79,6 +85,41 @@ int ChooseCapability(const CapabilityOffer *offers, int count, int64_t wanted)
         }
     }
     return best;
+}
+
+static bool Offers(const CapabilityOffer *list, int count, FrameSize size)
+{
+    for (int i = 0; i < count; i++)
+        if (list[i].code != kSampleUnknown && list[i].width == size.width &&
+            list[i].height == size.height)
+            return true;
+    return false;
+}
+
+int CommonFrameSizes(const CapabilityOffer *const *lists, const int *counts, int cameras,
+                     FrameSize *sizes, int most)
+{
+    if (most <= 0)
+        return 0;
+    int n = 0;
+    sizes[n++] = FrameSize{kFrameWidth640, kFrameHeight480};
+    for (int i = 0; cameras > 0 && i < counts[0]; i++) {
+        FrameSize size{lists[0][i].width, lists[0][i].height};
+        bool everywhere = IsUsableFrameSize(size.width, size.height);
+        for (int c = 0; c < cameras && everywhere; c++)
+            everywhere = Offers(lists[c], counts[c], size);
+        for (int k = 0; k < n && everywhere; k++)
+            everywhere = sizes[k].width != size.width || sizes[k].height != size.height;
+        if (!everywhere || n == most)
+            continue;
+        // Kept in order of area as they come.
+        int at = n++;
+        long area = (long)size.width * size.height;
+        for (; at > 0 && (long)sizes[at - 1].width * sizes[at - 1].height > area; at--)
+            sizes[at] = sizes[at - 1];
+        sizes[at] = size;
+    }
+    return n;
 }
 
 void DescribeCameraLine(char *text, int size, const char *name, const char *identity,
@@ -103,9 +144,10 @@ uint32_t YuvToRgb(int y, int u, int v)
            (uint32_t)Clamp8((c - 100 * d - 208 * e) >> 8) << 8 | Clamp8((c + 516 * d) >> 8);
 }
 
-int ConvertRawSample(const SampleFormat &f, const uint8_t *sample, long length, uint8_t *frame)
+int ConvertRawSample(const SampleFormat &f, const uint8_t *sample, long length, uint8_t *frame,
+                     FrameSize size)
 {
-    if (f.width < kFrameWidth640 || f.height < kFrameHeight480)
+    if (f.width < size.width || f.height < size.height)
         return kConvertUnsupported;
     long needed = SampleBytesNeeded(f);
     if (needed == 0)
@@ -113,9 +155,9 @@ int ConvertRawSample(const SampleFormat &f, const uint8_t *sample, long length, 
     if (sample == nullptr || length < needed)
         return kConvertShort;
     // The centre of a larger picture; even offsets keep YUV pairs together.
-    int x0 = ((f.width - kFrameWidth640) / 2) & ~1, y0 = ((f.height - kFrameHeight480) / 2) & ~1;
+    int x0 = ((f.width - size.width) / 2) & ~1, y0 = ((f.height - size.height) / 2) & ~1;
     uint32_t *out = (uint32_t *)frame;
-    for (int y = 0; y < kFrameHeight480; y++, out += kFrameWidth640) {
+    for (int y = 0; y < size.height; y++, out += size.width) {
         int sy = y0 + y;
         switch (f.code) {
         case kSampleRgb32:
@@ -125,16 +167,16 @@ int ConvertRawSample(const SampleFormat &f, const uint8_t *sample, long length, 
             const uint8_t *row =
                 sample + (size_t)(f.bottomUp ? f.height - 1 - sy : sy) * stride + (size_t)x0 * bytes;
             if (bytes == 4) {
-                memcpy(out, row, kFrameRowBytes);
+                memcpy(out, row, (size_t)size.width * 4);
                 break;
             }
-            for (int x = 0; x < kFrameWidth640; x++, row += 3)
+            for (int x = 0; x < size.width; x++, row += 3)
                 out[x] = (uint32_t)row[2] << 16 | (uint32_t)row[1] << 8 | row[0];
             break;
         }
         case kSampleYuy2: {
             const uint8_t *row = sample + (size_t)sy * f.width * 2 + (size_t)x0 * 2;
-            for (int x = 0; x < kFrameWidth640; x += 2, row += 4) {
+            for (int x = 0; x < size.width; x += 2, row += 4) {
                 out[x] = YuvToRgb(row[0], row[1], row[3]);
                 out[x + 1] = YuvToRgb(row[2], row[1], row[3]);
             }
@@ -144,7 +186,7 @@ int ConvertRawSample(const SampleFormat &f, const uint8_t *sample, long length, 
             const uint8_t *luma = sample + (size_t)sy * f.width + x0;
             const uint8_t *chroma =
                 sample + (size_t)f.width * f.height + (size_t)(sy / 2) * f.width + x0;
-            for (int x = 0; x < kFrameWidth640; x += 2, chroma += 2) {
+            for (int x = 0; x < size.width; x += 2, chroma += 2) {
                 out[x] = YuvToRgb(luma[x], chroma[0], chroma[1]);
                 out[x + 1] = YuvToRgb(luma[x + 1], chroma[0], chroma[1]);
             }

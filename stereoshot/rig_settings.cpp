@@ -1,7 +1,20 @@
 // rig_settings.cpp - the sides of a rig by device path, and their file.
 #include "stereoshot/rig_settings.h"
 
+#include <cstdlib>
 #include <sstream>
+
+// "<width>x<height>", digits only, each 1 to 99999.
+static bool ReadSize(const std::string &text, int *width, int *height)
+{
+    size_t x = text.find('x');
+    if (x == std::string::npos || x == 0 || x + 1 == text.size() || x > 5 || text.size() - x - 1 > 5 ||
+        text.find_first_not_of("0123456789x") != std::string::npos || text.find('x', x + 1) != std::string::npos)
+        return false;
+    *width = std::atoi(text.substr(0, x).c_str());
+    *height = std::atoi(text.substr(x + 1).c_str());
+    return *width > 0 && *height > 0;
+}
 
 bool ParseRigSettings(const std::string &text, RigSettings *settings, std::string *problem)
 {
@@ -17,6 +30,13 @@ bool ParseRigSettings(const std::string &text, RigSettings *settings, std::strin
             continue;
         size_t equals = line.find('=');
         std::string key = line.substr(0, equals), value = equals == std::string::npos ? "" : line.substr(equals + 1);
+        if (key == "size") {
+            if (read.width != 0 || !ReadSize(value, &read.width, &read.height)) {
+                *problem = "line " + std::to_string(number) + " is not \"size=\" and a width x height once";
+                return false;
+            }
+            continue;
+        }
         std::string *slot = key == "left" ? &read.left : key == "right" ? &read.right : nullptr;
         if (slot == nullptr || equals == std::string::npos || value.empty() || !slot->empty()) {
             *problem = "line " + std::to_string(number) + " is not \"left=\" or \"right=\" and a device path once";
@@ -34,8 +54,11 @@ bool ParseRigSettings(const std::string &text, RigSettings *settings, std::strin
 
 std::string FormatRigSettings(const RigSettings &settings)
 {
-    return "# stereoshot: the cameras of the rig by device path\r\nleft=" + settings.left +
-           "\r\nright=" + settings.right + "\r\n";
+    std::string text = "# stereoshot: the cameras of the rig by device path, and the frame size\r\nleft=" +
+                       settings.left + "\r\nright=" + settings.right + "\r\n";
+    if (settings.width > 0 && settings.height > 0)
+        text += "size=" + std::to_string(settings.width) + "x" + std::to_string(settings.height) + "\r\n";
+    return text;
 }
 
 SideChoice ChooseSides(const RigSettings &settings, const std::string paths[2], int count)

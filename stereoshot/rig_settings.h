@@ -1,6 +1,7 @@
 // rig_settings.h - which camera of a rig is Left and which Right, kept by the cameras' device
 // paths (names are alike for two webcams of one model, and the order they are found in changes
-// with the USB port), and the settings file that holds it (no Windows header).
+// with the USB port), the frame size chosen, and the settings file that holds them (no Windows
+// header).
 #ifndef STEREOSHOT_RIG_SETTINGS_H
 #define STEREOSHOT_RIG_SETTINGS_H
 
@@ -8,10 +9,12 @@
 
 struct RigSettings {
     std::string left, right;   // device paths; "" not known
+    int width = 0, height = 0;   // the frame size; 0 x 0 not chosen
 };
 
-// Lines "left=<path>" and "right=<path>"; blank lines and lines starting with '#' are passed
-// over. False, with what is wrong in *problem, for any other line or a key given twice.
+// Lines "left=<path>", "right=<path>" and "size=<width>x<height>" (each at most once, the size
+// two whole numbers from 1 to 99999); blank lines and lines starting with '#' are passed over.
+// False, with what is wrong in *problem, for any other line.
 bool ParseRigSettings(const std::string &text, RigSettings *settings, std::string *problem);
 std::string FormatRigSettings(const RigSettings &settings);
 

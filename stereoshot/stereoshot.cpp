@@ -2,7 +2,9 @@
 // "Right" and "Left" cameras live, a third live window "Stereo" (anaglyphs, difference, overlay
 // with a grid) for aligning the cameras, and pairs taken in sync - the two frames nearest in
 // time, with their skew told and written into the files - saved as JPS, MPO, a parallel side-by-
-// side JPEG, a red-cyan anaglyph or all four, in a folder set in the input box.
+// side JPEG, a red-cyan anaglyph or all four, in a folder set in the input box. Frames are
+// 640 x 480 unless a larger size both cameras offer is chosen (kept with the sides).
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -56,10 +58,12 @@ enum Button {
     kIntervalSeries,
     kBurst,
     kMatchCameras,
+    kFrameSizeButton,
     kButtonCount,
 };
 
 static struct {
+    FrameSize size = {kFrameWidth640, kFrameHeight480};   // of the frames, the windows and files
     int format = kSaveAll;
     int view = kViewDubois;
     int sequence = 1;
@@ -84,12 +88,22 @@ static struct {
     bool toldFull = false;
     std::string sidesNote;   // how the sides differ from the settings, or why those were not read
     double takenTimes[2] = {-1.0, -1.0};   // the last pair taken, so that a burst never repeats one
+    // Frames delivered during this run by the graphs opened before the present one (a new size
+    // opens the cameras anew, and their counts start again), and the present graph's counts at
+    // the run's start or at its open.
+    unsigned long deliveredBefore[2] = {0, 0}, deliveredBase[2] = {0, 0};
+    double paced[2] = {-1.0, -1.0};   // the pair that paced the live windows last
 } Shot;
+
+static long FrameBytes(void)
+{
+    return (long)Shot.size.width * Shot.size.height * 4;
+}
 
 static unsigned int *Pixels(int image)
 {
     const ImageRecord &r = ImageTable[image];
-    if (!r.inUse || r.bits != 32 || r.width != kFrameWidth640 || r.height != kFrameHeight480)
+    if (!r.inUse || r.bits != 32 || r.width != Shot.size.width || r.height != Shot.size.height)
         return NULL;
     return ImagePixels32[image];
 }
@@ -117,6 +131,8 @@ static void LabelButtons(void)
                           Shot.seriesButton == kIntervalSeries ? "Stop series" : "Interval series");
     TVX_SetButtonBoxTitle(kBurst, Shot.seriesButton == kBurst ? "Stop burst" : "Burst");
     TVX_SetButtonBoxTitle(kMatchCameras, "Match cameras");
+    snprintf(text, sizeof text, "Size: %dx%d", Shot.size.width, Shot.size.height);
+    TVX_SetButtonBoxTitle(kFrameSizeButton, text);
     for (int unused = kButtonCount; unused < kPanelColumns * kPanelRows; unused++)
         TVX_SetButtonBoxTitle(unused, "");
 }
@@ -150,39 +166,47 @@ static void CameraPaths(std::string paths[2])
         paths[camera] = camera < CaptureGraph.cameraCount ? CaptureGraph.camera[camera].identity : "";
 }
 
-// The sides the settings remember for the cameras found now.
-static void LoadSides(void)
+// The settings kept last time; empty (with the note said at Start) where the file is damaged.
+static RigSettings ReadSettings(void)
 {
+    RigSettings settings;
     std::wstring path = SettingsPath(false);
     FILE *file = path.empty() ? NULL : _wfopen(path.c_str(), L"rb");
     if (file == NULL)
-        return;   // none yet: sides as the cameras were found
+        return settings;   // none yet: sides as the cameras were found, 640 x 480
     char buffer[4096];
     size_t length = fread(buffer, 1, sizeof buffer, file);
     fclose(file);
-    RigSettings settings;
     std::string problem;
     if (length == sizeof buffer || !ParseRigSettings(std::string(buffer, length), &settings, &problem)) {
         Shot.sidesNote = "The settings file " + Narrow(path) + " is damaged (" +
                          (length == sizeof buffer ? std::string("too long") : problem) +
-                         "): sides as the cameras were found; Sides writes it anew.";
-        return;
+                         "): sides as the cameras were found, 640x480; Sides or Size writes it anew.";
+        return RigSettings();
     }
+    return settings;
+}
+
+// The sides the settings remember for the cameras found now.
+static void LoadSides(const RigSettings &settings)
+{
     std::string paths[2];
     CameraPaths(paths);
     SideChoice choice = ChooseSides(settings, paths, CaptureGraph.cameraCount);
     Shot.swapped = choice.leftCamera != 0;
-    Shot.sidesNote = choice.note;
+    if (!choice.note.empty())
+        Shot.sidesNote += (Shot.sidesNote.empty() ? "" : "\n") + choice.note;
 }
 
-// Sides has swapped them: kept for the next start, whatever order the cameras are found in.
-static void SaveSides(void)
+// Sides or Size has changed: kept for the next start, whatever order the cameras are found in.
+static void SaveSettings(void)
 {
     if (CaptureGraph.cameraCount < 2)
         return;
     std::string paths[2];
     CameraPaths(paths);
-    RigSettings settings = {paths[Shot.swapped ? 1 : 0], paths[Shot.swapped ? 0 : 1]};
+    RigSettings settings = {paths[Shot.swapped ? 1 : 0], paths[Shot.swapped ? 0 : 1],
+                            Shot.size.width, Shot.size.height};
     std::wstring path = SettingsPath(true), part = path + L".part";
     std::string text = FormatRigSettings(settings);
     FILE *file = path.empty() ? NULL : _wfopen(part.c_str(), L"wb");
@@ -191,16 +215,54 @@ static void SaveSides(void)
         written = fclose(file) == 0 && written;
     if (!written || !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(part.c_str());
-        TVX_Print("The sides could not be kept in %s: they hold until the program ends.\n",
+        TVX_Print("The sides and size could not be kept in %s: they hold until the program ends.\n",
                   Narrow(path).c_str());
     }
 }
 
+// The live windows at the frames' size, as wide on the screen as at 640 x 480.
+static void MakeImages(void)
+{
+    static const struct {
+        int image;
+        const char *name;
+        int x, zoom;
+    } kWindows[] = {{kRightImage, "Right", 0, 70}, {kLeftImage, "Left", 448, 70},
+                    {kStereoImage, "Stereo", 896, 60}};
+    for (const auto &w : kWindows) {
+        TVX_DestroyImage(w.image);
+        TVX_CreateImage(w.image, w.name, w.x, 0, Shot.size.width, Shot.size.height,
+                        w.zoom * kFrameWidth640 / Shot.size.width);
+    }
+}
+
+// Opens the cameras at the size; false, with the reason printed, when they do not open.
+static bool OpenAtSize(FrameSize size)
+{
+    tzm_SetFrameSize(size.width, size.height);
+    int result = tzm_OpenCameras(30.0);
+    if (tzm_OpenNote()[0] != 0)
+        TVX_Print("%s\n", tzm_OpenNote());
+    if (result != 0) {
+        const OpenResultRow *row = OpenResultOf(result);
+        TVX_Print("The cameras did not open at %dx%d (%d: %s).\n", size.width, size.height, result,
+                  row ? row->meaning : "?");
+        return false;
+    }
+    Shot.size = tzm_FrameSize();
+    for (std::vector<uint8_t> &f : Shot.frame)
+        f.assign((size_t)FrameBytes(), 0);
+    return true;
+}
+
 void TVX_AppInit(void)
 {
-    TVX_CreateImage(kRightImage, "Right", 0, 0, 640, 480, 70);
-    TVX_CreateImage(kLeftImage, "Left", 448, 0, 640, 480, 70);
-    TVX_CreateImage(kStereoImage, "Stereo", 896, 0, 640, 480, 60);
+    RigSettings settings = ReadSettings();
+    if (settings.width != 0 && !IsUsableFrameSize(settings.width, settings.height))
+        TVX_Print("The size kept in the settings, %dx%d, is not one the cameras can be opened at: "
+                  "640x480.\n", settings.width, settings.height);
+    else if (settings.width != 0)
+        Shot.size = FrameSize{settings.width, settings.height};
     TVX_OpenTextWindow(0, 0, 336, 600, 220);
     TVX_OpenInputBox(640, 336, kInputItems);
     TVX_SetInputBoxTitle(kFolderItem, "Save folder");
@@ -212,18 +274,22 @@ void TVX_AppInit(void)
     TVX_SetInputBoxValue(kCountItem, "10");
     TVX_Print("stereoshot: starting the cameras...\n");
     tzm_KeepRecentFrames(1);
-    int result = tzm_OpenCameras(30.0);
-    if (tzm_OpenNote()[0] != 0)
-        TVX_Print("%s\n", tzm_OpenNote());
-    if (result != 0) {
-        const OpenResultRow *row = OpenResultOf(result);
-        TVX_Print("The cameras did not open (%d: %s).\n", result, row ? row->meaning : "?");
-        return;
+    bool opened = OpenAtSize(Shot.size);
+    if (!opened && (Shot.size.width != kFrameWidth640 || Shot.size.height != kFrameHeight480)) {
+        // Said again at Start with the sides: the run's pairs are smaller than the rig's user chose.
+        char note[160];
+        snprintf(note, sizeof note, "The cameras did not open at the size kept in the settings, "
+                 "%dx%d: they run at 640x480.", Shot.size.width, Shot.size.height);
+        Shot.sidesNote = note;
+        TVX_Print("Trying 640x480 instead.\n");
+        Shot.size = FrameSize{kFrameWidth640, kFrameHeight480};
+        opened = OpenAtSize(Shot.size);
     }
+    MakeImages();
+    if (!opened)
+        return;
     PrintCameras();
-    LoadSides();
-    for (std::vector<uint8_t> &f : Shot.frame)
-        f.assign(kFrameBufferBytes, 0);
+    LoadSides(settings);
     StartPairWriter();
     StartLiveFigures();
     TVX_Print("Click Start. Pairs are saved in the folder of the input box (\".\" is the current "
@@ -282,8 +348,8 @@ static int TakePair(bool inSeries)
                      (time[0] == Shot.takenTimes[0] && time[1] == Shot.takenTimes[1]) ||
                      PairsWaiting() >= kPairQueueLimit))
         return kNotNow;
-    std::vector<uint8_t> frames[2] = {std::vector<uint8_t>(kFrameBufferBytes),
-                                      std::vector<uint8_t>(kFrameBufferBytes)};
+    std::vector<uint8_t> frames[2] = {std::vector<uint8_t>((size_t)FrameBytes()),
+                                      std::vector<uint8_t>((size_t)FrameBytes())};
     int result = tzm_TakeSyncedPair(frames[0].data(), frames[1].data(), &time[0], &time[1]);
     if (result == 2 && inSeries)
         return kNotNow;   // tried again on the next turn of the loop, without a line each time
@@ -294,11 +360,11 @@ static int TakePair(bool inSeries)
     }
     PairJob job;
     job.takenAt = GetTickCount();
-    job.width = kFrameWidth640;
-    job.height = kFrameHeight480;
+    job.width = Shot.size.width;
+    job.height = Shot.size.height;
     const uint32_t *left = SideFrame(frames, true), *right = SideFrame(frames, false);
-    job.left.assign(left, left + kFrameWidth640 * kFrameHeight480);
-    job.right.assign(right, right + kFrameWidth640 * kFrameHeight480);
+    job.left.assign(left, left + (size_t)job.width * job.height);
+    job.right.assign(right, right + (size_t)job.width * job.height);
     job.format = Shot.format;
     job.quality = JpegQuality;
     job.sequence = Shot.sequence;
@@ -489,6 +555,54 @@ static void MatchCameras(void)
     TVX_Print("Matched by hand on both cameras: %s.\n", matched.empty() ? "nothing" : matched.c_str());
 }
 
+static unsigned long DeliveredNow(int camera)
+{
+    CaptureGraphRecord &g = CaptureGraph;
+    return g.opened && camera < g.cameraCount ? CountsOf(&g.camera[camera].frame).frames : 0;
+}
+
+// The next size both cameras offer: the cameras open anew at it (a series in progress ends;
+// pairs waiting to be written keep their own size), and the windows follow. A size the cameras
+// refuse after all leaves the one before.
+static void NextFrameSize(void)
+{
+    FrameSize sizes[kMostFrameSizes];
+    int count = tzm_CommonFrameSizes(sizes, kMostFrameSizes);
+    if (!CaptureGraph.opened) {
+        TVX_Print("Size not changed: the cameras are not open.\n");
+        return;
+    }
+    int next = 0;
+    for (int i = 0; i < count; i++)
+        if (sizes[i].width == Shot.size.width && sizes[i].height == Shot.size.height)
+            next = (i + 1) % count;
+    FrameSize before = Shot.size, wanted = sizes[next];
+    if (wanted.width == before.width && wanted.height == before.height) {
+        TVX_Print("The cameras offer no other size in common: %dx%d stays.\n", before.width,
+                  before.height);
+        return;
+    }
+    if (Shot.seriesButton >= 0)
+        EndSeries("stopped for the new size");
+    for (int camera = 0; camera < 2; camera++)
+        Shot.deliveredBefore[camera] += DeliveredNow(camera) - Shot.deliveredBase[camera];
+    TVX_Print("Opening the cameras at %dx%d...\n", wanted.width, wanted.height);
+    tzm_CloseCameras();
+    if (!OpenAtSize(wanted) && !OpenAtSize(before)) {
+        TVX_Print("The cameras did not open again: restart the program.\n");
+        return;
+    }
+    for (int camera = 0; camera < 2; camera++)
+        Shot.deliveredBase[camera] = DeliveredNow(camera);
+    Shot.paced[0] = Shot.paced[1] = Shot.lastShown[0] = Shot.lastShown[1] = -1.0;
+    Shot.takenTimes[0] = Shot.takenTimes[1] = -1.0;
+    Shot.figures = false;
+    MakeImages();
+    PrintCameras();
+    SaveSettings();
+    LabelButtons();
+}
+
 static void ShowSettings(int camera)
 {
     if (tzm_ShowCameraPropertyPages(camera) != 0)
@@ -502,6 +616,7 @@ static void ActOnButton(int button)
     case kIntervalSeries:
     case kBurst: StartOrEndSeries(button); break;
     case kMatchCameras: MatchCameras(); break;
+    case kFrameSizeButton: NextFrameSize(); break;
     case kSaveFormat:
         Shot.format = (Shot.format + 1) % kPairFormats;
         LabelButtons();
@@ -513,7 +628,7 @@ static void ActOnButton(int button)
         break;
     case kSwapSides:
         Shot.swapped = !Shot.swapped;
-        SaveSides();
+        SaveSettings();
         LabelButtons();
         break;
     case kAutoFocus: OnBothCameras(kFocusProperty, 0.0, true, "focus"); break;
@@ -547,7 +662,7 @@ static void ShowFigures(const uint32_t *left, const uint32_t *right)
     if (TakeLiveFigures(&Shot.alignment, &Shot.colour))
         Shot.figures = true;
     if (left != NULL && right != NULL)
-        OfferLivePair(left, right, kFrameWidth640, kFrameHeight480);
+        OfferLivePair(left, right, Shot.size.width, Shot.size.height);
     char title[192];
     // Short enough for the window's width: the view's button label, not its full name.
     int n = snprintf(title, sizeof title, "Stereo: %s", StereoViewLabel(Shot.view));
@@ -561,6 +676,16 @@ static void ShowFigures(const uint32_t *left, const uint32_t *right)
     Shot.skewCount = 0;
 }
 
+// Magnifies the top-left 640 x kFiguresBand of the image `scale` times in place: the window
+// shows a larger frame smaller, and the figures must stay as readable as at 640 x 480. Each
+// pixel is read before anything is written over it (the copy runs from the bottom right).
+static void MagnifyFiguresBand(unsigned int *pixels, int width, int scale)
+{
+    for (int y = kFiguresBand * scale - 1; y >= 0; y--)
+        for (int x = kFrameWidth640 * scale - 1; x >= 0; x--)
+            pixels[(size_t)y * width + x] = pixels[(size_t)(y / scale) * width + x / scale];
+}
+
 // The figures over the top of the Stereo view, and guides at both edges: the middle row of Left
 // (white) and where Right's middle row lies (yellow).
 static void DrawFigures(void)
@@ -569,6 +694,9 @@ static void DrawFigures(void)
         return;
     const Alignment &a = Shot.alignment;
     const ColourDifference &c = Shot.colour;
+    const int width = Shot.size.width, height = Shot.size.height;
+    // As many times the band as the frame is wider than 640, while it takes under half the height.
+    const int scale = std::max(1, std::min(width / kFrameWidth640, height / (2 * kFiguresBand)));
     unsigned int colour = DrawColor, text = tvx_tc;
     DrawColor = 0x000000;
     FillBox(0, 0, kFrameWidth640 - 1, kFiguresBand - 1);
@@ -584,13 +712,18 @@ static void DrawFigures(void)
     TextCursor.y = 31;
     DrawFormatted("Brightness %+.1f  red %+.1f  green %+.1f  blue %+.1f levels", c.brightness,
                   c.red, c.green, c.blue);
-    const int middle = kFrameHeight480 / 2, guide = 24;
-    DrawLine(0xFFFFFF, 0, middle, guide, middle);
-    DrawLine(0xFFFFFF, kFrameWidth640 - 1 - guide, middle, kFrameWidth640 - 1, middle);
-    if (a.valid) {
-        int right = middle + (int)std::lround(a.verticalPx);
-        DrawLine(0xFFFF00, 0, right, guide, right);
-        DrawLine(0xFFFF00, kFrameWidth640 - 1 - guide, right, kFrameWidth640 - 1, right);
+    if (scale > 1 && Pixels(kStereoImage) != NULL)
+        MagnifyFiguresBand(Pixels(kStereoImage), width, scale);
+    // Guides `scale` rows thick, so that the window's reduction keeps them.
+    const int middle = height / 2, guide = 24 * scale;
+    for (int k = 0; k < scale; k++) {
+        DrawLine(0xFFFFFF, 0, middle + k, guide, middle + k);
+        DrawLine(0xFFFFFF, width - 1 - guide, middle + k, width - 1, middle + k);
+        if (a.valid) {
+            int right = middle + (int)std::lround(a.verticalPx) + k;
+            DrawLine(0xFFFF00, 0, right, guide, right);
+            DrawLine(0xFFFF00, width - 1 - guide, right, width - 1, right);
+        }
     }
     DrawColor = colour;
     tvx_tc = text;
@@ -617,7 +750,7 @@ static void ShowLivePair(void)
         if (skew > Shot.skewMax)
             Shot.skewMax = skew;
     } else {
-        TakeFrame(&g.camera[0].frame, Shot.frame[0].data(), kFrameBufferBytes, &time[0]);
+        TakeFrame(&g.camera[0].frame, Shot.frame[0].data(), FrameBytes(), &time[0]);
     }
     for (int camera = 0; camera < 2 && camera < g.cameraCount; camera++)
         if (time[camera] != Shot.lastShown[camera]) {
@@ -627,21 +760,21 @@ static void ShowLivePair(void)
     if (g.cameraCount < 2) {
         // One camera: its window only, by the sides chosen; no pair, no Stereo view.
         if (unsigned int *pixels = Pixels(Shot.swapped ? kRightImage : kLeftImage))
-            memcpy(pixels, Shot.frame[0].data(), kFrameBufferBytes);
+            memcpy(pixels, Shot.frame[0].data(), (size_t)FrameBytes());
         Refresh(Shot.swapped ? kRightImage : kLeftImage);
         ShowFigures(NULL, NULL);
         return;
     }
     const uint32_t *left = SideFrame(Shot.frame, true), *right = SideFrame(Shot.frame, false);
     if (unsigned int *pixels = Pixels(kLeftImage))
-        memcpy(pixels, left, kFrameBufferBytes);
+        memcpy(pixels, left, (size_t)FrameBytes());
     if (unsigned int *pixels = Pixels(kRightImage))
-        memcpy(pixels, right, kFrameBufferBytes);
+        memcpy(pixels, right, (size_t)FrameBytes());
     Refresh(kRightImage);
     Refresh(kLeftImage);
     ShowFigures(left, right);
     if (unsigned int *pixels = Pixels(kStereoImage)) {
-        MakeStereoView(Shot.view, left, right, pixels, kFrameWidth640, kFrameHeight480);
+        MakeStereoView(Shot.view, left, right, pixels, Shot.size.width, Shot.size.height);
         DrawFigures();
         Refresh(kStereoImage);
         Shot.stereoShown++;
@@ -667,13 +800,15 @@ void TVX_AppMain(void)
     CameraWatch watch = {};
     Shot.shown[0] = Shot.shown[1] = Shot.stereoShown = 0;
     // What the cameras deliver during the run, against what is shown: no frame may be lost.
-    unsigned long delivered[2] = {0, 0};
     const DWORD runStart = GetTickCount();
-    for (int camera = 0; camera < 2 && CaptureGraph.opened && camera < CaptureGraph.cameraCount; camera++)
-        delivered[camera] = CountsOf(&CaptureGraph.camera[camera].frame).frames;
+    for (int camera = 0; camera < 2; camera++) {
+        Shot.deliveredBefore[camera] = 0;
+        Shot.deliveredBase[camera] = DeliveredNow(camera);
+    }
     // A new pair paces the live windows (with one camera, a new frame): every frame of both
     // cameras is shown once, whichever of the two arrives last.
-    double paced[2] = {-1.0, -1.0};
+    double *paced = Shot.paced;
+    paced[0] = paced[1] = -1.0;
     for (;;) {
         TVX_PumpMessages();
         if (StopRequest.load() != 0)
@@ -709,8 +844,10 @@ void TVX_AppMain(void)
     WatchCameras(&watch, true);
     TVX_Print("Shown while running: camera 0 %lu frames, camera 1 %lu, Stereo %lu\n", Shot.shown[0],
               Shot.shown[1], Shot.stereoShown);
-    for (int camera = 0; camera < 2 && CaptureGraph.opened && camera < CaptureGraph.cameraCount; camera++)
-        delivered[camera] = CountsOf(&CaptureGraph.camera[camera].frame).frames - delivered[camera];
+    unsigned long delivered[2];
+    for (int camera = 0; camera < 2; camera++)
+        delivered[camera] =
+            Shot.deliveredBefore[camera] + DeliveredNow(camera) - Shot.deliveredBase[camera];
     double seconds = (GetTickCount() - runStart) / 1000.0;
     TVX_Print("Delivered while running: camera 0 %lu frames, camera 1 %lu (measured %.1f and %.1f "
               "frames/s over %.1f s)\n",

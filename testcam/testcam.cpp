@@ -45,8 +45,10 @@ struct CamFormat {
 };
 
 // How the cameras behave, from the mode words given at registration (TVX_TESTCAM_MODE, kept in
-// the registry): "rgb24", "yuy2", "mjpg", "nv12" (only that subtype), "hd" (current format
-// 1280 x 720 YUY2, 640 x 480 among the capabilities, any other format refused), "nocontrol" (no
+// the registry): "rgb24", "nv12" (only that subtype, 640 x 480), "yuy2", "mjpg" (only that
+// subtype, at 640 x 480, 1280 x 720 and 1920 x 1080, 30 fps), "hd" (as the webcams of today:
+// current format 1280 x 720 YUY2 at 10 fps, YUY2 640 x 480 at 30 and 1920 x 1080 at 5, MJPG at
+// all three sizes at 30; any other format refused), "nocontrol" (no
 // camera control, no property pages, four image properties, as Wine's camera), "samename" (both
 // cameras called "TVX Test Camera"), "notimes" (samples without times), "phase=N" (camera 1's
 // frames N ms after camera 0's). Camera 1 can be damaged: "corrupt=K" (every K-th sample cut or,
@@ -57,13 +59,13 @@ struct CamFormat {
 // is found before camera 0, as after moving a rig's cables (each keeps its device path). No
 // words: 640 x 480 RGB32, as always.
 struct CamMode {
-    CamFormat formats[4];
+    CamFormat formats[6];
     int formatCount;
     bool strict, noControl, sameName, noTimes, scene, differ, reversed;
     int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset;
 };
 
-static const REFERENCE_TIME k30 = 333333, k10 = 1000000;
+static const REFERENCE_TIME k30 = 333333, k10 = 1000000, k5 = 2000000;
 
 static CamMode ParseMode(const wchar_t *words)
 {
@@ -83,7 +85,8 @@ static CamMode ParseMode(const wchar_t *words)
             int code = w[0] == L'y' ? kSampleYuy2 : kSampleMjpg;
             m.formats[0] = {code, kCamWidth, kCamHeight, k30, k30};
             m.formats[1] = {code, 1280, 720, k30, k30};
-            m.formatCount = 2;
+            m.formats[2] = {code, 1920, 1080, k30, k30};
+            m.formatCount = 3;
         } else if (wcscmp(w, L"nv12") == 0) {
             m.formats[0] = {kSampleNv12, kCamWidth, kCamHeight, k30, k30};
         } else if (wcscmp(w, L"hd") == 0) {
@@ -91,7 +94,9 @@ static CamMode ParseMode(const wchar_t *words)
             m.formats[1] = {kSampleYuy2, kCamWidth, kCamHeight, k30, k30};
             m.formats[2] = {kSampleMjpg, 1280, 720, k30, k30};
             m.formats[3] = {kSampleMjpg, kCamWidth, kCamHeight, k30, k30};
-            m.formatCount = 4;
+            m.formats[4] = {kSampleYuy2, 1920, 1080, k5, k5};
+            m.formats[5] = {kSampleMjpg, 1920, 1080, k30, k30};
+            m.formatCount = 6;
             m.strict = true;
         } else if (wcscmp(w, L"nocontrol") == 0) {
             m.noControl = true;

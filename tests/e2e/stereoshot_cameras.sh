@@ -7,8 +7,11 @@
 # an interval series ends early keeping its pairs, and the next pair is refused with the camera
 # named. With "one", a single virtual V4L2 webcam (which has
 # no focus control): the program says that pairs need two cameras, the focus buttons say what
-# the camera lacks, and it goes on. With "series": numbers a series cannot take are refused, then
-# a burst of 10 and an interval series of 10 are written whole and in order. With "rig": a
+# the camera lacks, and it goes on. With "series", cameras that offer 1280 x 720 and 1920 x 1080
+# (raw only at a third of the rate, MJPG at 30 fps): numbers a series cannot take are refused;
+# at 1280 x 720 a burst of 10 and an interval series of 10 are written whole and in order; at
+# 1920 x 1080 a pair; the size holds over a restart, and falls back to 640 x 480 with a message
+# when the cameras no longer offer it. With "rig": a
 # textured scene that camera 1 sees 12 pixels lower - the live figure and the file's comment say
 # so - from cameras that start with different settings and hold the same ones after Match
 # cameras, and a damaged settings file. With "sides": two cameras of one name; after
@@ -27,7 +30,7 @@ if [ "$CASE" = one ]; then
     check "the test cameras are unregistered" regsvr "" /u
     PROGRAM_ENV="LD_PRELOAD=$TVX_BUILD/native/libtvx_v4l2_webcam.so TVX_V4L2_CAMERAS=1"
 elif [ "$CASE" = series ]; then
-    check "the test cameras are registered" regsvr ""
+    check "the test cameras are registered as today's webcams" regsvr "hd"
 elif [ "$CASE" = rig ]; then
     check "the test cameras show a scene, camera 1 12 pixels lower, with other settings" regsvr "voffset=12,differ"
 elif [ "$CASE" = sides ]; then
@@ -81,6 +84,10 @@ fi
 # The numbers a series takes from the input box, then a burst and an interval series.
 if [ "$CASE" = series ]; then
     pairs() { ls "$E2E_OUT"/Pair_*.mpo 2>/dev/null | wc -l; }
+    size_of() { timeout 30 identify -format '%wx%h' "$1" 2>/dev/null; }
+    click_button 17   # Size: 640x480 -> 1280x720
+    check "the Size button opens the cameras at 1280x720, the windows as wide as before" \
+        wait_window '^Left\(35%\)$'
     set_input_item 1 0
     click_button 14
     set_input_item 1 0.25
@@ -103,13 +110,48 @@ if [ "$CASE" = series ]; then
     check "20 pairs numbered 001 to 020 in order ($names)" [ "$names" = "$(seq -f %03g -s ' ' 1 20) " ]
     check "every pair in all four files" [ "$(ls "$E2E_OUT"/Pair_* | wc -l)" = 80 ]
     bad=0
-    for f in "$E2E_OUT"/Pair_*.jps "$E2E_OUT"/Pair_*.jpg; do timeout 30 identify "$f" >/dev/null 2>&1 || bad=$((bad + 1)); done
-    check "ImageMagick decodes every JPS and JPEG ($bad failed)" [ "$bad" = 0 ]
+    for f in "$E2E_OUT"/Pair_*.jps; do [ "$(size_of "$f")" = 2560x720 ] || bad=$((bad + 1)); done
+    for f in "$E2E_OUT"/Pair_*.jpg; do timeout 30 identify "$f" >/dev/null 2>&1 || bad=$((bad + 1)); done
+    check "ImageMagick decodes every JPEG, every JPS 2560x720 ($bad failed)" [ "$bad" = 0 ]
     mpos=$(timeout 60 exiftool -s3 -NumberOfImages "$E2E_OUT"/Pair_*.mpo 2>/dev/null | grep -c '^2$')
     check "exiftool reads two images in every MPO ($mpos of 20)" [ "$mpos" = 20 ]
+    check "the cameras' lines name the format taken for the size" \
+        grep -q '^Camera 1: TVX Test Camera 1 .* MJPG 1280x720 30.0 fps, converted' <<<"$said"
     # Whether the live windows kept every frame meanwhile depends on the machine's load: the
     # stereoshot benchmark prints it.
+    start_capture
+    click_button 17   # -> 1920x1080
+    wait_window '^Left\(23%\)$' >/dev/null
+    click_button 0
+    for _ in $(seq 100); do [ "$(pairs)" -ge 21 ] && break; sleep 0.1; done
+    stem=$(ls "$E2E_OUT"/Pair_*_021.mpo | sed 's/\.mpo$//')
+    stereo=$(timeout 30 ffmpeg -v info -i "$stem.jps" -vf showinfo -f null - 2>&1 | grep -o 'type - .*')
+    check "at 1920x1080 FFmpeg reads the JPS as side by side ($stereo), $(size_of "$stem.jps")" \
+        [ "$stereo $(size_of "$stem.jps")" = "type - side by side (inverted) 3840x1080" ]
+    mpf=$(timeout 30 exiftool -s3 -NumberOfImages -MPImageLength "$stem.mpo" 2>/dev/null | tr '\n' ' ')
+    check "and exiftool reads its MPO ($mpf)" grep -q '^2 ' <<<"$mpf"
     check_exit_key "Exit ends the program"
+    # The size is kept with the sides; cameras that no longer offer it open at 640 x 480.
+    for mode in hd ""; do
+        check "the test cameras are registered in mode '$mode'" regsvr "$mode"
+        rm -f "$LOG"
+        start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
+        wait_ready
+        TEXT_WIN=$(wait_window '^TextWindow 0$')
+        start_log "$TEXT_WIN"
+        start_capture
+        stop_and_flush >/dev/null
+        said=$(tr -d '\r' <"$LOG")
+        if [ "$mode" = hd ]; then
+            check "after a restart the cameras open at 1920x1080 again" \
+                grep -q '^Camera 0: .* MJPG 1920x1080 30.0 fps' <<<"$said"
+        else
+            check "where the cameras lack 1920x1080, the program says so and opens them at 640x480" \
+                bash -c 'grep -q "^The cameras did not open at the size kept in the settings, 1920x1080: they run at 640x480" <<<"$1" &&
+                         grep -q "^Camera 0: .* 640x480" <<<"$1" && [ -n "$2" ]' _ "$said" "$(wait_window '^Left\(70%\)$')"
+        fi
+        check_exit_key "Exit ends the program"
+    done
     e2e_finish
 fi
 # The live figures of a rig 12 pixels out, and what Match cameras cannot set.

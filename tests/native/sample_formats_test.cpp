@@ -10,16 +10,30 @@
 #include "testcam/picture.h"
 #include "testcam/sample_writer.h"
 
-// A slot of the module set up for a format, with its buffers.
+// A slot of the module set up for a format and a frame size, with its buffers.
 struct TestSlot {
     std::vector<uint8_t> buffer, scratch;
     FrameSlot slot;
-    explicit TestSlot(SampleFormat format) : buffer(kFrameBufferBytes, 0), scratch(kFrameBufferBytes)
+    explicit TestSlot(SampleFormat format, FrameSize size = {640, 480})
+        : buffer((size_t)size.width * size.height * 4, 0), scratch(buffer.size())
     {
+        slot.size = size;
         slot.buffer = buffer.data();
         slot.scratch = scratch.data();
         slot.format = format;
-        slot.convert = !(format.code == kSampleRgb32 && format.width == 640 && format.height == 480);
+        slot.convert = !(format.code == kSampleRgb32 && format.width == size.width &&
+                         format.height == size.height);
+    }
+    // The centre 640 x 480 of the frame, where the test picture lies.
+    std::vector<uint32_t> Centre() const
+    {
+        std::vector<uint32_t> centre(640 * 480);
+        const uint32_t *frame = (const uint32_t *)buffer.data();
+        int x0 = ((slot.size.width - 640) / 2) & ~1, y0 = ((slot.size.height - 480) / 2) & ~1;
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++)
+                centre[(size_t)y * 640 + x] = frame[(size_t)(y0 + y) * slot.size.width + x0 + x];
+        return centre;
     }
 };
 
@@ -27,29 +41,48 @@ TEST(SampleFormats, EveryFormatAndSizeBecomesTheTestPicture)
 {
     struct Row {
         int code, width, height;
+        FrameSize frame;    // the frame size the slot is set to
         double minimum;   // dB
     };
+    const FrameSize vga = {640, 480}, hd = {1280, 720}, full = {1920, 1080};
     const Row rows[] = {
-        {kSampleRgb32, 640, 480, 1000}, {kSampleRgb24, 640, 480, 1000}, {kSampleYuy2, 640, 480, 35},
-        {kSampleNv12, 640, 480, 35},    {kSampleMjpg, 640, 480, 35},    {kSampleRgb32, 1280, 720, 1000},
-        {kSampleRgb24, 642, 482, 1000}, {kSampleYuy2, 1280, 720, 35},   {kSampleNv12, 1920, 1080, 35},
-        {kSampleMjpg, 1280, 720, 35},
+        {kSampleRgb32, 640, 480, vga, 1000},   {kSampleRgb24, 640, 480, vga, 1000},
+        {kSampleYuy2, 640, 480, vga, 35},      {kSampleNv12, 640, 480, vga, 35},
+        {kSampleMjpg, 640, 480, vga, 35},      {kSampleRgb32, 1280, 720, vga, 1000},
+        {kSampleRgb24, 642, 482, vga, 1000},   {kSampleYuy2, 1280, 720, vga, 35},
+        {kSampleNv12, 1920, 1080, vga, 35},    {kSampleMjpg, 1280, 720, vga, 35},
+        // Frames of a larger size: the whole sample, or the centre of a still larger one.
+        {kSampleRgb32, 1280, 720, hd, 1000},   {kSampleRgb24, 1920, 1080, hd, 1000},
+        {kSampleYuy2, 1280, 720, hd, 35},      {kSampleNv12, 1920, 1080, hd, 35},
+        {kSampleMjpg, 1280, 720, hd, 35},      {kSampleMjpg, 1920, 1080, full, 35},
+        {kSampleYuy2, 1920, 1080, full, 35},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(std::string(SampleCodeName(row.code)) + " " + std::to_string(row.width));
+        SCOPED_TRACE(std::string(SampleCodeName(row.code)) + " " + std::to_string(row.width) +
+                     " into " + std::to_string(row.frame.width));
         std::vector<uint8_t> sample((size_t)LargestSample(row.code, row.width, row.height));
         long length = WriteTestSample(row.code, row.width, row.height, 1, 4242, sample.data(),
                                       (long)sample.size());
         ASSERT_GT(length, 0);
-        TestSlot t({row.code, row.width, row.height, true});
+        TestSlot t({row.code, row.width, row.height, true}, row.frame);
         StoreSample(&t.slot, sample.data(), length, 0.5);
         ASSERT_EQ(1u, t.slot.counts.frames);
-        EXPECT_EQ(kFrameBufferBytes, t.slot.frameBytes);
+        EXPECT_EQ((long)t.buffer.size(), t.slot.frameBytes);
         EXPECT_DOUBLE_EQ(0.5, t.slot.sampleTime);
-        EXPECT_EQ(4242u, ReadFrameNumber((const uint32_t *)t.buffer.data()));
-        double psnr = PictureMatch((const uint32_t *)t.buffer.data(), 1);
-        EXPECT_GE(psnr, row.minimum);
+        std::vector<uint32_t> centre = t.Centre();
+        EXPECT_EQ(4242u, ReadFrameNumber(centre.data()));
+        EXPECT_GE(PictureMatch(centre.data(), 1), row.minimum);
+        // Around the picture, the writer's grey ground reached the frame's corners.
+        if (row.frame.width > 640) {
+            EXPECT_NEAR(0x80, (int)(((const uint32_t *)t.buffer.data())[0] & 0xFF), 2);
+        }
     }
+    // A sample smaller than the frame cannot fill it: nothing is stored.
+    std::vector<uint8_t> small((size_t)LargestSample(kSampleYuy2, 640, 480));
+    long smallLength = WriteTestSample(kSampleYuy2, 640, 480, 0, 1, small.data(), (long)small.size());
+    TestSlot tooSmall({kSampleYuy2, 640, 480, true}, hd);
+    StoreSample(&tooSmall.slot, small.data(), smallLength, 0.5);
+    EXPECT_EQ(0u, tooSmall.slot.counts.frames);
     // Pure colours through YUV and back.
     const uint32_t colours[] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x808080};
     for (uint32_t c : colours) {
@@ -95,11 +128,12 @@ TEST(SampleFormats, BrokenSamplesAreDroppedAndCountedNeverHalfWritten)
 
 TEST(SampleFormats, TheCapabilityChosenForARate)
 {
-    const int64_t k30 = 333333, k15 = 666667;
+    const int64_t k30 = 333333, k15 = 666667, k10 = 1000000;
     struct Row {
         const char *what;
         std::vector<CapabilityOffer> offers;
         int expected;
+        FrameSize size = {640, 480};
     };
     const Row rows[] = {
         {"RGB32 before YUY2 at the same rate",
@@ -115,14 +149,49 @@ TEST(SampleFormats, TheCapabilityChosenForARate)
          {{kSampleUnknown, 640, 480, k30, k30}, {kSampleYuy2, 320, 240, k30, k30}}, -1},
         {"no rate limits (Wine) count as holding every rate",
          {{kSampleRgb24, 640, 480, 0, 0}, {kSampleYuy2, 640, 480, k15, k15}}, 0},
+        // A larger frame size asked for.
+        {"1280 x 720: MJPG at 30 fps before YUY2 held at 10",
+         {{kSampleYuy2, 1280, 720, k10, k10}, {kSampleMjpg, 1280, 720, k30, k30},
+          {kSampleYuy2, 640, 480, k30, k30}}, 1, {1280, 720}},
+        {"1280 x 720 not offered: the centre of 1920 x 1080",
+         {{kSampleYuy2, 640, 480, k30, k30}, {kSampleMjpg, 1920, 1080, k30, k30}}, 1, {1280, 720}},
+        {"1920 x 1080 asked of a camera that stops at 1280 x 720",
+         {{kSampleMjpg, 1280, 720, k30, k30}, {kSampleYuy2, 640, 480, k30, k30}}, -1, {1920, 1080}},
     };
     for (const Row &row : rows)
-        EXPECT_EQ(row.expected, ChooseCapability(row.offers.data(), (int)row.offers.size(), k30))
+        EXPECT_EQ(row.expected,
+                  ChooseCapability(row.offers.data(), (int)row.offers.size(), k30, row.size))
             << row.what;
     CapabilityOffer range{kSampleYuy2, 640, 480, k30, k15};
     EXPECT_EQ(k30, IntervalWithin(range, 166667));
     EXPECT_EQ(k15, IntervalWithin(range, 1000000));
     EXPECT_EQ(400000, IntervalWithin(range, 400000));
+}
+
+TEST(SampleFormats, TheSizesTwoCamerasOfferInCommon)
+{
+    const int64_t k30 = 333333;
+    const CapabilityOffer a[] = {{kSampleYuy2, 640, 480, k30, k30},   {kSampleMjpg, 1920, 1080, k30, k30},
+                                 {kSampleYuy2, 1920, 1080, k30, k30}, {kSampleMjpg, 1280, 720, k30, k30},
+                                 {kSampleMjpg, 800, 600, k30, k30},   {kSampleMjpg, 320, 240, k30, k30},
+                                 {kSampleMjpg, 3840, 2160, k30, k30}, {kSampleMjpg, 1281, 720, k30, k30}};
+    const CapabilityOffer b[] = {{kSampleYuy2, 320, 240, k30, k30},   {kSampleNv12, 1280, 720, k30, k30},
+                                 {kSampleMjpg, 1920, 1080, k30, k30}, {kSampleUnknown, 800, 600, k30, k30},
+                                 {kSampleMjpg, 3840, 2160, k30, k30}, {kSampleMjpg, 1281, 720, k30, k30}};
+    const CapabilityOffer *lists[] = {a, b};
+    const int counts[] = {8, 6};
+    FrameSize sizes[kMostFrameSizes];
+    // 640 x 480 always (the centre of any larger size); 800 x 600 only one camera offers in a
+    // known subtype; 320 x 240 too small, 4K too large, an odd width splits YUV pairs.
+    ASSERT_EQ(3, CommonFrameSizes(lists, counts, 2, sizes, kMostFrameSizes));
+    EXPECT_EQ(640, sizes[0].width);
+    EXPECT_EQ(1280, sizes[1].width);
+    EXPECT_EQ(720, sizes[1].height);
+    EXPECT_EQ(1920, sizes[2].width);
+    EXPECT_EQ(4, CommonFrameSizes(lists, counts, 1, sizes, kMostFrameSizes));   // a's own, 800 x 600 too
+    EXPECT_EQ(800, sizes[1].width);
+    EXPECT_EQ(2, CommonFrameSizes(lists, counts, 2, sizes, 2));
+    EXPECT_EQ(1, CommonFrameSizes(lists, counts, 0, sizes, kMostFrameSizes));
 }
 
 TEST(SampleFormats, SamplesWithoutTimesAreTimedByArrival)

@@ -234,8 +234,11 @@ TEST(RigSides, KeptByDevicePathWhateverTheOrderAndSaidWhenACameraIsMissing)
 {
     RigSettings kept;
     std::string problem;
-    ASSERT_TRUE(ParseRigSettings(FormatRigSettings({"\\\\?\\usb#b", "\\\\?\\usb#a"}), &kept, &problem));
+    ASSERT_TRUE(ParseRigSettings(FormatRigSettings({"\\\\?\\usb#b", "\\\\?\\usb#a", 1280, 720}), &kept,
+                                 &problem));
     EXPECT_EQ("\\\\?\\usb#b", kept.left);
+    EXPECT_EQ(1280, kept.width);
+    EXPECT_EQ(720, kept.height);
     struct Case {
         std::string paths[2];
         int count, left;
@@ -259,10 +262,12 @@ TEST(RigSides, KeptByDevicePathWhateverTheOrderAndSaidWhenACameraIsMissing)
     EXPECT_EQ(0, ChooseSides(RigSettings(), cases[0].paths, 2).leftCamera);   // none kept yet
     // Damaged files are refused with the line named, never half read.
     for (const char *bad : {"left=\\\\?\\a\nleft=\\\\?\\b\n", "sides=swapped\n", "left=\n", "left=x\nright=x\n",
-                            "\x89PNG\r\n"}) {
+                            "\x89PNG\r\n", "size=1280\n", "size=1280x\n", "size=0x720\n", "size=-1x720\n",
+                            "size=1280x720x2\n", "size=999999x720\n", "size=640x480\nsize=640x480\n"}) {
         RigSettings out = kept;
         EXPECT_FALSE(ParseRigSettings(bad, &out, &problem)) << bad;
         EXPECT_EQ(kept.left, out.left);
+        EXPECT_EQ(1280, out.width);
         EXPECT_FALSE(problem.empty());
     }
     EXPECT_TRUE(ParseRigSettings("# only a comment\r\n\r\n", &kept, &problem));
