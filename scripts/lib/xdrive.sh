@@ -191,6 +191,19 @@ stop_and_flush() {
 # The frames camera $1 had delivered at the last Stop, from the program's report in $LOG.
 camera_frames() { tr -d '\r' <"$LOG" | grep -a "^Camera $1: [0-9]* frames" | tail -n 1 | awk '{print $3}'; }
 
+# Types $2 into item $1 of the input box (rows of 28 pixels), replacing what it held.
+set_input_item() {
+    local box
+    box=$(wait_window '^InputBox$') || return 1
+    activate "$box"
+    xdo mousemove --window "$box" 200 $((18 + 28 * $1)) click 1
+    xdo key End
+    for _ in $(seq 12); do xdo key BackSpace; done
+    xdo type --delay 30 "$2"
+    xdo key Return
+    sleep 0.3
+}
+
 # Clicks button k of the button box $BOX: BOX_COLUMNS buttons a row (11 in stereocap's box),
 # BUTTON_WIDTH x 26 pixels each (98) with 4-pixel gaps.
 click_button() {

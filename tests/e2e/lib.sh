@@ -69,19 +69,6 @@ colour_at() {
         grep -o '#[0-9A-F]\{6\}' | head -n 1
 }
 
-# Types $2 into item $1 of the input box (rows of 28 pixels), replacing what it held.
-set_input_item() {
-    local box
-    box=$(wait_window '^InputBox$') || return 1
-    activate "$box"
-    xdo mousemove --window "$box" 200 $((18 + 28 * $1)) click 1
-    xdo key End
-    for _ in $(seq 12); do xdo key BackSpace; done
-    xdo type --delay 30 "$2"
-    xdo key Return
-    sleep 0.3
-}
-
 # Presses X in the main window and checks that the program ends; $1 says what is checked.
 check_exit_key() {
     local t took
