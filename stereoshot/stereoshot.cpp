@@ -740,9 +740,16 @@ static void ShowLivePair(void)
 {
     CaptureGraphRecord &g = CaptureGraph;
     double time[2] = {0.0, 0.0};
+    // The pair goes straight into the windows' pixels (at 1920 x 1080 a copy of both frames
+    // more would cost the live windows frames); into the program's own buffers where a window
+    // is gone or of another size.
+    uint32_t *into[2];
+    for (int camera = 0; camera < 2; camera++) {
+        unsigned int *pixels = Pixels((camera == 0) != Shot.swapped ? kLeftImage : kRightImage);
+        into[camera] = pixels != NULL ? (uint32_t *)pixels : (uint32_t *)Shot.frame[camera].data();
+    }
     if (g.cameraCount >= 2) {
-        if (tzm_TakeSyncedPair(Shot.frame[0].data(), Shot.frame[1].data(), &time[0], &time[1]) !=
-            0)
+        if (tzm_TakeSyncedPair((uint8_t *)into[0], (uint8_t *)into[1], &time[0], &time[1]) != 0)
             return;
         double skew = std::fabs(time[0] - time[1]) * 1000.0;
         Shot.skewSum += skew;
@@ -765,11 +772,7 @@ static void ShowLivePair(void)
         ShowFigures(NULL, NULL);
         return;
     }
-    const uint32_t *left = SideFrame(Shot.frame, true), *right = SideFrame(Shot.frame, false);
-    if (unsigned int *pixels = Pixels(kLeftImage))
-        memcpy(pixels, left, (size_t)FrameBytes());
-    if (unsigned int *pixels = Pixels(kRightImage))
-        memcpy(pixels, right, (size_t)FrameBytes());
+    const uint32_t *left = into[Shot.swapped ? 1 : 0], *right = into[Shot.swapped ? 0 : 1];
     Refresh(kRightImage);
     Refresh(kLeftImage);
     ShowFigures(left, right);
