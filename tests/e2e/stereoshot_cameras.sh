@@ -10,7 +10,8 @@
 # the camera lacks, and it goes on. With "series", cameras that offer 1280 x 720 and 1920 x 1080
 # (raw only at a third of the rate, MJPG at 30 fps): numbers a series cannot take are refused;
 # at 1280 x 720 a burst of 10 and an interval series of 10 are written whole and in order; at
-# 1920 x 1080 a pair; the size holds over a restart, and falls back to 640 x 480 with a message
+# 1920 x 1080 a pair; the live figure of a rig 12 pixels out at 1280 x 720; the size holds over a
+# restart, and falls back to 640 x 480 with a message
 # when the cameras no longer offer it. With "rig": a
 # textured scene that camera 1 sees 12 pixels lower - the live figure and the file's comment say
 # so - from cameras that start with different settings and hold the same ones after Match
@@ -30,7 +31,7 @@ if [ "$CASE" = one ]; then
     check "the test cameras are unregistered" regsvr "" /u
     PROGRAM_ENV="LD_PRELOAD=$TVX_BUILD/native/libtvx_v4l2_webcam.so TVX_V4L2_CAMERAS=1"
 elif [ "$CASE" = series ]; then
-    check "the test cameras are registered as today's webcams" regsvr "hd"
+    check "the test cameras are registered as today's webcams, camera 1 12 pixels lower" regsvr "hd,voffset=12"
 elif [ "$CASE" = rig ]; then
     check "the test cameras show a scene, camera 1 12 pixels lower, with other settings" regsvr "voffset=12,differ"
 elif [ "$CASE" = sides ]; then
@@ -88,6 +89,11 @@ if [ "$CASE" = series ]; then
     click_button 17   # Size: 640x480 -> 1280x720
     check "the Size button opens the cameras at 1280x720, the windows as wide as before" \
         wait_window '^Left\(35%\)$'
+    sleep 2.2   # the figures of a pair at the new size
+    title=$(xdotool getwindowname "$(wait_window '^Stereo')")
+    live=$(sed -n 's/.*, vertical \([-+0-9.]*\) px.*/\1/p' <<<"$title")
+    check "at 1280x720 the live figure finds camera 1 12 pixels lower ($title)" \
+        awk -v v="${live:-99}" 'BEGIN { exit !(v >= 11 && v <= 13) }'
     set_input_item 1 0
     click_button 14
     set_input_item 1 0.25
