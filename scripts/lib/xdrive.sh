@@ -147,6 +147,16 @@ start_log() {
     sleep 0.3
 }
 
+# For the benchmarks: starts the program, waits for it and (unless $2 is "nocameras") for both
+# test cameras to stream, and logs its text window 0 (TEXT_WIN); says what failed.
+start_logged() {
+    start_program "$1" || { echo "the program did not start"; return 1; }
+    wait_ready
+    [ "${2:-}" = nocameras ] || wait_cameras_running
+    TEXT_WIN=$(wait_window '^TextWindow 0$')
+    start_log "$TEXT_WIN" || { echo "no log for text window 0"; return 1; }
+}
+
 # Ctrl+C in a text window: its log is written out whole (and put on the clipboard).
 flush_log() {
     activate "$1"

@@ -49,11 +49,7 @@ stop_and_read() {
     echo "$(camera_frames 0) $(camera_frames 1) $(stars) $(cpu_ns "$WORKER") $t"
 }
 
-start_program "$EXE" || { echo "the program did not start"; exit 1; }
-wait_ready
-[ "$MODE" = v4l2 ] || wait_cameras_running
-TEXT_WIN=$(wait_window '^TextWindow 0$')
-start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
+start_logged "$EXE" "$([ "$MODE" = v4l2 ] && echo nocameras)" || exit 1
 start_capture || { echo "Start did not open the button box"; exit 1; }
 # The program's process is the one named stereocap.exe with the library's worker thread (other
 # tests may have left ended ones of the same name behind, not yet reaped).

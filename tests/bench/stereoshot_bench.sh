@@ -17,11 +17,7 @@ trap end_program EXIT
 BOX_COLUMNS=6 BUTTON_WIDTH=166
 LOG="$XD_DIR/TORVEX0.LOG"
 
-start_program "$EXE" || { echo "the program did not start"; exit 1; }
-wait_ready
-wait_cameras_running
-TEXT_WIN=$(wait_window '^TextWindow 0$')
-start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
+start_logged "$EXE" || exit 1
 start_capture || { echo "Start did not open the button box"; exit 1; }
 stop_and_read() {   # the camera counts at Stop and the time of the Stop key
     local t

@@ -23,11 +23,7 @@ regsvr "hd" || { echo "the test cameras could not be registered"; exit 1; }
 BOX_COLUMNS=6 BUTTON_WIDTH=166
 LOG="$XD_DIR/TORVEX0.LOG"
 
-start_program "$EXE" || { echo "the program did not start"; exit 1; }
-wait_ready
-wait_cameras_running
-TEXT_WIN=$(wait_window '^TextWindow 0$')
-start_log "$TEXT_WIN" || { echo "no log for text window 0"; exit 1; }
+start_logged "$EXE" || exit 1
 shopt -s nullglob
 pairs() { local f=("$XD_DIR"/Pair_*.mpo); echo "${#f[@]}"; }
 wait_pairs() { for _ in $(seq 400); do [ "$(pairs)" -ge "$1" ] && return; sleep 0.05; done; }
