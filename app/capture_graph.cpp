@@ -20,6 +20,7 @@ CaptureSystem tzm_System;
 CaptureGraphRecord CaptureGraph;
 static bool KeepRecent = false;   // from the next open on, see tzm_KeepRecentFrames
 static FrameSize WantedSize = {kFrameWidth640, kFrameHeight480};   // likewise, tzm_SetFrameSize
+static double Delays[8];   // tzm_SetCameraDelay's, seconds, kept for every open
 
 static HRESULT WINAPI RealCoInitialize(LPVOID reserved) { return CoInitialize(reserved); }
 static void WINAPI RealCoUninitialize(void) { CoUninitialize(); }
@@ -126,6 +127,7 @@ static void ClearSlot(CameraSlot &slot)
     slot.frame.frameBytes = 0;
     slot.frame.sampleTime = 0.0;
     slot.frame.size = WantedSize;
+    slot.frame.delay = Delays[&slot - CaptureGraph.camera];
     slot.frame.format = SampleFormat{kSampleRgb32, WantedSize.width, WantedSize.height, true};
     slot.offerCount = 0;
     slot.frame.convert = false;
@@ -784,6 +786,17 @@ int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *
         *time0 = t0;
     if (time1 != nullptr)
         *time1 = t1;
+    return 0;
+}
+
+int tzm_SetCameraDelay(int camera, double seconds)
+{
+    if (camera < 0 || camera >= 8 || !(seconds >= -1.0 && seconds <= 1.0))
+        return 1;
+    Delays[camera] = seconds;
+    FrameSlot &slot = CaptureGraph.camera[camera].frame;
+    std::lock_guard<std::mutex> hold(slot.lock);
+    slot.delay = seconds;
     return 0;
 }
 

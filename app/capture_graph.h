@@ -116,6 +116,11 @@ void tzm_KeepRecentFrames(int on);
 int tzm_TakeSyncedPair(uint8_t *frame0, uint8_t *frame1, double *time0, double *time1);
 
 // The times of the pair tzm_TakeSyncedPair would take now: 0, or its failure code.
+
+// How much longer camera takes to deliver a frame than it was exposed, beyond the others (a sync
+// check measures it), from now on and for every open: pairs are matched, and their times given,
+// by exposure time. 0 done; 1 no such camera or over a second either way.
+int tzm_SetCameraDelay(int camera, double seconds);
 int tzm_SyncedPairTimes(double *time0, double *time1);
 
 double tzm_GetCameraProperty(int property, int *isAuto);   // camera 0, percent; -1.0 unreadable

@@ -156,14 +156,14 @@ bool NearestTimes(const double *a, int na, const double *b, int nb, int *ia, int
     return true;
 }
 
-// A slot's recent times, oldest first, and where each lies in its ring.
+// A slot's recent exposure times, oldest first, and where each lies in its ring.
 static int RecentInOrder(const FrameSlot *slot, double *times, int *places)
 {
     int n = slot->recent == nullptr ? 0 : slot->recentCount;
     int first = (slot->recentNext - n + kRecentFrames) % kRecentFrames;
     for (int k = 0; k < n; k++) {
         places[k] = (first + k) % kRecentFrames;
-        times[k] = slot->recentTimes[places[k]];
+        times[k] = slot->recentTimes[places[k]] - slot->delay;
     }
     return n;
 }

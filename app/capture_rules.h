@@ -60,6 +60,9 @@ struct FrameSlot {
     uint8_t *recent = nullptr;   // kRecentFrames x SlotFrameBytes, owned by the module
     double recentTimes[kRecentFrames] = {};
     int recentCount = 0, recentNext = 0;
+    // How long the camera takes from exposing a frame to delivering it, beyond the other
+    // cameras: pairs are matched by exposure time, the frame's time less this (seconds).
+    double delay = 0.0;
 };
 // The bytes of one frame of the slot: 4 a pixel.
 inline long SlotFrameBytes(const FrameSlot &slot)
@@ -82,7 +85,8 @@ long TakeFrame(FrameSlot *slot, uint8_t *dst, long bytes, double *sampleTime);
 // The entries of a and b (each oldest first) whose times lie nearest; of equally near pairs the
 // one with the later entries. False when either list is empty.
 bool NearestTimes(const double *a, int na, const double *b, int nb, int *ia, int *ib);
-// The times of the pair TakeNearestPair would take now, without copying it.
+// The times of the pair TakeNearestPair would take now, without copying it. These and
+// TakeNearestPair's times are exposure times: each frame's time less its slot's delay.
 bool NearestPairTimes(FrameSlot *s0, FrameSlot *s1, double *time0, double *time1);
 // Copies the recent frames of two slots that lie nearest in time into dst0 and dst1
 // (SlotFrameBytes of each slot) with their times. False when a slot keeps no recent frame yet.

@@ -91,6 +91,7 @@ set_source_files_properties(app/stereocap.cpp text/window_info.cpp
 
 # The stereo shooter's program: the public header and the capture module only.
 add_executable(stereoshot WIN32 stereoshot/stereoshot.cpp stereoshot/pair_writer.cpp stereoshot/live_figures.cpp
+               stereoshot/sync_check.cpp
                app/camera_watch.cpp ${STEREOSHOT_PORTABLE_SOURCES} $<TARGET_OBJECTS:torvex_entry>)
 target_compile_options(stereoshot PRIVATE ${TVX_WARNINGS})
 target_link_libraries(stereoshot PRIVATE torvex capture tvx_libjpeg)

@@ -1,6 +1,7 @@
 // rig_settings.cpp - the sides of a rig by device path, and their file.
 #include "stereoshot/rig_settings.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -30,6 +31,17 @@ bool ParseRigSettings(const std::string &text, RigSettings *settings, std::strin
             continue;
         size_t equals = line.find('=');
         std::string key = line.substr(0, equals), value = equals == std::string::npos ? "" : line.substr(equals + 1);
+        if (key == "left_delay" || key == "right_delay") {
+            double &delay = key[0] == 'l' ? read.leftDelayMs : read.rightDelayMs;
+            char *end = nullptr;
+            double ms = std::strtod(value.c_str(), &end);
+            if (delay != 0.0 || value.empty() || *end != 0 || !(ms >= -1000.0 && ms <= 1000.0)) {
+                *problem = "line " + std::to_string(number) + " is not \"" + key + "=\" and a delay in ms once";
+                return false;
+            }
+            delay = ms;
+            continue;
+        }
         if (key == "size") {
             if (read.width != 0 || !ReadSize(value, &read.width, &read.height)) {
                 *problem = "line " + std::to_string(number) + " is not \"size=\" and a width x height once";
@@ -58,7 +70,11 @@ std::string FormatRigSettings(const RigSettings &settings)
                        settings.left + "\r\nright=" + settings.right + "\r\n";
     if (settings.width > 0 && settings.height > 0)
         text += "size=" + std::to_string(settings.width) + "x" + std::to_string(settings.height) + "\r\n";
-    return text;
+    char delays[96] = "";
+    if (settings.leftDelayMs != 0.0 || settings.rightDelayMs != 0.0)
+        snprintf(delays, sizeof delays, "left_delay=%.1f\r\nright_delay=%.1f\r\n", settings.leftDelayMs,
+                 settings.rightDelayMs);
+    return text + delays;
 }
 
 SideChoice ChooseSides(const RigSettings &settings, const std::string paths[2], int count)

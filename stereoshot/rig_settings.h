@@ -10,10 +10,14 @@
 struct RigSettings {
     std::string left, right;   // device paths; "" not known
     int width = 0, height = 0;   // the frame size; 0 x 0 not chosen
+    // How much later each camera delivers what it saw (a sync check's measure), ms: kept with
+    // the camera it was measured on. 0 not measured.
+    double leftDelayMs = 0.0, rightDelayMs = 0.0;
 };
 
-// Lines "left=<path>", "right=<path>" and "size=<width>x<height>" (each at most once, the size
-// two whole numbers from 1 to 99999); blank lines and lines starting with '#' are passed over.
+// Lines "left=<path>", "right=<path>", "size=<width>x<height>", "left_delay=<ms>" and
+// "right_delay=<ms>" (each at most once; the size two whole numbers from 1 to 99999, a delay a
+// number from -1000 to 1000); blank lines and lines starting with '#' are passed over.
 // False, with what is wrong in *problem, for any other line.
 bool ParseRigSettings(const std::string &text, RigSettings *settings, std::string *problem);
 std::string FormatRigSettings(const RigSettings &settings);

@@ -21,6 +21,7 @@
 #include "stereoshot/pair_writer.h"
 #include "stereoshot/rig_settings.h"
 #include "stereoshot/stereo_views.h"
+#include "stereoshot/sync_check.h"
 #include "torvex.h"
 
 enum {
@@ -34,7 +35,7 @@ enum {
     kMostPairsInASeries = 9999,
     kFiguresBand = 34,    // rows at the top of the Stereo view that hold the figures
     kPanelColumns = 6,
-    kPanelRows = 3,
+    kPanelRows = 4,
     kButtonWidth = 166,   // room for the longest label, "View: half-colour red-cyan"
 };
 
@@ -59,6 +60,10 @@ enum Button {
     kBurst,
     kMatchCameras,
     kFrameSizeButton,
+    kSyncWindowButton,
+    kSyncSceneButton,
+    kUseDelay,
+    kResetDelay,
     kButtonCount,
 };
 
@@ -93,6 +98,7 @@ static struct {
     // the run's start or at its open.
     unsigned long deliveredBefore[2] = {0, 0}, deliveredBase[2] = {0, 0};
     double paced[2] = {-1.0, -1.0};   // the pair that paced the live windows last
+    double delayMs[2] = {0.0, 0.0};   // camera 0's and 1's delivery delay applied (sync check)
 } Shot;
 
 static long FrameBytes(void)
@@ -133,6 +139,10 @@ static void LabelButtons(void)
     TVX_SetButtonBoxTitle(kMatchCameras, "Match cameras");
     snprintf(text, sizeof text, "Size: %dx%d", Shot.size.width, Shot.size.height);
     TVX_SetButtonBoxTitle(kFrameSizeButton, text);
+    TVX_SetButtonBoxTitle(kSyncWindowButton, "Sync check: window");
+    TVX_SetButtonBoxTitle(kSyncSceneButton, "Sync check: scene");
+    TVX_SetButtonBoxTitle(kUseDelay, "Use delay");
+    TVX_SetButtonBoxTitle(kResetDelay, "Reset delay");
     for (int unused = kButtonCount; unused < kPanelColumns * kPanelRows; unused++)
         TVX_SetButtonBoxTitle(unused, "");
 }
@@ -196,6 +206,14 @@ static void LoadSides(const RigSettings &settings)
     Shot.swapped = choice.leftCamera != 0;
     if (!choice.note.empty())
         Shot.sidesNote += (Shot.sidesNote.empty() ? "" : "\n") + choice.note;
+    // A delay belongs to the camera it was measured on: applied only where both are the rig's.
+    if (choice.note.empty() && CaptureGraph.cameraCount >= 2) {
+        int left = Shot.swapped ? 1 : 0;
+        Shot.delayMs[left] = settings.leftDelayMs;
+        Shot.delayMs[1 - left] = settings.rightDelayMs;
+        for (int camera = 0; camera < 2; camera++)
+            tzm_SetCameraDelay(camera, Shot.delayMs[camera] / 1000.0);
+    }
 }
 
 // Sides or Size has changed: kept for the next start, whatever order the cameras are found in.
@@ -205,8 +223,9 @@ static void SaveSettings(void)
         return;
     std::string paths[2];
     CameraPaths(paths);
-    RigSettings settings = {paths[Shot.swapped ? 1 : 0], paths[Shot.swapped ? 0 : 1],
-                            Shot.size.width, Shot.size.height};
+    int left = Shot.swapped ? 1 : 0;
+    RigSettings settings = {paths[left], paths[1 - left], Shot.size.width, Shot.size.height,
+                            Shot.delayMs[left], Shot.delayMs[1 - left]};
     std::wstring path = SettingsPath(true), part = path + L".part";
     std::string text = FormatRigSettings(settings);
     FILE *file = path.empty() ? NULL : _wfopen(part.c_str(), L"wb");
@@ -603,6 +622,30 @@ static void NextFrameSize(void)
     LabelButtons();
 }
 
+// Pairs by exposure time from now on: the delay a sync check measured is added to the one in
+// force (the check saw exposure times already), and kept with the cameras.
+static void UseDelay(bool reset)
+{
+    int left = Shot.swapped ? 1 : 0;
+    double measured = 0.0;
+    if (!reset && !MeasuredDelay(&measured)) {
+        TVX_Print("No delay to use: run a sync check first.\n");
+        return;
+    }
+    double rightAfterLeft = reset ? 0.0 : Shot.delayMs[1 - left] - Shot.delayMs[left] + measured;
+    Shot.delayMs[left] = rightAfterLeft < 0 ? -rightAfterLeft : 0.0;
+    Shot.delayMs[1 - left] = rightAfterLeft > 0 ? rightAfterLeft : 0.0;
+    for (int camera = 0; camera < 2; camera++)
+        tzm_SetCameraDelay(camera, Shot.delayMs[camera] / 1000.0);
+    SaveSettings();
+    if (reset)
+        TVX_Print("Delay reset: frames are paired by their time stamps.\n");
+    else
+        TVX_Print("Frames are paired by exposure time: Right delivers %.1f ms %s Left.\n",
+                  rightAfterLeft < 0 ? -rightAfterLeft : rightAfterLeft,
+                  rightAfterLeft < 0 ? "before" : "after");
+}
+
 static void ShowSettings(int camera)
 {
     if (tzm_ShowCameraPropertyPages(camera) != 0)
@@ -617,6 +660,15 @@ static void ActOnButton(int button)
     case kBurst: StartOrEndSeries(button); break;
     case kMatchCameras: MatchCameras(); break;
     case kFrameSizeButton: NextFrameSize(); break;
+    case kSyncWindowButton:
+    case kSyncSceneButton:
+        if (!CaptureGraph.opened || CaptureGraph.cameraCount < 2)
+            TVX_Print("Sync check not started: it needs two cameras.\n");
+        else
+            StartSyncCheck(button == kSyncWindowButton ? kSyncWindow : kSyncScene, Shot.swapped ? 1 : 0);
+        break;
+    case kUseDelay:
+    case kResetDelay: UseDelay(button == kResetDelay); break;
     case kSaveFormat:
         Shot.format = (Shot.format + 1) % kPairFormats;
         LabelButtons();
@@ -763,6 +815,8 @@ static void ShowLivePair(void)
         if (time[camera] != Shot.lastShown[camera]) {
             Shot.lastShown[camera] = time[camera];
             Shot.shown[camera]++;
+            if (g.cameraCount >= 2)
+                SyncCheckFrame(camera, into[camera], Shot.size.width, Shot.size.height, time[camera]);
         }
     if (g.cameraCount < 2) {
         // One camera: its window only, by the sides chosen; no pair, no Stereo view.
@@ -835,6 +889,7 @@ void TVX_AppMain(void)
         if (fresh)
             ShowLivePair();
         SeriesStep();
+        SyncCheckTick();
         for (int button = 0; button < kButtonCount; button++)
             if (TVX_GetButtonPress(button) != 0)
                 ActOnButton(button);
@@ -843,6 +898,10 @@ void TVX_AppMain(void)
     }
     if (Shot.seriesButton >= 0)
         EndSeries("stopped by Stop");
+    if (SyncCheckRunning()) {
+        CancelSyncCheck();
+        TVX_Print("Sync check stopped by Stop.\n");
+    }
     TVX_Print("Stop\n");
     WatchCameras(&watch, true);
     TVX_Print("Shown while running: camera 0 %lu frames, camera 1 %lu, Stereo %lu\n", Shot.shown[0],

@@ -1,6 +1,7 @@
 // picture.cpp - the test cameras' moving test picture.
 #include "testcam/picture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -51,12 +52,50 @@ void UseTestScene(int verticalOffset)
 
 void StopTestScene(void) { Scene.on = false; }
 
+static thread_local int GreyBelow = -1;
+static thread_local const uint32_t *Backdrop = nullptr;
+
+void ShowGreyBelowTheBands(int grey) { GreyBelow = grey; }
+void ShowBackdrop(const uint32_t *topDown) { Backdrop = topDown; }
+
+// The moment of the k-th switch of the flash scene's light.
+static double FlashSwitch(int k)
+{
+    double t = 0.0;
+    for (int i = 0; i < k; i++) {
+        uint32_t h = (uint32_t)i * 2654435761u;
+        h ^= h >> 15;
+        h *= 2246822519u;
+        h ^= h >> 13;
+        t += 0.4 + 0.6 * (h & 0xFFFF) / 65535.0;
+    }
+    return t;
+}
+
+double FlashLevel(double from, double to)
+{
+    if (to <= from)
+        return FlashLevel(from, from + 1e-6);
+    double lit = 0.0;
+    // Walks the switches up to `to`: the light is dark before switch 1, bright after it, and so on.
+    for (int k = 0; FlashSwitch(k) < to; k++) {
+        double begin = std::max(from, FlashSwitch(k)), end = std::min(to, FlashSwitch(k + 1));
+        if (end > begin && k % 2 == 1)
+            lit += end - begin;
+    }
+    return 40.0 + 160.0 * lit / (to - from);
+}
+
 uint32_t TestPicturePixel(int camera, uint32_t frame, int x, int y)
 {
     if (y < 16)
         return camera == 0 ? 0xFFFF00u : camera == 1 ? 0x00FFFFu : 0x808080u;
     if (y >= 24 && y < 32)
         return ((frame >> (31 - x / 20 % 32)) & 1) && x / 20 < 32 ? 0xFFFFFFu : 0x000000u;
+    if (Backdrop != nullptr && y >= 32)
+        return Backdrop[(size_t)y * kCamWidth + x];
+    if (GreyBelow >= 0 && y >= 32)
+        return (uint32_t)GreyBelow * 0x010101u;
     if (Scene.on && y >= 32) {
         // Camera 1 stands 24 pixels to the side and sees the scene `offset` pixels lower.
         bool second = camera == 1;

@@ -20,6 +20,16 @@ void UseTestScene(int verticalOffset);
 // sizes, smooth and without repeats.
 double TestSceneAt(double x, double y);
 void StopTestScene(void);
+// The flash scene (the camera's mode "flashes"): a light that is switched between dark (40) and
+// bright (200) at moments 0.4 to 1.0 s apart, from stream time 0. Its mean brightness over the
+// exposure from `from` to `to` (seconds): a frame that the switch falls in sees part of each, as
+// a real camera's does.
+double FlashLevel(double from, double to);
+// What the calling thread's next pictures show below row 32 instead of the test picture: a
+// uniform grey (0 to 255; -1 none), or a top-down 640 x 480 backdrop (NULL none) - the screen
+// a camera films. Each camera's streaming thread sets its own.
+void ShowGreyBelowTheBands(int grey);
+void ShowBackdrop(const uint32_t *topDown);
 // Fills a bottom-up 640 x 480 RGB32 sample with picture number frame.
 void FillTestPicture(uint8_t *sample, int camera, uint32_t frame);
 // Reads the frame number back from a top-down frame of 0x00RRGGBB words.

@@ -14,6 +14,9 @@
 #include <olectl.h>
 
 #include <atomic>
+#include <cmath>
+#include <mutex>
+#include <vector>
 #include <cstdio>
 #include <thread>
 
@@ -56,13 +59,17 @@ struct CamFormat {
 // from the N-th on, as after a format change). "scene" and "voffset=N": a textured scene that
 // camera 1 sees N pixels lower (the test picture's UseTestScene); "differ": camera 1 starts with
 // other image settings than camera 0, exposure and white balance automatic; "reversed": camera 1
-// is found before camera 0, as after moving a rig's cables (each keeps its device path). No
-// words: 640 x 480 RGB32, as always.
+// is found before camera 0, as after moving a rig's cables (each keeps its device path).
+// "latency=A/B": camera 0 delivers each frame A ms after it was exposed, camera 1 B ms (stamped
+// when delivered, as webcams stamp them); "flashes": below the bands a light switched at known
+// moments (the picture's FlashLevel over each frame's exposure); "screen": below the bands what
+// the program's "Sync" window shows at the moment of exposure. No words: 640 x 480 RGB32, as
+// always.
 struct CamMode {
     CamFormat formats[6];
     int formatCount;
-    bool strict, noControl, sameName, noTimes, scene, differ, reversed;
-    int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset;
+    bool strict, noControl, sameName, noTimes, scene, differ, reversed, flashes, screen;
+    int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset, latencyMs[2];
 };
 
 static const REFERENCE_TIME k30 = 333333, k10 = 1000000, k5 = 2000000;
@@ -113,6 +120,14 @@ static CamMode ParseMode(const wchar_t *words)
             m.differ = true;
         } else if (wcscmp(w, L"reversed") == 0) {
             m.reversed = true;
+        } else if (wcsncmp(w, L"latency=", 8) == 0) {
+            m.latencyMs[0] = number;
+            const wchar_t *slash = wcschr(w, L'/');
+            m.latencyMs[1] = slash != NULL ? _wtoi(slash + 1) : number;
+        } else if (wcscmp(w, L"flashes") == 0) {
+            m.flashes = true;
+        } else if (wcscmp(w, L"screen") == 0) {
+            m.screen = true;
         } else if (wcsncmp(w, L"phase=", 6) == 0) {
             m.phaseMs = number;
         } else if (wcsncmp(w, L"corrupt=", 8) == 0) {
@@ -206,6 +221,146 @@ static int FormatOf(const CamMode &mode, const AM_MEDIA_TYPE *type)
 }
 
 class TestCamFilter;
+
+// Waits until `due` seconds after begin on the performance counter; false when stopped first.
+static bool WaitUntil(LARGE_INTEGER frequency, LARGE_INTEGER begin, double due,
+                      const std::atomic<bool> &stopping)
+{
+    for (;;) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        double elapsed = (double)(now.QuadPart - begin.QuadPart) / frequency.QuadPart;
+        if (stopping)
+            return false;
+        if (elapsed >= due)
+            return true;
+        Sleep(elapsed + 0.002 < due ? 1 : 0);
+    }
+}
+
+static BOOL CALLBACK FindSyncWindow(HWND window, LPARAM found)
+{
+    // Read without a message to the window's thread, which may be busy for milliseconds.
+    wchar_t title[16] = L"";
+    InternalGetWindowText(window, title, 16);
+    if (wcsncmp(title, L"Sync(", 5) != 0)
+        return TRUE;
+    *(HWND *)found = window;
+    return FALSE;
+}
+
+// The program's "Sync" window as a camera held in front of it sees it: its picture stretched
+// over the whole frame, top-down; nothing (an empty picture) where there is no such window.
+static void ShootSyncWindow(std::vector<uint32_t> *picture, double instant)
+{
+    // One shot at a time, and one for every camera exposed at that instant: two cameras reading
+    // the screen one after the other would see two moments.
+    static std::mutex oneAtATime;
+    static double lastInstant = -1.0;
+    static std::vector<uint32_t> lastShot;
+    std::lock_guard<std::mutex> hold(oneAtATime);
+    if (instant == lastInstant) {
+        *picture = lastShot;
+        return;
+    }
+    lastInstant = instant;
+    lastShot.clear();
+    picture->clear();
+    // Found once while it lasts: a search of every window at each frame takes time that the
+    // picture would be late by.
+    static std::atomic<HWND> found{NULL};
+    HWND window = found.load();
+    if (window == NULL || !IsWindow(window)) {
+        window = NULL;
+        EnumWindows(FindSyncWindow, (LPARAM)&window);
+        found = window;
+    }
+    RECT client;
+    POINT corner = {0, 0};
+    if (window == NULL || !GetClientRect(window, &client) || client.right <= 0 ||
+        client.bottom <= 0 || !ClientToScreen(window, &corner))
+        return;
+    picture->assign((size_t)kCamWidth * kCamHeight, 0);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kCamWidth;
+    info.bmiHeader.biHeight = -kCamHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    // From the screen, as a camera sees it: the window's own DC is the program's to draw with.
+    HDC source = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP dib = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (memory != NULL && dib != NULL && bits != NULL) {
+        HGDIOBJ before = SelectObject(memory, dib);
+        SetStretchBltMode(memory, COLORONCOLOR);
+        if (StretchBlt(memory, 0, 0, kCamWidth, kCamHeight, source, corner.x, corner.y,
+                       client.right, client.bottom, SRCCOPY)) {
+            GdiFlush();
+            memcpy(picture->data(), bits, picture->size() * 4);
+        } else {
+            picture->clear();
+        }
+        SelectObject(memory, before);
+    }
+    if (dib != NULL)
+        DeleteObject(dib);
+    if (memory != NULL)
+        DeleteDC(memory);
+    ReleaseDC(NULL, source);
+    lastShot = *picture;
+}
+
+// Takes the Sync window at every frame's moment of exposure, on a thread of its own: a frame
+// with a latency is delivered after the next ones were exposed.
+class ScreenWatch {
+public:
+    void Start(LARGE_INTEGER frequency, LARGE_INTEGER begin, double phase, double period)
+    {
+        thread = std::thread([=] {
+            std::vector<uint32_t> picture;
+            for (uint32_t k = 0; WaitUntil(frequency, begin, phase + k * period, ended); k++) {
+                ShootSyncWindow(&picture, phase + k * period);
+                std::lock_guard<std::mutex> hold(lock);
+                shots[k % kKept].swap(picture);
+                shotOf[k % kKept] = k;
+                taken[k % kKept] = true;
+            }
+        });
+    }
+    // The picture exposed for frame n: false when there was no Sync window then. A frame
+    // delivered the moment it is exposed waits for its shot, which takes a few milliseconds.
+    bool Take(uint32_t n, std::vector<uint32_t> *picture)
+    {
+        for (int waited = 0; waited < 50; waited++) {
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                if (shotOf[n % kKept] == n && taken[n % kKept]) {
+                    *picture = shots[n % kKept];
+                    return !picture->empty();
+                }
+            }
+            Sleep(1);
+        }
+        return false;
+    }
+    ~ScreenWatch()
+    {
+        ended = true;
+        if (thread.joinable())
+            thread.join();
+    }
+
+private:
+    enum { kKept = 16 };   // half a second at 30 fps: the longest latency and more
+    std::vector<uint32_t> shots[kKept];
+    uint32_t shotOf[kKept] = {};
+    bool taken[kKept] = {};
+    std::mutex lock;
+    std::atomic<bool> ended{false};
+    std::thread thread;
+};
 
 class OutputPin : public IPin, public IKsPropertySet, public IAMStreamConfig {
 public:
@@ -447,28 +602,38 @@ public:
         fclose(file);
     }
 
-    // Sends frames until stopped, paced from the performance counter: frame n is due at the
-    // phase plus n periods. Camera 1 carries the damage the mode asks for.
+    // Sends frames until stopped, paced from the performance counter: frame n is exposed until
+    // the phase plus n periods and delivered the camera's latency later, with that time. Camera 1
+    // carries the damage the mode asks for.
     void StreamLoop()
     {
-        LARGE_INTEGER frequency, begin, now;
+        LARGE_INTEGER frequency, begin;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&begin);
+        // Cameras of one graph start their streams a few milliseconds apart, but stamp their
+        // frames as if they started together: they share the first one's start, so that the
+        // stamps say when each frame was exposed.
+        static std::atomic<LONGLONG> sharedBegin{0};
+        LONGLONG first = sharedBegin.load();
+        if (first != 0 && begin.QuadPart - first < frequency.QuadPart / 5)
+            begin.QuadPart = first;
+        else
+            sharedBegin = begin.QuadPart;
         REFERENCE_TIME period = pin.frameTime;
         const CamFormat format = pin.Current();
         bool damaged = camera == 1;
         double phase = camera == 1 ? mode.phaseMs / 1000.0 : 0.0;
+        double latency = mode.latencyMs[camera == 1 ? 1 : 0] / 1000.0;
+        ScreenWatch watch;
+        if (mode.screen)
+            watch.Start(frequency, begin, phase, period / 1e7);
+        std::vector<uint32_t> seen;
         for (uint32_t n = 0; !stopping; n++) {
-            double due = phase + (double)n * period / 1e7;
-            for (;;) {
-                QueryPerformanceCounter(&now);
-                double elapsed = (double)(now.QuadPart - begin.QuadPart) / frequency.QuadPart;
-                if (stopping || elapsed >= due)
-                    break;
-                Sleep(elapsed + 0.002 < due ? 1 : 0);
-            }
-            if (stopping)
+            double exposed = phase + (double)n * period / 1e7;
+            if (!WaitUntil(frequency, begin, exposed + latency, stopping))
                 break;
+            ShowGreyBelowTheBands(mode.flashes ? (int)std::lround(FlashLevel(exposed - period / 1e7, exposed)) : -1);
+            ShowBackdrop(mode.screen && watch.Take(n, &seen) ? seen.data() : NULL);
             if (damaged && mode.stopAfter > 0 && n >= (uint32_t)mode.stopAfter) {
                 n--;   // silent from here on, until the graph stops
                 Sleep(5);
@@ -492,7 +657,7 @@ public:
             }
             if (grown && length * 2 <= sample->GetSize())
                 length *= 2;
-            REFERENCE_TIME start = (REFERENCE_TIME)(phase * 1e7) + (REFERENCE_TIME)n * period;
+            REFERENCE_TIME start = (REFERENCE_TIME)((phase + latency) * 1e7) + (REFERENCE_TIME)n * period;
             REFERENCE_TIME end = start + period;
             if (!mode.noTimes)
                 sample->SetTime(&start, &end);

@@ -18,7 +18,11 @@
 # cameras, and a damaged settings file. With "sides": two cameras of one name; after
 # Sides (twice) and a restart with the other camera found first, Left is still the same camera.
 # The phase cases' cameras have no camera control: Match cameras names what it cannot set.
-# Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|sides
+# With "syncA-B" camera 0 delivers its frames A ms after exposing them, camera 1 B ms, and both
+# film the Sync window or see a light switched at known moments: both sync checks measure B - A
+# within 3 ms; with A-B 0-40 a pair taken before "Use delay" is a frame apart in exposure (the
+# frame numbers in its halves), one taken after it is exposed together.
+# Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|sides|syncA-B
 EXE="$1" CASE="$2" E2E_NAME="stereoshot_cameras_$2"
 PHASE="$CASE"
 [ "$CASE" = lost ] && PHASE=10
@@ -36,6 +40,10 @@ elif [ "$CASE" = rig ]; then
     check "the test cameras show a scene, camera 1 12 pixels lower, with other settings" regsvr "voffset=12,differ"
 elif [ "$CASE" = sides ]; then
     check "two test cameras of one name are registered" regsvr "samename"
+elif [[ "$CASE" == sync* ]]; then
+    LATENCY=${CASE#sync}
+    check "the test cameras deliver ${LATENCY%-*} and ${LATENCY#*-} ms after exposure, see flashes and the Sync window" \
+        regsvr "latency=${LATENCY%-*}/${LATENCY#*-},flashes,screen"
 elif [ "$CASE" = lost ]; then
     check "the test cameras are registered with camera 1 10 ms behind, stopping after 5 s" \
         regsvr "phase=10,stopafter=150"
@@ -78,6 +86,47 @@ if [ "$CASE" = sides ]; then
     TEXT_WIN=$(wait_window '^TextWindow 0$')
     stop_and_flush >/dev/null
     check "though it was found first" grep -qa 'Camera 0: TVX Test Camera \[\\\\?\\tvx#testcam#1\]' "$LOG"
+    check_exit_key "Exit ends the program"
+    e2e_finish
+fi
+
+# The delay between the cameras, by both checks, and pairs by exposure time once it is used.
+if [[ "$CASE" == sync* ]]; then
+    # The frame number the test picture carries in row 28 of the half at x offset $2.
+    frame_number() {
+        timeout 30 convert "$1" -crop "640x1+$2+28" +repage -depth 8 txt:- 2>/dev/null |
+            sed -n 's/^\([0-9]*\),0: (\([0-9]*\),.*/\1 \2/p' |
+            awk '$1 % 20 == 10 { n = n * 2 + ($2 > 127) } END { print n + 0 }'
+    }
+    exposures_apart() {   # the frame numbers of pair $1's Left less its Right
+        local f
+        for _ in $(seq 50); do f=$(ls "$E2E_OUT"/Pair_*_"$1"_parallel.jpg 2>/dev/null) && break; sleep 0.1; done
+        echo $(($(frame_number "$f" 0) - $(frame_number "$f" 640)))
+    }
+    click_button 18   # the Sync window
+    sleep $((4 + 1))
+    click_button 19   # the flashes
+    sleep $((4 + 1))
+    expected=$((${LATENCY#*-} - ${LATENCY%-*}))
+    if [ "$CASE" = sync0-40 ]; then
+        click_button 0
+        before=$(exposures_apart 001)
+        click_button 20   # Use delay
+        sleep 0.3
+        click_button 0
+        after=$(exposures_apart 002)
+        check "by time stamps the pair's halves were exposed $before frame(s) apart, by exposure time $after" \
+            [ "$before $after" = "1 0" ]
+    fi
+    stop_and_flush >/dev/null
+    said=$(tr -d '\r' <"$LOG")
+    for how in "Sync window" scene; do
+        got=$(sed -n "s/^Sync check ($how, [0-9]* and [0-9]* frames): Right shows a moment \([0-9.]*\) ms \([a-z]*\) Left.*/\2 \1/p" <<<"$said")
+        ms=${got#* }
+        [ "${got% *}" = before ] && ms=-$ms
+        check "the check by the $how measures Right ${ms:-nothing} ms after Left, $expected expected" \
+            awk -v a="${ms:-999}" -v b="$expected" 'BEGIN { d = a - b; exit !(d <= 3 && d >= -3) }'
+    done
     check_exit_key "Exit ends the program"
     e2e_finish
 fi

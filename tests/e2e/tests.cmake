@@ -45,7 +45,7 @@ endforeach()
 # webcams run) one camera alone.
 add_test(NAME e2e.stereoshot
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/stereoshot.sh $<TARGET_FILE:stereoshot>)
-set(TVX_CAMERA_CASES 20 lost series rig sides)
+set(TVX_CAMERA_CASES 20 lost series rig sides sync0-40 sync30-30 sync100-20)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND TVX_CAMERA_CASES one)
 endif()

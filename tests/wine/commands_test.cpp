@@ -755,7 +755,10 @@ TEST(Snapping, LibraryWindowsSnapToTheScreenAndEachOther)
         EXPECT_EQ(0, edge.left);
         EXPECT_EQ(w, edge.right);
         EXPECT_EQ(5, Moving(moving, {5, 600, 5 + w, 600 + h}, false).left);
-        // Beside the fixed image, 7 pixels off and overlapping it: snapped; 8: not.
+        // Beside the fixed image, 7 pixels off and overlapping it: snapped; 8: not. Moved (as a
+        // drag ends), its edges move with it.
+        SetWindowPos(ImageTable[0].window, NULL, fixed.left + 40, fixed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        OffsetRect(&fixed, 40, 0);
         int top = fixed.top + 30;
         EXPECT_EQ(fixed.right, Moving(moving, {fixed.right + 7, top, fixed.right + 7 + w, top + h}, true).left);
         EXPECT_EQ(fixed.right + 8, Moving(moving, {fixed.right + 8, top, fixed.right + 8 + w, top + h}, true).left);
