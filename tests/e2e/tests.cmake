@@ -1,6 +1,6 @@
 # End-to-end tests: the real program under Xvfb, driven from outside with xdotool.
 foreach(name main_window text_window boxes capture quick_keys readonly_dir full_disk no_cameras
-             image_menus clipboard snapping)
+             image_menus clipboard)
     add_test(NAME e2e.${name}
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/${name}.sh $<TARGET_FILE:stereocap>)
     # The scripts run helpers under the Wine loader of this tree's width.
