@@ -2,7 +2,8 @@
 # stereoshot.exe with the two test cameras, measured from outside: frames each camera delivered
 # against frames the live windows and the Stereo view showed from Start to Stop (the program's
 # own reports at Stop), the time from a click on "Take pair" to the complete file, for JPS and
-# for MPO (median of 12), a burst of 10 pairs and a sync check, with the frames shown meanwhile. Prints
+# for MPO (median of 8), a burst of 10 pairs, and an interval series of 10 at 1 s with a sync check
+# during it, with the frames shown meanwhile (at 640 x 480). Prints
 # figures; asserts nothing about speed.
 # Usage: stereoshot_bench.sh stereoshot.exe [seconds]
 set -u
@@ -51,7 +52,7 @@ median_of_clicks() {   # median_of_clicks suffix
     local waits=() t files before newest
     xdo windowraise "$BOX"
     xdo mousemove --window "$BOX" $((4 + BUTTON_WIDTH / 2)) 17
-    for _ in $(seq 12); do
+    for _ in $(seq 8); do
         files=("$XD_DIR"/Pair_*"$1")
         before=${#files[@]}
         t=$(now_ms)
@@ -95,15 +96,25 @@ said=$(tr -d '\r' <"$LOG")
 read -r d0 d1 < <(grep -a '^Delivered while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4}')
 read -r s0 s1 ss < <(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')
 echo "  burst of 10 MPO pairs: $((${#files[@]} - before)) written in $burst ms; over the clicks and the burst the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1"
-# A sync check (the Sync window, 4 s of frames): the frames delivered against shown meanwhile.
+# An interval series of 10 MPO pairs at 1 s (the input box's numbers), and a sync check by the
+# Sync window (4 s of frames) during it: the pairs written and the live frames delivered against
+# shown meanwhile.
 start_capture
+click_button 14
 click_button 18
-sleep 5
+t=$(now_ms)
+for _ in $(seq 600); do
+    files=("$XD_DIR"/Pair_*.mpo)
+    [ "${#files[@]}" -ge $((before + 20)) ] && break
+    sleep 0.02
+done
+series=$(($(now_ms) - t))
+sleep 0.2
 stop_and_flush >/dev/null
-said_sync=$(tr -d '\r' <"$LOG")
-read -r d0 d1 < <(grep -a '^Delivered while running' <<<"$said_sync" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4}')
-read -r s0 s1 ss < <(grep -a '^Shown while running' <<<"$said_sync" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')
-echo "  a sync check by the Sync window: the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1 ($(grep -ac '^Sync check (' <<<"$said_sync") report)"
+said_series=$(tr -d '\r' <"$LOG")
+read -r d0 d1 < <(grep -a '^Delivered while running' <<<"$said_series" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4}')
+read -r s0 s1 ss < <(grep -a '^Shown while running' <<<"$said_series" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')
+echo "  interval series of 10 MPO pairs at 1 s with a sync check ($(grep -ac '^Sync check (' <<<"$said_series") report): $((${#files[@]} - before - 10)) written in $series ms; the cameras delivered $d0 and $d1 frames meanwhile, the live windows showed $s0 and $s1"
 grep -a '^Saved' <<<"$said" | sed -n 's/.*(skew [0-9.]* ms, \([0-9]*\) ms from taken to written)/\1/p' |
     sort -n | awk '{ w[NR] = $1 } END { if (NR) printf "  in the program, pair taken to files written: median %d ms of %d\n", w[int((NR + 1) / 2)], NR }'
 activate "$MAIN_WIN"
