@@ -63,12 +63,12 @@ struct CamFormat {
 // "latency=A/B": camera 0 delivers each frame A ms after it was exposed, camera 1 B ms (stamped
 // when delivered, as webcams stamp them); "flashes": below the bands a light switched at known
 // moments (the picture's FlashLevel over each frame's exposure); "screen": below the bands what
-// the program's "Sync" window shows at the moment of exposure. No words: 640 x 480 RGB32, as
-// always.
+// the program's "Sync" window shows at the moment of exposure; "still": the same picture in
+// every frame (frame number 0, the bar at rest). No words: 640 x 480 RGB32, as always.
 struct CamMode {
     CamFormat formats[6];
     int formatCount;
-    bool strict, noControl, sameName, noTimes, scene, differ, reversed, flashes, screen;
+    bool strict, noControl, sameName, noTimes, scene, differ, reversed, flashes, screen, still;
     int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset, latencyMs[2];
 };
 
@@ -128,6 +128,8 @@ static CamMode ParseMode(const wchar_t *words)
             m.flashes = true;
         } else if (wcscmp(w, L"screen") == 0) {
             m.screen = true;
+        } else if (wcscmp(w, L"still") == 0) {
+            m.still = true;
         } else if (wcsncmp(w, L"phase=", 6) == 0) {
             m.phaseMs = number;
         } else if (wcsncmp(w, L"corrupt=", 8) == 0) {
@@ -645,7 +647,8 @@ public:
             BYTE *data = NULL;
             sample->GetPointer(&data);
             long length = data == NULL ? 0 : WriteTestSample(format.code, format.width,
-                                                             format.height, camera, n, data,
+                                                             format.height, camera,
+                                                             mode.still ? 0 : n, data,
                                                              sample->GetSize());
             bool grown = damaged && mode.growAfter > 0 && n >= (uint32_t)mode.growAfter;
             if (damaged && !grown && mode.corruptEvery > 0 && n % mode.corruptEvery == 0 && n > 0) {

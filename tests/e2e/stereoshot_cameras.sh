@@ -21,7 +21,8 @@
 # With "syncA-B" camera 0 delivers its frames A ms after exposing them, camera 1 B ms, and both
 # film the Sync window or see a light switched at known moments: both sync checks measure B - A
 # within 3 ms; with A-B 0-40 a pair taken before "Use delay" is a frame apart in exposure (the
-# frame numbers in its halves), one taken after it is exposed together.
+# frame numbers in its halves), one taken after it is exposed together; with 30-30, cameras that
+# then send a still picture give no sync signal and nothing to use.
 # Usage: stereoshot_cameras.sh program phase-ms|lost|one|series|rig|sides|syncA-B
 EXE="$1" CASE="$2" E2E_NAME="stereoshot_cameras_$2"
 PHASE="$CASE"
@@ -128,6 +129,23 @@ if [[ "$CASE" == sync* ]]; then
             awk -v a="${ms:-999}" -v b="$expected" 'BEGIN { d = a - b; exit !(d <= 3 && d >= -3) }'
     done
     check_exit_key "Exit ends the program"
+    if [ "$CASE" = sync30-30 ]; then   # and cameras that see nothing change
+        check "the test cameras send a still picture" regsvr "latency=30/30,still"
+        rm -f "$LOG"
+        start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
+        wait_ready
+        TEXT_WIN=$(wait_window '^TextWindow 0$')
+        start_log "$TEXT_WIN"
+        start_capture
+        click_button 19
+        sleep $((4 + 1))
+        click_button 20
+        stop_and_flush >/dev/null
+        said=$(tr -d '\r' <"$LOG")
+        check "a still scene gives no sync signal" grep -q '^Sync check (scene, [0-9]* and [0-9]* frames): no sync signal' <<<"$said"
+        check "and Use delay applies nothing" grep -q '^No delay to use: run a sync check first' <<<"$said"
+        check_exit_key "Exit ends the program"
+    fi
     e2e_finish
 fi
 
