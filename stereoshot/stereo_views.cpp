@@ -57,12 +57,6 @@ uint32_t AnaglyphPixel(int view, uint32_t left, uint32_t right)
     }
 }
 
-static inline int Gap(int a, int b)
-{
-    int d = (a > b ? a - b : b - a) * kDifferenceGain;
-    return d > 255 ? 255 : d;
-}
-
 const char *StereoViewLabel(int view)
 {
     static const char *const kLabels[kStereoViews] = {"Dubois", "half colour", "grey",
@@ -70,16 +64,51 @@ const char *StereoViewLabel(int view)
     return (unsigned)view < kStereoViews ? kLabels[view] : kLabels[0];
 }
 
+// 0..255 from a 16.16 sum that fits 32 bits (every Dubois row's weights times 255 do).
+static inline uint32_t Clamp16(int32_t sum)
+{
+    int32_t v = sum >> 16;
+    return (uint32_t)(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// The Dubois view of a whole frame: AnaglyphPixel's sums in 32 bits, a loop the compiler can
+// widen (at 1920 x 1080 the 64-bit sums took 30 ms a frame, most of a frame's time).
+static void DuboisRows(const uint32_t *left, const uint32_t *right, uint32_t *out, size_t n)
+{
+    for (size_t i = 0; i < n; i++) {
+        int32_t in[6] = {(int32_t)(left[i] >> 16 & 0xFF),  (int32_t)(left[i] >> 8 & 0xFF),
+                         (int32_t)(left[i] & 0xFF),        (int32_t)(right[i] >> 16 & 0xFF),
+                         (int32_t)(right[i] >> 8 & 0xFF),  (int32_t)(right[i] & 0xFF)};
+        uint32_t rgb = 0;
+        for (int c = 0; c < 3; c++) {
+            int32_t sum = 0;
+            for (int k = 0; k < 6; k++)
+                sum += kDubois[c][k] * in[k];
+            rgb = rgb << 8 | Clamp16(sum);
+        }
+        out[i] = rgb;
+    }
+}
+
 void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,
                     int width, int height)
 {
     size_t n = (size_t)width * (size_t)height;
     switch (view) {
-    case kViewDifference:
+    case kViewDubois: DuboisRows(left, right, out, n); return;
+    case kViewDifference: {
+        // Byte by byte, which the compiler widens to sixteen at a time; the unused top byte is
+        // cleared after.
+        const uint8_t *a = (const uint8_t *)left, *b = (const uint8_t *)right;
+        uint8_t *o = (uint8_t *)out;
+        for (size_t j = 0; j < 4 * n; j++) {
+            int d = a[j] > b[j] ? a[j] - b[j] : b[j] - a[j];
+            o[j] = (uint8_t)(d * kDifferenceGain > 255 ? 255 : d * kDifferenceGain);
+        }
         for (size_t i = 0; i < n; i++)
-            out[i] = Rgb(Gap(Red(left[i]), Red(right[i])), Gap(Green(left[i]), Green(right[i])),
-                         Gap(Blue(left[i]), Blue(right[i])));
+            out[i] &= 0xFFFFFF;
         return;
+    }
     case kViewOverlay:
         for (size_t i = 0; i < n; i++)
             // Per channel (a + b) / 2 without carries between the channels.

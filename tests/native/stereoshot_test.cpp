@@ -95,6 +95,15 @@ TEST(StereoViews, AnaglyphsWithinTwoLevelsOfFfmpegsStereo3d)
                 EXPECT_NEAR((int)(r.expected[view] >> shift & 0xFF), (int)(ours >> shift & 0xFF), 2)
                     << StereoViewLabel(view) << " of " << std::hex << r.left << " " << r.right;
         }
+    // A whole frame's Dubois view sums in 32 bits: the same as the pixel's 64-bit sums.
+    std::vector<uint32_t> left(4096), right(4096), frame(4096);
+    for (size_t i = 0; i < left.size(); i++) {
+        left[i] = (uint32_t)(i * 2654435761u) & 0xFFFFFF;
+        right[i] = (uint32_t)(i * 40503u + 0x5A5A5A) & 0xFFFFFF;
+    }
+    MakeStereoView(kViewDubois, left.data(), right.data(), frame.data(), 64, 64);
+    for (size_t i = 0; i < left.size(); i++)
+        ASSERT_EQ(AnaglyphPixel(kViewDubois, left[i], right[i]), frame[i]) << i;
 }
 
 TEST(StereoViews, DifferenceOverlayAndGrid)
