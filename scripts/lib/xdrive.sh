@@ -214,6 +214,15 @@ set_input_item() {
     sleep 0.3
 }
 
+# The last run's reports at Stop in $LOG: "D0 D1 SECONDS S0 S1 STEREO" - the frames each camera
+# delivered, over how many seconds, and the frames the live windows and the Stereo view showed.
+run_report() {
+    local said
+    said=$(tr -d '\r' <"$LOG")
+    echo "$(grep -a '^Delivered while running' <<<"$said" | tail -n 1 | sed 's/[^0-9. ]//g' | awk '{print $2, $4, $NF}')" \
+         "$(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')"
+}
+
 # Clicks button k of the button box $BOX: BOX_COLUMNS buttons a row (11 in stereocap's box),
 # BUTTON_WIDTH x 26 pixels each (98) with 4-pixel gaps.
 click_button() {

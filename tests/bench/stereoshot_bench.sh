@@ -93,8 +93,7 @@ done
 burst=$(($(now_ms) - t))
 stop_and_flush >/dev/null
 said=$(tr -d '\r' <"$LOG")
-read -r d0 d1 < <(grep -a '^Delivered while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4}')
-read -r s0 s1 ss < <(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')
+read -r d0 d1 _ s0 s1 _ < <(run_report)
 echo "  burst of 10 MPO pairs: $((${#files[@]} - before)) written in $burst ms; over the clicks and the burst the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1"
 # An interval series of 10 MPO pairs at 1 s (the input box's numbers), and a sync check by the
 # Sync window (4 s of frames) during it: the pairs written and the live frames delivered against
@@ -112,8 +111,7 @@ series=$(($(now_ms) - t))
 sleep 0.2
 stop_and_flush >/dev/null
 said_series=$(tr -d '\r' <"$LOG")
-read -r d0 d1 < <(grep -a '^Delivered while running' <<<"$said_series" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4}')
-read -r s0 s1 ss < <(grep -a '^Shown while running' <<<"$said_series" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')
+read -r d0 d1 _ s0 s1 _ < <(run_report)
 echo "  interval series of 10 MPO pairs at 1 s with a sync check ($(grep -ac '^Sync check (' <<<"$said_series") report): $((${#files[@]} - before - 10)) written in $series ms; the cameras delivered $d0 and $d1 frames meanwhile, the live windows showed $s0 and $s1"
 grep -a '^Saved' <<<"$said" | sed -n 's/.*(skew [0-9.]* ms, \([0-9]*\) ms from taken to written)/\1/p' |
     sort -n | awk '{ w[NR] = $1 } END { if (NR) printf "  in the program, pair taken to files written: median %d ms of %d\n", w[int((NR + 1) / 2)], NR }'

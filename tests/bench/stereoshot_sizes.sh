@@ -28,13 +28,6 @@ start_logged "$EXE" || exit 1
 shopt -s nullglob
 pairs() { local f=("$XD_DIR"/Pair_*.mpo); echo "${#f[@]}"; }
 wait_pairs() { for _ in $(seq 400); do [ "$(pairs)" -ge "$1" ] && return; sleep 0.05; done; }
-# The last run's reports at Stop: "delivered D0 D1 seconds shown S0 S1 Stereo".
-run_report() {
-    local said
-    said=$(tr -d '\r' <"$LOG")
-    echo "$(grep -a '^Delivered while running' <<<"$said" | tail -n 1 | sed 's/[^0-9. ]//g' | awk '{print $2, $4, $NF}')" \
-         "$(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')"
-}
 # Frames are paced by pairs: a frame delivered but never shown is a frame the live windows lost.
 for size in 1280x720 1920x1080; do
     zoom=$((70 * 640 / ${size%x*}))

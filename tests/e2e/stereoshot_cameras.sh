@@ -56,6 +56,15 @@ if [ "$CASE" = rig ]; then   # and a settings file spoilt
     roaming=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | grep -v /Public/ | head -n 1)
     mkdir -p "$roaming/stereoshot" && printf 'sides=swapped\n' >"$roaming/stereoshot/settings.ini"
 fi
+# Starts the program again with a fresh log of text window 0, and presses Start.
+restart_logged() {
+    rm -f "$LOG"
+    start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
+    wait_ready
+    TEXT_WIN=$(wait_window '^TextWindow 0$')
+    start_log "$TEXT_WIN"
+    start_capture
+}
 started=$(now_ms)
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
@@ -131,12 +140,7 @@ if [[ "$CASE" == sync* ]]; then
     check_exit_key "Exit ends the program"
     if [ "$CASE" = sync30-30 ]; then   # and cameras that see nothing change
         check "the test cameras send a still picture" regsvr "latency=30/30,still"
-        rm -f "$LOG"
-        start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
-        wait_ready
-        TEXT_WIN=$(wait_window '^TextWindow 0$')
-        start_log "$TEXT_WIN"
-        start_capture
+        restart_logged
         click_button 19
         sleep $((4 + 1))
         click_button 20
@@ -207,12 +211,7 @@ if [ "$CASE" = series ]; then
     # The size is kept with the sides; cameras that no longer offer it open at 640 x 480.
     for mode in hd ""; do
         check "the test cameras are registered in mode '$mode'" regsvr "$mode"
-        rm -f "$LOG"
-        start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
-        wait_ready
-        TEXT_WIN=$(wait_window '^TextWindow 0$')
-        start_log "$TEXT_WIN"
-        start_capture
+        restart_logged
         stop_and_flush >/dev/null
         said=$(tr -d '\r' <"$LOG")
         if [ "$mode" = hd ]; then
