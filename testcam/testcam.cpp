@@ -74,6 +74,18 @@ struct CamMode {
 
 static const REFERENCE_TIME k30 = 333333, k10 = 1000000, k5 = 2000000;
 
+// The words that only switch a behaviour on.
+static const struct {
+    const wchar_t *word;
+    bool CamMode::*flag;
+} kFlagWords[] = {
+    {L"nocontrol", &CamMode::noControl}, {L"samename", &CamMode::sameName},
+    {L"notimes", &CamMode::noTimes},     {L"scene", &CamMode::scene},
+    {L"differ", &CamMode::differ},       {L"reversed", &CamMode::reversed},
+    {L"flashes", &CamMode::flashes},     {L"screen", &CamMode::screen},
+    {L"still", &CamMode::still},
+};
+
 static CamMode ParseMode(const wchar_t *words)
 {
     CamMode m = {};
@@ -82,6 +94,12 @@ static CamMode ParseMode(const wchar_t *words)
     wchar_t copy[256];
     lstrcpynW(copy, words != NULL ? words : L"", 256);
     for (wchar_t *w = wcstok(copy, L", "); w != NULL; w = wcstok(NULL, L", ")) {
+        bool flagged = false;
+        for (const auto &f : kFlagWords)
+            if (wcscmp(w, f.word) == 0)
+                flagged = m.*(f.flag) = true;
+        if (flagged)
+            continue;
         int number = 0;
         const wchar_t *equals = wcschr(w, L'=');
         if (equals != NULL)
@@ -105,31 +123,13 @@ static CamMode ParseMode(const wchar_t *words)
             m.formats[5] = {kSampleMjpg, 1920, 1080, k30, k30};
             m.formatCount = 6;
             m.strict = true;
-        } else if (wcscmp(w, L"nocontrol") == 0) {
-            m.noControl = true;
-        } else if (wcscmp(w, L"samename") == 0) {
-            m.sameName = true;
-        } else if (wcscmp(w, L"notimes") == 0) {
-            m.noTimes = true;
-        } else if (wcscmp(w, L"scene") == 0) {
-            m.scene = true;
         } else if (wcsncmp(w, L"voffset=", 8) == 0) {
             m.scene = true;
             m.verticalOffset = number;
-        } else if (wcscmp(w, L"differ") == 0) {
-            m.differ = true;
-        } else if (wcscmp(w, L"reversed") == 0) {
-            m.reversed = true;
         } else if (wcsncmp(w, L"latency=", 8) == 0) {
             m.latencyMs[0] = number;
             const wchar_t *slash = wcschr(w, L'/');
             m.latencyMs[1] = slash != NULL ? _wtoi(slash + 1) : number;
-        } else if (wcscmp(w, L"flashes") == 0) {
-            m.flashes = true;
-        } else if (wcscmp(w, L"screen") == 0) {
-            m.screen = true;
-        } else if (wcscmp(w, L"still") == 0) {
-            m.still = true;
         } else if (wcsncmp(w, L"phase=", 6) == 0) {
             m.phaseMs = number;
         } else if (wcsncmp(w, L"corrupt=", 8) == 0) {

@@ -223,6 +223,17 @@ run_report() {
          "$(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')"
 }
 
+# The MPO pairs written in $XD_DIR so far, and a wait of up to 20 s until there are $1.
+# (find, not a glob: a caller's nullglob would turn no match into a listing of the current folder)
+pairs_written() { find "$XD_DIR" -maxdepth 1 -name 'Pair_*.mpo' | wc -l; }
+wait_pairs() {
+    for _ in $(seq 1000); do
+        [ "$(pairs_written)" -ge "$1" ] && return 0
+        sleep 0.02
+    done
+    return 1
+}
+
 # Clicks button k of the button box $BOX: BOX_COLUMNS buttons a row (11 in stereocap's box),
 # BUTTON_WIDTH x 26 pixels each (98) with 4-pixel gaps.
 click_button() {

@@ -81,20 +81,15 @@ sleep 0.3
 echo "  Take pair to complete .mpo: $(median_of_clicks .mpo)"
 # A burst of 10 MPO pairs, as fast as the writer takes them: its time, and the live frames of the
 # whole run (the clicks and the burst) delivered against shown.
-files=("$XD_DIR"/Pair_*.mpo)
-before=${#files[@]}
+before=$(pairs_written)
 t=$(now_ms)
 click_button 15
-for _ in $(seq 300); do
-    files=("$XD_DIR"/Pair_*.mpo)
-    [ "${#files[@]}" -ge $((before + 10)) ] && break
-    sleep 0.02
-done
+wait_pairs $((before + 10))
 burst=$(($(now_ms) - t))
 stop_and_flush >/dev/null
 said=$(tr -d '\r' <"$LOG")
 read -r d0 d1 _ s0 s1 _ < <(run_report)
-echo "  burst of 10 MPO pairs: $((${#files[@]} - before)) written in $burst ms; over the clicks and the burst the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1"
+echo "  burst of 10 MPO pairs: $(($(pairs_written) - before)) written in $burst ms; over the clicks and the burst the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1"
 # An interval series of 10 MPO pairs at 1 s (the input box's numbers), and a sync check by the
 # Sync window (4 s of frames) during it: the pairs written and the live frames delivered against
 # shown meanwhile.
@@ -102,17 +97,13 @@ start_capture
 click_button 14
 click_button 18
 t=$(now_ms)
-for _ in $(seq 600); do
-    files=("$XD_DIR"/Pair_*.mpo)
-    [ "${#files[@]}" -ge $((before + 20)) ] && break
-    sleep 0.02
-done
+wait_pairs $((before + 20))
 series=$(($(now_ms) - t))
 sleep 0.2
 stop_and_flush >/dev/null
 said_series=$(tr -d '\r' <"$LOG")
 read -r d0 d1 _ s0 s1 _ < <(run_report)
-echo "  interval series of 10 MPO pairs at 1 s with a sync check ($(grep -ac '^Sync check (' <<<"$said_series") report): $((${#files[@]} - before - 10)) written in $series ms; the cameras delivered $d0 and $d1 frames meanwhile, the live windows showed $s0 and $s1"
+echo "  interval series of 10 MPO pairs at 1 s with a sync check ($(grep -ac '^Sync check (' <<<"$said_series") report): $(($(pairs_written) - before - 10)) written in $series ms; the cameras delivered $d0 and $d1 frames meanwhile, the live windows showed $s0 and $s1"
 grep -a '^Saved' <<<"$said" | sed -n 's/.*(skew [0-9.]* ms, \([0-9]*\) ms from taken to written)/\1/p' |
     sort -n | awk '{ w[NR] = $1 } END { if (NR) printf "  in the program, pair taken to files written: median %d ms of %d\n", w[int((NR + 1) / 2)], NR }'
 activate "$MAIN_WIN"

@@ -26,8 +26,6 @@ LOG="$XD_DIR/TORVEX0.LOG"
 
 start_logged "$EXE" || exit 1
 shopt -s nullglob
-pairs() { local f=("$XD_DIR"/Pair_*.mpo); echo "${#f[@]}"; }
-wait_pairs() { for _ in $(seq 400); do [ "$(pairs)" -ge "$1" ] && return; sleep 0.05; done; }
 # Frames are paced by pairs: a frame delivered but never shown is a frame the live windows lost.
 for size in 1280x720 1920x1080; do
     zoom=$((70 * 640 / ${size%x*}))
@@ -48,7 +46,7 @@ for size in 1280x720 1920x1080; do
     # A burst of 10, then an interval series of 10 at 1 s, each a run of its own.
     for series in 15 14; do
         start_capture
-        before=$(pairs)
+        before=$(pairs_written)
         [ "$series" = 14 ] && set_input_item 1 1
         t=$(now_ms)
         click_button "$series"
@@ -59,7 +57,7 @@ for size in 1280x720 1920x1080; do
         read -r d0 d1 sec s0 s1 ss < <(run_report)
         what="burst of 10"
         [ "$series" = 14 ] && what="interval series of 10 at 1 s"
-        echo "  $what: $(($(pairs) - before)) pairs written in $took ms; meanwhile the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1"
+        echo "  $what: $(($(pairs_written) - before)) pairs written in $took ms; meanwhile the cameras delivered $d0 and $d1 frames, the live windows showed $s0 and $s1"
     done
 done
 activate "$MAIN_WIN"
