@@ -17,6 +17,7 @@ static struct {
     std::condition_variable wake;
     std::deque<PairJob> jobs;
     std::deque<std::string> reports;
+    std::vector<std::vector<uint32_t>> spares;   // frames of written pairs, for the next ones
     bool stopping = false, busy = false;
     std::thread thread;
 } Writer;
@@ -164,6 +165,11 @@ static void Run(void)
         Write(job);
         std::lock_guard<std::mutex> hold(Writer.lock);
         Writer.busy = false;
+        // Two pairs' frames at the most: a full queue frees one pair at a time, and a series
+        // at 1920 x 1080 should not hold more memory once it has ended.
+        for (std::vector<uint32_t> *frame : {&job.left, &job.right})
+            if (Writer.spares.size() < 4)
+                Writer.spares.push_back(std::move(*frame));
     }
 }
 
@@ -202,6 +208,23 @@ bool QueuePair(PairJob job)
     }
     Writer.wake.notify_one();
     return true;
+}
+
+void SizePairFrames(PairJob *job, int width, int height)
+{
+    {
+        std::lock_guard<std::mutex> hold(Writer.lock);
+        for (std::vector<uint32_t> *frame : {&job->left, &job->right})
+            if (!Writer.spares.empty()) {
+                *frame = std::move(Writer.spares.back());
+                Writer.spares.pop_back();
+            }
+    }
+    job->width = width;
+    job->height = height;
+    // A spare of the same size is used as it stands: no clearing, no new pages.
+    job->left.resize((size_t)width * (size_t)height);
+    job->right.resize((size_t)width * (size_t)height);
 }
 
 bool TakeWriterReport(std::string *line)

@@ -29,6 +29,10 @@ void StopPairWriter(void);
 enum { kPairQueueLimit = 4 };
 // Hands a pair over; false when kPairQueueLimit wait already (it is then not taken).
 bool QueuePair(PairJob job);
+// Sizes the job's frames for width x height, in the frames of a pair already written where one
+// is spare: a burst at 1280 x 720 would otherwise allocate, clear and release 7 MB a pair, on the
+// frame loop and the writer alike.
+void SizePairFrames(PairJob *job, int width, int height);
 // The next line of what became of the pairs, oldest first; false when there is none.
 bool TakeWriterReport(std::string *line);
 int PairsWaiting(void);

@@ -2,6 +2,7 @@
 #include "stereoshot/stereo_views.h"
 
 #include <cstddef>
+#include <vector>
 
 // Dubois' red-cyan least-squares matrices (Eric Dubois, 2001) in 16.16 fixed point, applied to
 // the gamma-encoded values as stereo viewers and FFmpeg's stereo3d filter apply them: per output
@@ -90,10 +91,10 @@ static void DuboisRows(const uint32_t *left, const uint32_t *right, uint32_t *ou
     }
 }
 
-void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,
-                    int width, int height)
+// One row of a view: n pixels of left and right into out; y is the row's place in the view.
+static void ViewRow(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,
+                    size_t n, int y)
 {
-    size_t n = (size_t)width * (size_t)height;
     switch (view) {
     case kViewDubois: DuboisRows(left, right, out, n); return;
     case kViewDifference: {
@@ -110,18 +111,41 @@ void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint3
         return;
     }
     case kViewOverlay:
-        for (size_t i = 0; i < n; i++)
+        for (size_t i = 0; i < n; i++) {
             // Per channel (a + b) / 2 without carries between the channels.
             out[i] = ((left[i] & 0xFEFEFE) >> 1) + ((right[i] & 0xFEFEFE) >> 1) +
                      (left[i] & right[i] & 0x010101);
-        for (int y = 0; y < height; y++)
-            for (int x = 0; x < width; x++)
-                if (x % kGridStep == kGridStep / 2 || y % kGridStep == kGridStep / 2)
-                    out[(size_t)y * width + x] = 0x00FFFF;
+            if (i % kGridStep == kGridStep / 2 || y % kGridStep == kGridStep / 2)
+                out[i] = 0x00FFFF;
+        }
         return;
     default:
         for (size_t i = 0; i < n; i++)
             out[i] = AnaglyphPixel(view, left[i], right[i]);
         return;
+    }
+}
+
+void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,
+                    int width, int height, int step)
+{
+    if (step <= 1) {
+        for (int y = 0; y < height; y++) {
+            size_t at = (size_t)y * (size_t)width;
+            ViewRow(view, left + at, right + at, out + at, (size_t)width, y);
+        }
+        return;
+    }
+    // Every step-th pixel of the row gathered first, so that the rows' arithmetic stays the
+    // same loop over packed pixels.
+    const int w = width / step, h = height / step;
+    std::vector<uint32_t> a((size_t)w), b((size_t)w);
+    for (int y = 0; y < h; y++) {
+        const size_t row = (size_t)y * (size_t)step * (size_t)width;
+        for (int x = 0; x < w; x++) {
+            a[(size_t)x] = left[row + (size_t)x * (size_t)step];
+            b[(size_t)x] = right[row + (size_t)x * (size_t)step];
+        }
+        ViewRow(view, a.data(), b.data(), out + (size_t)y * (size_t)w, (size_t)w, y);
     }
 }

@@ -19,9 +19,10 @@ enum { kGridStep = 40, kDifferenceGain = 4 };
 
 const char *StereoViewLabel(int view);   // "Dubois", "half colour", ... for buttons and titles
 // Makes view of left and right (width x height each, packed rows) into out; an unknown view
-// gives Dubois'.
+// gives Dubois'. With a step above 1, of every step-th pixel of every step-th row only: out is
+// then (width / step) x (height / step), the size a window shows a large frame at anyway.
 void MakeStereoView(int view, const uint32_t *left, const uint32_t *right, uint32_t *out,
-                    int width, int height);
+                    int width, int height, int step = 1);
 // One pixel of the anaglyphs (kViewDubois to kViewColour), for tests and single points.
 uint32_t AnaglyphPixel(int view, uint32_t left, uint32_t right);
 

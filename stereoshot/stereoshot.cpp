@@ -14,8 +14,9 @@
 
 #include "app/camera_watch.h"
 #include "app/capture_graph.h"
-#include "stereoshot/pair_encoding.h"
+#include "stereoshot/frame_gaps.h"
 #include "stereoshot/live_figures.h"
+#include "stereoshot/pair_encoding.h"
 #include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
 #include "stereoshot/pair_writer.h"
@@ -80,7 +81,7 @@ static struct {
     int skewCount = 0;
     DWORD nextFigure = 0;
     double lastShown[2] = {0.0, 0.0};
-    unsigned long shown[2] = {0, 0}, stereoShown = 0;
+    unsigned long shown[2] = {0, 0}, stereoShown = 0, passedOver[2] = {0, 0};
     // The live figures of the last second.
     Alignment alignment = {};
     ColourDifference colour = {};
@@ -106,10 +107,25 @@ static long FrameBytes(void)
     return (long)Shot.size.width * Shot.size.height * 4;
 }
 
+// The Stereo view of a larger frame is made of every step-th pixel: the window shows it at about
+// 640 pixels wide whatever the size, and a view made at full size would cost the live windows
+// frames (at 1920 x 1080 nine times the arithmetic for the same picture on the screen).
+static int StereoStep(void)
+{
+    return std::max(1, Shot.size.width / kFrameWidth640);
+}
+
+static FrameSize ImageSize(int image)
+{
+    const int step = image == kStereoImage ? StereoStep() : 1;
+    return FrameSize{Shot.size.width / step, Shot.size.height / step};
+}
+
 static unsigned int *Pixels(int image)
 {
     const ImageRecord &r = ImageTable[image];
-    if (!r.inUse || r.bits != 32 || r.width != Shot.size.width || r.height != Shot.size.height)
+    const FrameSize size = ImageSize(image);
+    if (!r.inUse || r.bits != 32 || r.width != size.width || r.height != size.height)
         return NULL;
     return ImagePixels32[image];
 }
@@ -249,9 +265,10 @@ static void MakeImages(void)
     } kWindows[] = {{kRightImage, "Right", 0, 70}, {kLeftImage, "Left", 448, 70},
                     {kStereoImage, "Stereo", 896, 60}};
     for (const auto &w : kWindows) {
+        const FrameSize size = ImageSize(w.image);
         TVX_DestroyImage(w.image);
-        TVX_CreateImage(w.image, w.name, w.x, 0, Shot.size.width, Shot.size.height,
-                        w.zoom * kFrameWidth640 / Shot.size.width);
+        TVX_CreateImage(w.image, w.name, w.x, 0, size.width, size.height,
+                        w.zoom * kFrameWidth640 / size.width);
     }
 }
 
@@ -363,10 +380,7 @@ static int TakePair(bool inSeries)
     // The pair goes straight into the writer's job, Left and Right by the sides chosen: the
     // frame loop copies each frame once (a burst at 1920 x 1080 took 16 MB of copies a pair).
     PairJob job;
-    job.width = Shot.size.width;
-    job.height = Shot.size.height;
-    job.left.resize((size_t)job.width * job.height);
-    job.right.resize((size_t)job.width * job.height);
+    SizePairFrames(&job, Shot.size.width, Shot.size.height);
     uint32_t *into[2] = {job.left.data(), job.right.data()};
     if (Shot.swapped)
         std::swap(into[0], into[1]);
@@ -723,16 +737,6 @@ static void ShowFigures(const uint32_t *left, const uint32_t *right)
     Shot.skewCount = 0;
 }
 
-// Magnifies the top-left 640 x kFiguresBand of the image `scale` times in place: the window
-// shows a larger frame smaller, and the figures must stay as readable as at 640 x 480. Each
-// pixel is read before anything is written over it (the copy runs from the bottom right).
-static void MagnifyFiguresBand(unsigned int *pixels, int width, int scale)
-{
-    for (int y = kFiguresBand * scale - 1; y >= 0; y--)
-        for (int x = kFrameWidth640 * scale - 1; x >= 0; x--)
-            pixels[(size_t)y * width + x] = pixels[(size_t)(y / scale) * width + x / scale];
-}
-
 // The figures over the top of the Stereo view, and guides at both edges: the middle row of Left
 // (white) and where Right's middle row lies (yellow).
 static void DrawFigures(void)
@@ -741,9 +745,8 @@ static void DrawFigures(void)
         return;
     const Alignment &a = Shot.alignment;
     const ColourDifference &c = Shot.colour;
-    const int width = Shot.size.width, height = Shot.size.height;
-    // As many times the band as the frame is wider than 640, while it takes under half the height.
-    const int scale = std::max(1, std::min(width / kFrameWidth640, height / (2 * kFiguresBand)));
+    const FrameSize view = ImageSize(kStereoImage);
+    const int width = view.width, height = view.height;
     unsigned int colour = DrawColor, text = tvx_tc;
     DrawColor = 0x000000;
     FillBox(0, 0, kFrameWidth640 - 1, kFiguresBand - 1);
@@ -759,18 +762,14 @@ static void DrawFigures(void)
     TextCursor.y = 31;
     DrawFormatted("Brightness %+.1f  red %+.1f  green %+.1f  blue %+.1f levels", c.brightness,
                   c.red, c.green, c.blue);
-    if (scale > 1 && Pixels(kStereoImage) != NULL)
-        MagnifyFiguresBand(Pixels(kStereoImage), width, scale);
-    // Guides `scale` rows thick, so that the window's reduction keeps them.
-    const int middle = height / 2, guide = 24 * scale;
-    for (int k = 0; k < scale; k++) {
-        DrawLine(0xFFFFFF, 0, middle + k, guide, middle + k);
-        DrawLine(0xFFFFFF, width - 1 - guide, middle + k, width - 1, middle + k);
-        if (a.valid) {
-            int right = middle + (int)std::lround(a.verticalPx) + k;
-            DrawLine(0xFFFF00, 0, right, guide, right);
-            DrawLine(0xFFFF00, width - 1 - guide, right, width - 1, right);
-        }
+    const int middle = height / 2, guide = 24;
+    DrawLine(0xFFFFFF, 0, middle, guide, middle);
+    DrawLine(0xFFFFFF, width - 1 - guide, middle, width - 1, middle);
+    if (a.valid) {
+        // The offset is in the frames' pixels; the view has one for every step of them.
+        int right = middle + (int)std::lround(a.verticalPx / StereoStep());
+        DrawLine(0xFFFF00, 0, right, guide, right);
+        DrawLine(0xFFFF00, width - 1 - guide, right, width - 1, right);
     }
     DrawColor = colour;
     tvx_tc = text;
@@ -808,6 +807,8 @@ static void ShowLivePair(void)
     }
     for (int camera = 0; camera < 2 && camera < g.cameraCount; camera++)
         if (time[camera] != Shot.lastShown[camera]) {
+            Shot.passedOver[camera] +=
+                FramesPassedOver(Shot.lastShown[camera], time[camera], g.camera[camera].frameRate);
             Shot.lastShown[camera] = time[camera];
             Shot.shown[camera]++;
             if (g.cameraCount >= 2)
@@ -826,7 +827,8 @@ static void ShowLivePair(void)
     Refresh(kLeftImage);
     ShowFigures(left, right);
     if (unsigned int *pixels = Pixels(kStereoImage)) {
-        MakeStereoView(Shot.view, left, right, pixels, Shot.size.width, Shot.size.height);
+        MakeStereoView(Shot.view, left, right, pixels, Shot.size.width, Shot.size.height,
+                       StereoStep());
         DrawFigures();
         Refresh(kStereoImage);
         Shot.stereoShown++;
@@ -851,6 +853,8 @@ void TVX_AppMain(void)
         TVX_Print("%s\n", Shot.sidesNote.c_str());
     CameraWatch watch = {};
     Shot.shown[0] = Shot.shown[1] = Shot.stereoShown = 0;
+    Shot.passedOver[0] = Shot.passedOver[1] = 0;
+    Shot.lastShown[0] = Shot.lastShown[1] = -1.0;
     // What the cameras deliver during the run, against what is shown: no frame may be lost.
     const DWORD runStart = GetTickCount();
     for (int camera = 0; camera < 2; camera++) {
@@ -901,6 +905,9 @@ void TVX_AppMain(void)
     WatchCameras(&watch, true);
     TVX_Print("Shown while running: camera 0 %lu frames, camera 1 %lu, Stereo %lu\n", Shot.shown[0],
               Shot.shown[1], Shot.stereoShown);
+    // Exact where the counts above differ by the frame on show at Start or arriving at Stop.
+    TVX_Print("Passed over while running: camera 0 %lu frames, camera 1 %lu (gaps in the times of "
+              "the frames shown)\n", Shot.passedOver[0], Shot.passedOver[1]);
     unsigned long delivered[2];
     for (int camera = 0; camera < 2; camera++)
         delivered[camera] =

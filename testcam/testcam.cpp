@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <cstring>
 #include <vector>
 #include <cstdio>
 #include <thread>
@@ -64,12 +65,16 @@ struct CamFormat {
 // when delivered, as webcams stamp them); "flashes": below the bands a light switched at known
 // moments (the picture's FlashLevel over each frame's exposure); "screen": below the bands what
 // the program's "Sync" window shows at the moment of exposure; "still": the same picture in
-// every frame (frame number 0, the bar at rest). No words: 640 x 480 RGB32, as always.
+// every frame (frame number 0, the bar at rest); "replay=N" (N up to 64): in MJPG, frames 0 to
+// N-1 are encoded once and then sent again and again (the frame number counts on modulo N), so
+// that a camera costs the computer next to nothing once it has sent N frames at a size, as a
+// webcam that encodes in its own hardware (the benchmarks' cameras; not with "flashes" or
+// "screen", whose pictures never repeat). No words: 640 x 480 RGB32, as always.
 struct CamMode {
     CamFormat formats[6];
     int formatCount;
     bool strict, noControl, sameName, noTimes, scene, differ, reversed, flashes, screen, still;
-    int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset, latencyMs[2];
+    int phaseMs, corruptEvery, stopAfter, growAfter, verticalOffset, latencyMs[2], replay;
 };
 
 static const REFERENCE_TIME k30 = 333333, k10 = 1000000, k5 = 2000000;
@@ -138,6 +143,8 @@ static CamMode ParseMode(const wchar_t *words)
             m.stopAfter = number;
         } else if (wcsncmp(w, L"grow=", 5) == 0) {
             m.growAfter = number;
+        } else if (wcsncmp(w, L"replay=", 7) == 0) {
+            m.replay = number;
         }
     }
     return m;
@@ -630,6 +637,13 @@ public:
         if (mode.screen)
             watch.Start(frequency, begin, phase, period / 1e7);
         std::vector<uint32_t> seen;
+        // With "replay", the samples made so far at this format, kept across stream starts (the
+        // program opens its cameras anew at every Start).
+        static std::vector<BYTE> replays[2][3][64];
+        int sizeIndex = format.width >= 1920 ? 2 : format.width >= 1280 ? 1 : 0;
+        std::vector<BYTE> *recorded = mode.replay > 0 && mode.replay <= 64 && format.code == kSampleMjpg
+                                          ? replays[camera == 1 ? 1 : 0][sizeIndex]
+                                          : nullptr;
         for (uint32_t n = 0; !stopping; n++) {
             double exposed = phase + (double)n * period / 1e7;
             if (!WaitUntil(frequency, begin, exposed + latency, stopping))
@@ -646,10 +660,17 @@ public:
                 break;
             BYTE *data = NULL;
             sample->GetPointer(&data);
-            long length = data == NULL ? 0 : WriteTestSample(format.code, format.width,
-                                                             format.height, camera,
-                                                             mode.still ? 0 : n, data,
-                                                             sample->GetSize());
+            uint32_t shown = mode.still ? 0 : recorded != nullptr ? n % (uint32_t)mode.replay : n;
+            long length = 0;
+            if (data != NULL && recorded != nullptr && !recorded[shown].empty()) {
+                length = (long)recorded[shown].size() <= sample->GetSize() ? (long)recorded[shown].size() : 0;
+                memcpy(data, recorded[shown].data(), (size_t)length);
+            } else if (data != NULL) {
+                length = WriteTestSample(format.code, format.width, format.height, camera, shown,
+                                         data, sample->GetSize());
+                if (recorded != nullptr)
+                    recorded[shown].assign(data, data + length);
+            }
             bool grown = damaged && mode.growAfter > 0 && n >= (uint32_t)mode.growAfter;
             if (damaged && !grown && mode.corruptEvery > 0 && n % mode.corruptEvery == 0 && n > 0) {
                 if (format.code == kSampleMjpg)

@@ -214,13 +214,15 @@ set_input_item() {
     sleep 0.3
 }
 
-# The last run's reports at Stop in $LOG: "D0 D1 SECONDS S0 S1 STEREO" - the frames each camera
-# delivered, over how many seconds, and the frames the live windows and the Stereo view showed.
+# The last run's reports at Stop in $LOG: "D0 D1 SECONDS S0 S1 STEREO P0 P1" - the frames each
+# camera delivered, over how many seconds, the frames the live windows and the Stereo view
+# showed, and the frames each live window passed over (stereoshot only).
 run_report() {
     local said
     said=$(tr -d '\r' <"$LOG")
     echo "$(grep -a '^Delivered while running' <<<"$said" | tail -n 1 | sed 's/[^0-9. ]//g' | awk '{print $2, $4, $NF}')" \
-         "$(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')"
+         "$(grep -a '^Shown while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4, $5}')" \
+         "$(grep -a '^Passed over while running' <<<"$said" | tail -n 1 | sed 's/[^0-9 ]//g' | awk '{print $2, $4}')"
 }
 
 # The MPO pairs written in $XD_DIR so far, and a wait of up to 20 s until there are $1.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/capture_rules.h"
+#include "stereoshot/frame_gaps.h"
 #include "stereoshot/pair_encoding.h"
 #include "stereoshot/pair_figures.h"
 #include "stereoshot/pair_naming.h"
@@ -44,6 +45,24 @@ TEST(SyncedPairs, TheNearestTimesAndTheNewestOnATie)
 }
 
 // Frames whose first byte is their number, stored with times as a camera delivers them.
+TEST(SyncedPairs, FramesPassedOverAreTheGapsInTheTimesOfThoseShown)
+{
+    const double t = 1.0 / 30;
+    const struct {
+        double before, now, rate;
+        unsigned long passed;
+    } rows[] = {
+        {5 * t, 6 * t, 30, 0},           // the next frame
+        {5 * t, 8 * t + 0.004, 30, 2},   // two passed over, the time a little late
+        {5 * t, 7 * t - 0.006, 30, 1},   // one, the time a little early
+        {-1.0, 9 * t, 30, 0},            // the first frame shown
+        {5 * t, 9 * t, 0, 0},            // a camera that names no rate
+        {9 * t, 2 * t, 30, 0},           // the cameras opened anew: their times start again
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(r.passed, FramesPassedOver(r.before, r.now, r.rate)) << r.before << " " << r.now;
+}
+
 TEST(SyncedPairs, TheRecentFramesOfTwoSlotsArePairedWhole)
 {
     std::vector<uint8_t> buffers[2], recent[2], sample(kFrameBufferBytes);
@@ -118,6 +137,24 @@ TEST(StereoViews, DifferenceOverlayAndGrid)
     EXPECT_EQ(0x142828u, out[0]);   // the mean, per channel
     EXPECT_EQ(0x00FFFFu, out[kGridStep / 2]);                     // a column of the grid
     EXPECT_EQ(0x00FFFFu, out[(size_t)(kGridStep / 2) * w + 1]);   // and a row
+
+    // A larger frame's view is that of every third pixel of every third row (a 3 x 2 rest
+    // of the frame is left out), for every view, the grid placed in the view's own pixels.
+    const int bw = 3 * w + 2, bh = 3 * h + 1;
+    std::vector<uint32_t> big[2], small[2], stepped(w * h);
+    for (int side = 0; side < 2; side++) {
+        big[side].resize((size_t)bw * bh);
+        for (size_t i = 0; i < big[side].size(); i++)
+            big[side][i] = (uint32_t)(i * (side ? 40503u : 2654435761u)) & 0xFFFFFF;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                small[side].push_back(big[side][(size_t)3 * y * bw + 3 * x]);
+    }
+    for (int view = 0; view < kStereoViews; view++) {
+        MakeStereoView(view, small[0].data(), small[1].data(), out.data(), w, h);
+        MakeStereoView(view, big[0].data(), big[1].data(), stepped.data(), bw, bh, 3);
+        EXPECT_EQ(out, stepped) << StereoViewLabel(view);
+    }
 }
 
 TEST(PairFiles, NamesSortByTimeAndFoldersAreTakenAsTyped)
