@@ -132,48 +132,6 @@ TEST(Runs, StopWhileIdleDoesNotStopTheNextRun)
     EXPECT_EQ(1, MainHook.calls.load());
 }
 
-TEST(Exit, DuringAPollingRunEndsOnTheWorkerWithinOnePoll)
-{
-    OnAppMain = PollingRun;
-    DWORD workerId = 0;
-    int exitAsked = 0;
-    int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        workerId = WorkerThreadId;
-        PostMainKey('S');
-        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
-        exitAsked = Now();
-        PostMainKey('X');
-    });
-    int ended = Now();
-    EXPECT_EQ(0, code);
-    EXPECT_EQ(1, ExitHook.calls.load());
-    EXPECT_EQ(workerId, ExitHook.lastThread.load());
-    EXPECT_EQ(2, QuitState.load());
-    EXPECT_LT(ended - exitAsked, 1000);
-}
-
-// Start and Exit pressed together: a run beginning as Exit comes must not clear Exit's stop
-// request, nor wait for the main thread while it waits for the worker.
-TEST(Exit, StartAndExitAtOnceEndOnTheWorker)
-{
-    OnAppMain = PollingRun;
-    DWORD workerId = 0;
-    int exitAsked = 0;
-    int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        workerId = WorkerThreadId;
-        exitAsked = Now();
-        PostMainKey('S');
-        PostMainKey('X');
-    });
-    int ended = Now();
-    EXPECT_EQ(0, code);
-    EXPECT_EQ(1, ExitHook.calls.load());
-    EXPECT_EQ(workerId, ExitHook.lastThread.load());   // not killed: it ended by itself
-    EXPECT_LT(ended - exitAsked, 1000);
-}
-
 // A run that reaches the main window after Exit has begun (a message sent to it) is answered, so
 // the worker still ends by itself.
 TEST(Exit, AMessageTheRunSendsToTheMainWindowDuringExitIsAnswered)

@@ -176,63 +176,6 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
     remove(LogPath(0).c_str());
 }
 
-// Types keys from the driver while the worker waits in TVX_InputText; a key-down of Up is
-// written as '^'. Each key waits a little so that the input takes them one by one, as typed.
-static void TypeSlowly(int index, const std::wstring &keys)
-{
-    for (wchar_t c : keys) {
-        Sleep(30);
-        if (c == L'^')
-            PostMessageW(TextWindow[index].window, WM_KEYDOWN, VK_UP, 0);
-        else
-            PostMessageW(TextWindow[index].window, WM_CHAR, c, 0);
-    }
-}
-
-TEST(LineInput, RecallTabBackspaceAndCancelByExit)
-{
-    const wchar_t *typed[4] = {L"\r", L"a\tb\b\bc\r", L"^\r", L"x^\r"};
-    std::string lines[4];
-    int cursorAfter = -1;
-    std::atomic<int> cancelled{0};
-    int code = RunWithDriver([&] {
-        StartWorkerCalls();
-        CallOnWorker([&] { ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1)); });
-        for (int i = 0; i < 4; i++) {
-            std::thread typist([&, i] {
-                ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
-                TypeSlowly(0, typed[i]);
-            });
-            CallOnWorker([&, i] {
-                char line[256];
-                TVX_InputText(line);
-                lines[i] = line;
-                cursorAfter = TextWindow[0].cursor_x;
-            });
-            typist.join();
-        }
-        // Exit while a line waits: the input ends with the empty string.
-        std::thread exiter([] {
-            ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
-            TypeSlowly(0, L"abc");
-            PostMainKey('X');
-        });
-        CallOnWorker([&] {
-            char line[256] = "junk";
-            TVX_InputText(line);
-            cancelled = line[0] == '\0' && QuitState.load() != 0;
-        });
-        exiter.join();
-    });
-    EXPECT_EQ(0, code);
-    EXPECT_EQ("", lines[0]);
-    EXPECT_EQ("ac", lines[1]);   // the tab became a space, then two backspaces
-    EXPECT_EQ("ac", lines[2]);   // recalled
-    EXPECT_EQ("xac", lines[3]);  // recalled after what was typed
-    EXPECT_EQ(0, cursorAfter);   // the next output starts on a new line
-    EXPECT_EQ(1, cancelled.load());
-}
-
 TEST(TextWindows, TheMainWindowsTextWindowCommandOpensTheNextFreeSlot)
 {
     int code = RunWithDriver([&] {
