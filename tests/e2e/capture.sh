@@ -27,6 +27,14 @@ check "one click on Capture writes one CaptureAt<8 hex digits>.jps (${#captures[
     bash -c "[ ${#captures[@]} = 1 ] && [[ \$(basename '${captures[0]}') =~ ^CaptureAt[0-9A-F]{8}\.jps$ ]]"
 first="${captures[0]}"
 check "it is a 1280 x 480 JPEG" bash -c "identify '$first' | grep -q 'JPEG 1280x480'"
+info=$(timeout 30 identify -verbose "$first")
+check "of quality 100, its colours not subsampled (4:4:4)" \
+    bash -c "grep -q 'Quality: 100' <<<'$info' && grep -q 'sampling-factor: 1x1,1x1,1x1' <<<'$info'"
+# The stereo descriptor right after the start of image: APP3 "_JPSJPS_", block length 4, then
+# separation 0, left field first, side by side, stereoscopic.
+head=$(head -c 20 "$first" | od -An -tx1 | tr -d ' \n')
+check "APP3 _JPSJPS_ follows SOI with 00 04 02 01 (got $head)" \
+    [ "$head" = "ffd8ffe300105f4a50534a50535f000400040201" ]
 # Stereo viewers read the pair's order from its descriptor: side by side, left view first.
 stereo=$(timeout 30 ffmpeg -v info -i "$first" -vf showinfo -f null - 2>&1 | grep -o 'stereoscopic information: .*')
 check "FFmpeg reads it as a stereo pair, left first (got: $stereo)" \

@@ -250,48 +250,6 @@ TEST(InputBox, TheDraggedEdgeDecidesTheColumnAndTheHeightStays)
     EXPECT_EQ(0, heights[1]);
 }
 
-TEST(Boxes, TheMainWindowsPromptsOpenAndReplaceThem)
-{
-    int columns[2] = {}, rows[2] = {}, items[2] = {};
-    bool replaced = false;
-    int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        PostMainCommand(1051);
-        AnswerPrompt(L"2");
-        AnswerPrompt(L"3");
-        ASSERT_TRUE(WaitUntil([] { return ButtonBoxState.boxWindow != NULL; }, 5000));
-        columns[0] = ButtonBoxState.columns;
-        rows[0] = ButtonBoxState.rows;
-        HWND first = ButtonBoxState.boxWindow;
-        PostMainCommand(1051);
-        AnswerPrompt(L"4");
-        AnswerPrompt(L"1");
-        ASSERT_TRUE(WaitUntil([&] { return ButtonBoxState.boxWindow != first &&
-                                           ButtonBoxState.boxWindow != NULL; }, 5000));
-        columns[1] = ButtonBoxState.columns;
-        rows[1] = ButtonBoxState.rows;
-        replaced = !IsWindow(first);
-        PostMainCommand(1044);
-        AnswerPrompt(L"3");
-        ASSERT_TRUE(WaitUntil([] { return InputBoxState.boxWindow != NULL; }, 5000));
-        items[0] = InputBoxState.itemCount;
-        HWND input = InputBoxState.boxWindow;
-        PostMainCommand(1044);
-        AnswerPrompt(L"5");
-        ASSERT_TRUE(WaitUntil([&] { return InputBoxState.boxWindow != input &&
-                                           InputBoxState.boxWindow != NULL; }, 5000));
-        items[1] = InputBoxState.itemCount;
-    });
-    EXPECT_EQ(0, code);
-    EXPECT_EQ(2, columns[0]);
-    EXPECT_EQ(3, rows[0]);
-    EXPECT_EQ(4, columns[1]);
-    EXPECT_EQ(1, rows[1]);
-    EXPECT_TRUE(replaced);
-    EXPECT_EQ(3, items[0]);
-    EXPECT_EQ(5, items[1]);
-}
-
 // While the console waits for its line, nothing starts a second line input: a rename asked for
 // from the box's menu returns at once with the label kept, a double click and the main window's
 // commands are refused, and the line the user then types goes to the console.

@@ -14,7 +14,7 @@
 #include "test_app.h"
 #include "text/text_window.h"
 
-// Files the tests write, in the folder the image-file checks on the Linux side read.
+// Files the tests write, in a folder of their own.
 static std::string OutputFile(const char *name)
 {
     CreateDirectoryA("image-files", NULL);
@@ -201,34 +201,19 @@ TEST(ImageWindows, ClicksWheelAndTabReachTheImage)
 TEST(ImageFiles, SaveAndLoadInTheirFormats)
 {
     EXPECT_EQ(0, RunOnWorker([] {
-        // A 32-bit picture saved as JPEG: capture becomes capture.jps.
-        ASSERT_EQ(0, TVX_CreateImage(0, "pair", 0, 0, 1280, 480, 25));
-        for (int y = 0; y < 480; y++)
-            for (int x = 0; x < 1280; x++)
-                ImagePixels32[0][y * 1280 + x] = x < 640 ? 0xFF0000 : 0x0000FF;
-        std::string capture = OutputFile("capture");
-        remove((capture + ".jps").c_str());
-        EXPECT_EQ(0, TVX_SaveImageFile(480, 1280, 1, capture.c_str()));
-        FILE *jpeg = fopen((capture + ".jps").c_str(), "rb");
-        ASSERT_NE(nullptr, jpeg);
-        unsigned char magic[3] = {};
-        fread(magic, 1, 3, jpeg);
-        fclose(jpeg);
-        EXPECT_EQ(0xFF, magic[0]);
-        EXPECT_EQ(0xD8, magic[1]);
-        EXPECT_EQ(2, TVX_SaveImageFile(0, 10, 1, capture.c_str()));
-        EXPECT_EQ(2, TVX_SaveImageFile(10, -3, 1, capture.c_str()));
-        EXPECT_EQ(2, TVX_SaveImageFile(-1, 10, 0, capture.c_str()));
-        // A detailed picture as PNG and JPEG (compared on the Linux side), and the JPEG read
-        // back by GDI+ close to the original.
+        // A detailed picture saved as JPEG ("detail" becomes detail.jps) and read back by GDI+
+        // close to the original; what other programs read of such a file is checked on the
+        // capture job's own in its end-to-end test.
         ASSERT_EQ(0, TVX_CreateImage(6, "detail", 0, 0, 203, 117, 100));
         for (int y = 0; y < 117; y++)
             for (int x = 0; x < 203; x++)
                 ImagePixels32[6][y * 203 + x] =
                     (unsigned)((x * 255 / 202) << 16 | (y * 255 / 116) << 8 |
                                ((x * 7 + y * 13) % 256));
-        EXPECT_EQ(0, TVX_SaveImageFile(117, 203, 3, OutputFile("detail").c_str()));
         EXPECT_EQ(0, TVX_SaveImageFile(117, 203, 1, OutputFile("detail").c_str()));
+        EXPECT_EQ(2, TVX_SaveImageFile(0, 10, 1, OutputFile("detail").c_str()));
+        EXPECT_EQ(2, TVX_SaveImageFile(10, -3, 1, OutputFile("detail").c_str()));
+        EXPECT_EQ(2, TVX_SaveImageFile(-1, 10, 0, OutputFile("detail").c_str()));
         ASSERT_EQ(0, TVX_CreateImage(7, "reread", 0, 0, 203, 117, 100));
         EXPECT_EQ(0, TVX_LoadImageFile(OutputFile("detail.jps").c_str(), 0, 0));
         int worst = 0;
@@ -239,9 +224,8 @@ TEST(ImageFiles, SaveAndLoadInTheirFormats)
                 worst = std::max(worst, std::abs(a - b));
             }
         EXPECT_LE(worst, 12);   // quality 100: every channel within a few levels
-        TVX_DestroyImage(6);
         TVX_DestroyImage(7);
-        TVX_SelectImage(0);
+        TVX_SelectImage(6);
 
         std::string tif = OutputFile("x.TIF");
         EXPECT_EQ(0, TVX_SaveImageFile(8, 8, 4, tif.c_str()));

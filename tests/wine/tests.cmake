@@ -22,12 +22,6 @@ target_link_libraries(codepage_tests PRIVATE torvex GTest::gtest)
 add_test(NAME wine.TrueType.AnotherCodePage COMMAND codepage_tests)
 set_tests_properties(wine.TrueType.AnotherCodePage PROPERTIES ENVIRONMENT "LC_ALL=en_US.UTF-8"
                      TIMEOUT 30)
-# The files the image-file test writes are checked on the Linux side afterwards.
-set_tests_properties(wine.ImageFiles.SaveAndLoadInTheirFormats PROPERTIES FIXTURES_SETUP image_files)
-add_test(NAME files.jpeg_capture
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/files/jpeg_capture.sh ${CMAKE_CURRENT_BINARY_DIR})
-set_tests_properties(files.jpeg_capture PROPERTIES FIXTURES_REQUIRED image_files TIMEOUT 60)
-
 # Benchmarks print figures; scripts/test runs them after the tests.
 foreach(bench print_bench image_bench imageops_bench)
     add_executable(${bench} bench/${bench}.cpp)
