@@ -238,30 +238,6 @@ TEST(TestCameras, EveryCameraModeOpensAndDeliversThePicture)
     EXPECT_EQ(640, tzm_FrameSize().width);
 }
 
-// Camera 1 sends every fifth sample cut short, then samples twice their size: each is counted
-// and dropped, what is kept is always a whole picture, and camera 0 loses nothing.
-TEST(TestCameras, BrokenSamplesThroughTheGraphAreCountedNeverShown)
-{
-    tzm_UseRealSystem();
-    UseCameraMode(L"yuy2,corrupt=5,grow=30");
-    ASSERT_EQ(0, tzm_OpenCameras(30.0));
-    Sleep(1600);
-    std::vector<uint8_t> frame(kFrameBufferBytes);
-    FrameCounts one = CountsOf(&CaptureGraph.camera[1].frame);
-    FrameCounts zero = CountsOf(&CaptureGraph.camera[0].frame);
-    printf("camera 1: %lu frames, %lu short, %lu of another size\n", one.frames, one.shortSamples,
-           one.wrongSize);
-    EXPECT_GE(one.shortSamples, 4u);
-    EXPECT_GE(one.wrongSize, 10u);
-    EXPECT_EQ(25u, one.frames);   // the first 30 but samples 5, 10, 15, 20 and 25; none after
-    EXPECT_EQ(0u, zero.shortSamples + zero.wrongSize + zero.corrupt);
-    TakeFrame(&CaptureGraph.camera[1].frame, frame.data(), kFrameBufferBytes, nullptr);
-    const uint32_t *words = (const uint32_t *)frame.data();
-    EXPECT_GE(PictureMatch(words, 1), 35.0);
-    EXPECT_EQ(0, tzm_CloseCameras());
-    UseCameraMode(L"");
-}
-
 // Counts COM starts and stops and keeps one reference of its own to every object it creates, so
 // a test can tell whether the module released all of its own.
 struct SeamLog {
