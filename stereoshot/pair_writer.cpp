@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -18,6 +19,7 @@ static struct {
     std::deque<PairJob> jobs;
     std::deque<std::string> reports;
     std::vector<std::vector<uint32_t>> spares;   // frames of written pairs, for the next ones
+    size_t ready = 0, frameWords = 0;   // spares a series wants made beforehand, and their size
     bool stopping = false, busy = false;
     std::thread thread;
 } Writer;
@@ -149,13 +151,32 @@ static void Write(const PairJob &job)
         Report("Pair " + stem + ":" + failed);
 }
 
+// Spare frames kept between series: a full queue frees one pair at a time, and a series at
+// 1920 x 1080 should not hold more memory once it has ended.
+enum { kSparesKept = 4 };
+
 static void Run(void)
 {
     for (;;) {
         PairJob job;
+        std::vector<uint32_t> made;
         {
             std::unique_lock<std::mutex> hold(Writer.lock);
-            Writer.wake.wait(hold, [] { return Writer.stopping || !Writer.jobs.empty(); });
+            Writer.wake.wait(hold, [] {
+                return Writer.stopping || !Writer.jobs.empty() ||
+                       Writer.spares.size() < Writer.ready;
+            });
+            if (Writer.jobs.empty() && Writer.spares.size() < Writer.ready && !Writer.stopping) {
+                // A frame made here, its pages touched, so that the frame loop never stalls
+                // on fresh memory when a burst takes its first pairs.
+                size_t words = Writer.frameWords;
+                hold.unlock();
+                made.assign(words, 0);
+                hold.lock();
+                if (words == Writer.frameWords)
+                    Writer.spares.push_back(std::move(made));
+                continue;
+            }
             if (Writer.jobs.empty())
                 return;   // stopping, and nothing left to write
             job = std::move(Writer.jobs.front());
@@ -165,11 +186,11 @@ static void Run(void)
         Write(job);
         std::lock_guard<std::mutex> hold(Writer.lock);
         Writer.busy = false;
-        // Two pairs' frames at the most: a full queue frees one pair at a time, and a series
-        // at 1920 x 1080 should not hold more memory once it has ended.
         for (std::vector<uint32_t> *frame : {&job.left, &job.right})
-            if (Writer.spares.size() < 4)
+            if (Writer.spares.size() < std::max<size_t>(kSparesKept, Writer.ready))
                 Writer.spares.push_back(std::move(*frame));
+        if (Writer.jobs.empty() && Writer.ready == 0 && Writer.spares.size() > kSparesKept)
+            Writer.spares.resize(kSparesKept);
     }
 }
 
@@ -208,6 +229,24 @@ bool QueuePair(PairJob job)
     }
     Writer.wake.notify_one();
     return true;
+}
+
+void ReadyPairFrames(int width, int height, int pairs)
+{
+    {
+        std::lock_guard<std::mutex> hold(Writer.lock);
+        Writer.frameWords = (size_t)width * (size_t)height;
+        Writer.ready = 2 * (size_t)std::min(pairs, (int)kPairQueueLimit + 1);
+        // Frames of another size are no use to the series.
+        Writer.spares.erase(std::remove_if(Writer.spares.begin(), Writer.spares.end(),
+                                           [](const std::vector<uint32_t> &f) {
+                                               return f.size() != Writer.frameWords;
+                                           }),
+                            Writer.spares.end());
+        if (pairs == 0 && Writer.spares.size() > kSparesKept && !Writer.busy && Writer.jobs.empty())
+            Writer.spares.resize(kSparesKept);
+    }
+    Writer.wake.notify_one();
 }
 
 void SizePairFrames(PairJob *job, int width, int height)

@@ -29,6 +29,10 @@ void StopPairWriter(void);
 enum { kPairQueueLimit = 4 };
 // Hands a pair over; false when kPairQueueLimit wait already (it is then not taken).
 bool QueuePair(PairJob job);
+// A series of `pairs` at width x height begins: the writer makes as many frames ready as the
+// queue and the pair being written can hold, off the frame loop. 0 pairs: the series has ended,
+// and the frames beyond a few are let go once the queue is empty.
+void ReadyPairFrames(int width, int height, int pairs);
 // Sizes the job's frames for width x height, in the frames of a pair already written where one
 // is spare: a burst at 1280 x 720 would otherwise allocate, clear and release 7 MB a pair, on the
 // frame loop and the writer alike.

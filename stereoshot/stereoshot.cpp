@@ -437,6 +437,7 @@ static void EndSeries(const char *how)
     snprintf(line, sizeof line, "Series: %d of %d", Shot.done, Shot.total);
     TVX_SetStatusText(line);
     Shot.seriesButton = -1;
+    ReadyPairFrames(Shot.size.width, Shot.size.height, 0);
     LabelButtons();
 }
 
@@ -473,7 +474,11 @@ static void StartOrEndSeries(int button)
     Shot.total = (int)count;
     Shot.done = 0;
     Shot.interval = button == kBurst ? 0 : (DWORD)std::lround(seconds * 1000.0);
-    Shot.due = GetTickCount();
+    // The writer makes the frames the series will fill beforehand (a burst fills the queue in
+    // four frames' time, which fresh memory made on the frame loop would stall); a burst gives
+    // it a tenth of a second for that.
+    ReadyPairFrames(Shot.size.width, Shot.size.height, button == kBurst ? Shot.total : 1);
+    Shot.due = GetTickCount() + (button == kBurst ? 100 : 0);
     Shot.toldFull = false;
     if (button == kBurst)
         TVX_Print("Burst of %d pairs started.\n", Shot.total);
