@@ -15,11 +15,11 @@
 
 #include <atomic>
 #include <cmath>
-#include <mutex>
-#include <cstring>
-#include <vector>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "testcam/picture.h"
 #include "testcam/sample_writer.h"
@@ -638,11 +638,13 @@ public:
             watch.Start(frequency, begin, phase, period / 1e7);
         std::vector<uint32_t> seen;
         // With "replay", the samples made so far at this format, kept across stream starts (the
-        // program opens its cameras anew at every Start).
+        // program opens its cameras anew at every Start); each camera's own, read and written
+        // by its streaming thread alone (the third camera makes every frame anew).
         static std::vector<BYTE> replays[2][3][64];
         int sizeIndex = format.width >= 1920 ? 2 : format.width >= 1280 ? 1 : 0;
-        std::vector<BYTE> *recorded = mode.replay > 0 && mode.replay <= 64 && format.code == kSampleMjpg
-                                          ? replays[camera == 1 ? 1 : 0][sizeIndex]
+        std::vector<BYTE> *recorded = mode.replay > 0 && mode.replay <= 64 &&
+                                              format.code == kSampleMjpg && camera <= 1
+                                          ? replays[camera][sizeIndex]
                                           : nullptr;
         for (uint32_t n = 0; !stopping; n++) {
             double exposed = phase + (double)n * period / 1e7;
