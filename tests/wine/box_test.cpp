@@ -182,29 +182,23 @@ TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
         StartWorkerCalls();
         CallOnWorker([] { TVX_OpenInputBox(0, 0, 3); });
         InputBoxRecord &b = InputBoxState;
-        auto post = [](HWND w, UINT m, WPARAM p) { PostMessageW(w, m, p, 0); Sleep(30); };
-        auto selectAll = [](HWND w) { PostMessageW(w, EM_SETSEL, 0, -1); Sleep(30); };
-        // Typed into item 0, then Tab: stored, and the focus moves on.
-        selectAll(b.edit[0]);
-        post(b.edit[0], WM_CHAR, '1');
-        post(b.edit[0], WM_CHAR, '2');
-        post(b.edit[0], WM_KEYDOWN, VK_TAB);
-        Sleep(100);
-        CallOnWorker([&] { TVX_GetInputBoxValue(0, values[0], 256); });
-        // Typed into item 1, then Enter: the focused field is stored.
-        CallOnWorker([&] { SetFocus(b.edit[1]); });
-        selectAll(b.edit[1]);
-        post(b.edit[1], WM_CHAR, '7');
-        post(b.edit[1], WM_KEYDOWN, VK_RETURN);
-        Sleep(100);
-        CallOnWorker([&] { TVX_GetInputBoxValue(1, values[1], 256); });
-        // Esc changes nothing.
-        CallOnWorker([&] { SetFocus(b.edit[2]); });
-        selectAll(b.edit[2]);
-        post(b.edit[2], WM_CHAR, '9');
-        post(b.edit[2], WM_KEYDOWN, VK_ESCAPE);
-        Sleep(100);
-        CallOnWorker([&] { TVX_GetInputBoxValue(2, values[2], 256); });
+        // Into each item its keys, then Tab (stored, the focus moves on), Enter (the focused
+        // field is stored) or Escape (nothing changes).
+        const struct {
+            const wchar_t *keys;
+            WPARAM end;
+        } typed[3] = {{L"12", VK_TAB}, {L"7", VK_RETURN}, {L"9", VK_ESCAPE}};
+        for (int i = 0; i < 3; i++) {
+            HWND edit = b.edit[i];
+            CallOnWorker([&] { SetFocus(edit); });
+            PostMessageW(edit, EM_SETSEL, 0, -1);
+            for (const wchar_t *k = typed[i].keys; *k != 0; k++)
+                PostMessageW(edit, WM_CHAR, *k, 0);
+            Sleep(60);
+            PostMessageW(edit, WM_KEYDOWN, typed[i].end, 0);
+            Sleep(100);
+            CallOnWorker([&] { TVX_GetInputBoxValue(i, values[i], 256); });
+        }
     });
     EXPECT_EQ(0, code);
     EXPECT_STREQ("12", values[0]);

@@ -73,17 +73,13 @@ TEST(Images, CreationFitsTheZoomToTheScreen)
 TEST(Images, SelectionHistoryAndZoomRefusal)
 {
     EXPECT_EQ(0, RunOnWorker([] {
+        // The history's rule (nine back) is tested natively; here the calls that feed it.
         for (int i = 0; i < 10; i++)
             ASSERT_EQ(0, TVX_CreateImage(i, "i", 0, 0, 16, 16, 100));
-        TVX_SelectImage(0);   // current before the nine: 0
-        for (int i = 1; i <= 9; i++)
-            ASSERT_EQ(0, TVX_SelectImage(i));
-        std::vector<int> popped;
-        for (int i = 0; i < 9; i++) {
-            EXPECT_EQ(0, TVX_SelectPreviousImage());
-            popped.push_back(CurrentImage);
-        }
-        EXPECT_EQ((std::vector<int>{8, 7, 6, 5, 4, 3, 2, 1, 1}), popped);
+        ASSERT_EQ(0, TVX_SelectImage(1));
+        ASSERT_EQ(0, TVX_SelectImage(2));
+        EXPECT_EQ(0, TVX_SelectPreviousImage());
+        EXPECT_EQ(1, CurrentImage);
         EXPECT_EQ(1, TVX_SelectImage(300));
         EXPECT_EQ(1, TVX_SelectImage(20));
         TVX_DestroyImage(7);
