@@ -23,11 +23,9 @@ add_test(NAME wine.TrueType.AnotherCodePage COMMAND codepage_tests)
 set_tests_properties(wine.TrueType.AnotherCodePage PROPERTIES ENVIRONMENT "LC_ALL=en_US.UTF-8"
                      TIMEOUT 30)
 # Benchmarks print figures; scripts/test runs them after the tests.
-foreach(bench print_bench image_bench imageops_bench)
-    add_executable(${bench} bench/${bench}.cpp)
-    target_compile_options(${bench} PRIVATE ${TVX_WARNINGS})
-    target_link_libraries(${bench} PRIVATE torvex)
-endforeach()
+add_executable(library_bench bench/library_bench.cpp)
+target_compile_options(library_bench PRIVATE ${TVX_WARNINGS})
+target_link_libraries(library_bench PRIVATE torvex)
 
 # The capture module through its system seam, in a fake DirectShow world.
 add_executable(capture_fake_tests wine/capture_fake_test.cpp wine/fake_dshow.cpp)
@@ -35,10 +33,6 @@ target_compile_options(capture_fake_tests PRIVATE ${TVX_WARNINGS})
 target_link_libraries(capture_fake_tests PRIVATE capture GTest::gtest)
 gtest_add_tests(TARGET capture_fake_tests TEST_PREFIX wine. TEST_LIST capture_fake_list)
 set_tests_properties(${capture_fake_list} PROPERTIES TIMEOUT 60)
-
-add_executable(capture_bench bench/capture_bench.cpp)
-target_compile_options(capture_bench PRIVATE ${TVX_WARNINGS})
-target_link_libraries(capture_bench PRIVATE capture)
 
 # The capture module with the virtual test cameras (scripts/test registers them first).
 add_executable(testcam_tests wine/testcam_test.cpp ${PROJECT_SOURCE_DIR}/testcam/picture.cpp)
