@@ -39,13 +39,8 @@ check "APP3 _JPSJPS_ follows SOI with 00 04 02 01 (got $head)" \
 stereo=$(timeout 30 ffmpeg -v info -i "$first" -vf showinfo -f null - 2>&1 | grep -o 'stereoscopic information: .*')
 check "FFmpeg reads it as a stereo pair, left first (got: $stereo)" \
     bash -c "grep -q 'type - side by side$' <<<'$stereo'"
-check "its left half is the Left picture (camera 0)" near "$(pixel "$first" 100 5)" 255,255,0
-check "its right half is the Right picture (camera 1)" near "$(pixel "$first" 740 5)" 0,255,255
-# Below the band each camera draws its own gradient (the moving magenta bar may cross a point).
-picture_at() { near "$1" "$2" || near "$1" 255,0,255; }
-check "the left half's gradient is camera 0's" picture_at "$(pixel "$first" 600 400)" 239,212,64
-check "the right half's gradient is camera 1's" picture_at "$(pixel "$first" 1240 400)" 64,239,212
-check "row 0 of the file is the pictures' top row" near "$(pixel "$first" 320 0)" 255,255,0
+# Each half against its camera's own picture of that frame, pixel for pixel: a swapped, flipped,
+# shifted or torn half is far below 50 dB.
 psnr=$(half_psnr "$first" 0 0)
 check "the whole left half is a frame of camera 0's picture ($psnr dB)" matches "$psnr"
 psnr=$(half_psnr "$first" 640 1)
@@ -57,10 +52,8 @@ mkdir -p "$E2E_OUT/before-swap" && mv "$E2E_OUT"/CaptureAt*.jps "$E2E_OUT/before
 click_button 11
 sleep 1.5
 swapped=("$E2E_OUT"/CaptureAt*.jps)
-check "after swapLR, Left shows camera 1 in the capture" near "$(pixel "${swapped[0]}" 100 5)" 0,255,255
-check "and Right camera 0, still [Left | Right]" near "$(pixel "${swapped[0]}" 740 5)" 255,255,0
 psnr=$(half_psnr "${swapped[0]}" 0 1)
-check "the whole left half is now camera 1's picture ($psnr dB)" matches "$psnr"
+check "after swapLR the whole left half is camera 1's picture ($psnr dB)" matches "$psnr"
 psnr=$(half_psnr "${swapped[0]}" 640 0)
 check "and the right half camera 0's ($psnr dB)" matches "$psnr"
 

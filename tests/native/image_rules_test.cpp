@@ -14,51 +14,38 @@
 // A 1280 x 1024 screen with a 19-pixel caption; minimum window 112 x 27, dialog frame 3.
 static const ScreenLimits kScreen = {1280, 1024 - 19, 112 - 6, 27 - 6 - 19};
 
-TEST(FitZoom, KeepsAZoomThatFitsAndReducesOneThatDoesNot)
+TEST(FitZoom, KeepsWhatFitsReducesWhatDoesNotAndRaisesTinyImages)
 {
-    ZoomFit fit;
-    ASSERT_TRUE(FitZoom(640, 480, 70, kScreen, &fit));
-    EXPECT_EQ(70, fit.zoom);
-    EXPECT_EQ(448, fit.viewWidth);
-    EXPECT_EQ(336, fit.viewHeight);
-    ASSERT_TRUE(FitZoom(1280, 480, 25, kScreen, &fit));
-    EXPECT_EQ(25, fit.zoom);
-    EXPECT_EQ(320, fit.viewWidth);
-    EXPECT_EQ(120, fit.viewHeight);
-    // Wider than the screen: the truncated zoom of screen width x 100 / width.
-    ASSERT_TRUE(FitZoom(3000, 100, 100, kScreen, &fit));
-    EXPECT_EQ(1280 * 100 / 3000, fit.zoom);
-    EXPECT_EQ(3000 * 42 / 100, fit.viewWidth);
-    // Higher than the screen less the caption.
-    ASSERT_TRUE(FitZoom(300, 2010, 100, kScreen, &fit));
-    EXPECT_EQ(50, fit.zoom);
-}
-
-TEST(FitZoom, RaisesTinyImagesAndZeroZoomToTheMinimumWindow)
-{
-    ZoomFit fit;
-    ASSERT_TRUE(FitZoom(1, 1, 100, kScreen, &fit));
-    EXPECT_EQ(10600, fit.zoom);   // ceil(106 x 100 / 1)
-    EXPECT_EQ(106, fit.viewWidth);
-    EXPECT_EQ(106, fit.viewHeight);
-    ZoomFit zero;
-    ASSERT_TRUE(FitZoom(1, 1, 0, kScreen, &zero));
-    EXPECT_EQ(fit.zoom, zero.zoom);
-    ASSERT_TRUE(FitZoom(640, 480, -50, kScreen, &zero));
-    EXPECT_GE(zero.viewWidth, kScreen.minWidth);
-    // Too long and thin: raised to the minimum height it would be far wider than the screen.
-    EXPECT_FALSE(FitZoom(100000, 1, 100, kScreen, &fit));
-}
-
-TEST(FitZoom, IsExactWhereDoublesRoundBelowAndNeverOverflows)
-{
-    ZoomFit fit;
-    // 480 x 111 / 100 = 532.8 and 532.8 x 100 / 480 is 110.99999999999999 in doubles.
-    ASSERT_TRUE(FitZoom(640, 480, 111, kScreen, &fit));
-    EXPECT_EQ(111, fit.zoom);
-    EXPECT_EQ(710, fit.viewWidth);
-    EXPECT_EQ(532, fit.viewHeight);
+    struct Row {
+        int w, h, zoom;
+        bool fits;
+        int fitted, viewWidth, viewHeight;   // -1: not checked
+    };
+    const Row rows[] = {
+        {640, 480, 70, true, 70, 448, 336},
+        {1280, 480, 25, true, 25, 320, 120},
+        {3000, 100, 100, true, 1280 * 100 / 3000, 3000 * 42 / 100, -1},   // wider than the screen
+        {300, 2010, 100, true, 50, -1, -1},   // higher than the screen less the caption
+        {1, 1, 100, true, 10600, 106, 106},   // raised to the minimum window: ceil(106 x 100 / 1)
+        {1, 1, 0, true, 10600, 106, 106},
+        {640, 480, -50, true, 17, 108, 81},   // ceil(106 x 100 / 640)
+        // 480 x 111 / 100 = 532.8 and 532.8 x 100 / 480 is 110.99999999999999 in doubles.
+        {640, 480, 111, true, 111, 710, 532},
+        {100000, 1000, 100000, true, 1, -1, -1},   // 100000 x 100000 overflowed 32 bits
+        // Too long and thin: raised to the minimum height it would be far wider than the screen.
+        {100000, 1, 100, false, -1, -1, -1},
+    };
+    for (const Row &r : rows) {
+        ZoomFit fit;
+        ASSERT_EQ(r.fits, FitZoom(r.w, r.h, r.zoom, kScreen, &fit)) << r.w << "x" << r.h << " " << r.zoom;
+        if (!r.fits)
+            continue;
+        EXPECT_TRUE(r.fitted < 0 || r.fitted == fit.zoom) << r.w << "x" << r.h << ": " << fit.zoom;
+        EXPECT_TRUE(r.viewWidth < 0 || r.viewWidth == fit.viewWidth) << r.w << "x" << r.h << ": " << fit.viewWidth;
+        EXPECT_TRUE(r.viewHeight < 0 || r.viewHeight == fit.viewHeight) << r.w << "x" << r.h << ": " << fit.viewHeight;
+    }
     // Every zoom that fits is kept as it is.
+    ZoomFit fit;
     for (int w = 1; w < 2000; w += 37)
         for (int z = 1; z < 400; z += 3) {
             if (!FitZoom(w, 480, z, kScreen, &fit))
@@ -70,9 +57,6 @@ TEST(FitZoom, IsExactWhereDoublesRoundBelowAndNeverOverflows)
                 ASSERT_EQ(z, fit.zoom) << w << " " << z;
             }
         }
-    // 100000 x 100000 overflowed 32 bits; the image is still fitted to the screen.
-    ASSERT_TRUE(FitZoom(100000, 1000, 100000, kScreen, &fit));
-    EXPECT_EQ(1, fit.zoom);
     ASSERT_TRUE(FitZoom(INT_MAX, 1, INT_MAX, {INT_MAX, INT_MAX, 1, 1}, &fit));
     EXPECT_GT(fit.viewWidth, 0);
 }

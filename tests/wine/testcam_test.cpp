@@ -1,14 +1,11 @@
 // The capture module on Wine's real DirectShow with the virtual test cameras registered (by
 // scripts/test): two plug-and-play cameras open and close with every object and COM start
-// released, frames arrive top-down at about 30 a second, properties set through the module are
-// what the cameras hold, the property pages open and close, and closing ends the streaming
-// threads. The failure paths are driven through the fake world (capture_fake_test.cpp).
+// released, frames arrive top-down at about 30 a second, a focus on automatic reads back as
+// such, and closing ends the streaming threads. The failure paths are driven through the fake world (capture_fake_test.cpp).
 #include <cmath>
 #include <cstdio>
-#include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -46,90 +43,27 @@ static bool CameraHolds(int camera, int property, long *value, long *flags)
     return found;
 }
 
-TEST(TestCameras, PropertiesSetThroughTheModuleAreWhatTheCamerasHold)
+// Setting by percentage on both cameras, manual and automatic, and the clamping are seen end to
+// end (e2e/capture.sh) and natively; here what only the module's readers show: a focus put on
+// automatic keeps its position and reads back as automatic, and the absent properties.
+TEST(TestCameras, AutomaticKeepsThePositionAndReadsBackAsSuch)
 {
     tzm_UseRealSystem();
     ASSERT_EQ(0, tzm_OpenCameras(30.0));
     long value = 0, flags = 0;
-    // Focus 0..250: 50 % is 125, held manually.
-    EXPECT_EQ(0, tzm_SetCameraProperty(50, 16, 0));
-    ASSERT_TRUE(CameraHolds(0, 16, &value, &flags));
-    EXPECT_EQ(125, value);
-    EXPECT_EQ(2, flags);
-    int isAuto = -1;
-    EXPECT_DOUBLE_EQ(50.0, tzm_GetCameraProperty(16, &isAuto));
-    EXPECT_EQ(0, isAuto);
-    EXPECT_EQ(0, tzm_SetCameraProperty(150, 16, 1));   // the maximum on camera 1
-    ASSERT_TRUE(CameraHolds(1, 16, &value, &flags));
-    EXPECT_EQ(250, value);
-    // To automatic and back to manual at the same position.
-    EXPECT_EQ(0, tzm_SetCameraPropertyAuto(16, 0));
-    ASSERT_TRUE(CameraHolds(0, 16, &value, &flags));
+    EXPECT_EQ(0, tzm_SetCameraProperty(50, kFocusProperty, 0));   // 125 of 0..250
+    EXPECT_EQ(0, tzm_SetCameraPropertyAuto(kFocusProperty, 0));
+    ASSERT_TRUE(CameraHolds(0, kFocusProperty, &value, &flags));
     EXPECT_EQ(125, value);
     EXPECT_EQ(1, flags);
-    EXPECT_DOUBLE_EQ(50.0, tzm_GetCameraProperty(16, &isAuto));
+    int isAuto = -1;
+    EXPECT_DOUBLE_EQ(50.0, tzm_GetCameraProperty(kFocusProperty, &isAuto));
     EXPECT_EQ(1, isAuto);
-    EXPECT_EQ(0, tzm_SetCameraProperty(tzm_GetCameraProperty(16, nullptr), 16, 0));
-    ASSERT_TRUE(CameraHolds(0, 16, &value, &flags));
-    EXPECT_EQ(2, flags);
-    // Brightness 0..255, and the properties the camera lacks.
-    EXPECT_EQ(0, tzm_SetCameraProperty(-20, 0, 1));
-    ASSERT_TRUE(CameraHolds(1, 0, &value, &flags));
-    EXPECT_EQ(0, value);
-    EXPECT_EQ(3, tzm_SetCameraProperty(50, 12, 0));   // roll
+    EXPECT_EQ(0, tzm_SetCameraProperty(tzm_GetCameraProperty(kFocusProperty, nullptr), kFocusProperty, 0));
+    EXPECT_DOUBLE_EQ(50.0, tzm_GetCameraProperty(kFocusProperty, &isAuto));
+    EXPECT_EQ(0, isAuto);
+    EXPECT_EQ(3, tzm_SetCameraProperty(50, 12, 0));               // roll
     EXPECT_DOUBLE_EQ(-1.0, tzm_GetCameraProperty(15, nullptr));   // iris
-    EXPECT_EQ(0, tzm_CloseCameras());
-}
-
-struct WindowSearch {
-    const wchar_t *text;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
-{
-    WindowSearch *search = (WindowSearch *)context;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t title[256] = L"";
-    GetWindowTextW(window, title, 256);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-        wcsstr(title, search->text) != NULL) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible window of this process whose title holds the text, or NULL.
-static HWND FindOwnWindow(const wchar_t *text)
-{
-    WindowSearch search = {text, NULL};
-    EnumWindows(MatchWindow, (LPARAM)&search);
-    return search.found;
-}
-
-TEST(TestCameras, ThePropertyPagesOpenAndClose)
-{
-    tzm_UseRealSystem();
-    ASSERT_EQ(0, tzm_OpenCameras(30.0));
-    // The frame is modal: a watchdog closes it once it is on the screen.
-    std::atomic<bool> seen{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 200 && !seen; i++) {
-            HWND frame = FindOwnWindow(L"Video Capture 0");
-            if (frame != NULL) {
-                seen = true;
-                Sleep(200);
-                PostMessageW(frame, WM_CLOSE, 0, 0);
-            }
-            Sleep(50);
-        }
-    });
-    EXPECT_EQ(0, tzm_ShowCameraPropertyPages(0));
-    watchdog.join();
-    EXPECT_TRUE(seen.load());
-    EXPECT_EQ(1, tzm_ShowCameraPropertyPages(2));
     EXPECT_EQ(0, tzm_CloseCameras());
 }
 
