@@ -12,6 +12,9 @@ now_ms() { date +%s%3N; }
 # Every X client call is bounded: a grab or a lost window must fail a check, not hang the run.
 xdo() { timeout 10 xdotool "$@"; }
 shot() { timeout 10 import "$@"; }
+# Registers the test cameras beside the program $EXE in the mode given (the words
+# testcam/register takes), or with /u after the mode unregisters them.
+regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s ${2:-} "$(dirname "$EXE")/testcam.dll" </dev/null >/dev/null 2>&1; }
 
 # Ends the program when it is still running (the trap of every caller).
 end_program() {

@@ -18,8 +18,6 @@ rm -rf "$XD_DIR"
 mkdir -p "$XD_DIR"
 source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
 trap end_program EXIT
-DLL="$(dirname "$EXE")/testcam.dll"
-regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s ${2:-} "$DLL" </dev/null >/dev/null 2>&1; }
 if [ "$MODE" = v4l2 ]; then
     PROGRAM_ENV="LD_PRELOAD=$TVX_BUILD/native/libtvx_v4l2_webcam.so"
     trap 'end_program; regsvr ""' EXIT

@@ -19,9 +19,7 @@ XD_DIR="${TVX_BUILD:-$(pwd)}/bench/stereoshot"
 rm -rf "$XD_DIR"
 mkdir -p "$XD_DIR"
 source "$(dirname "$0")/../../scripts/lib/xdrive.sh"
-DLL="$(dirname "$EXE")/testcam.dll"
 SETTINGS="${WINEPREFIX:-/nonexistent}/drive_c/users/*/AppData/Roaming/stereoshot/settings.ini"
-regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s "$DLL" </dev/null >/dev/null 2>&1; }
 # The next run of the tests finds the cameras and the settings as they were.
 trap 'end_program; regsvr ""; rm -f $SETTINGS' EXIT
 rm -f $SETTINGS

@@ -8,8 +8,6 @@
 # Usage: camera_modes.sh program name mode "expected format" minimum-dB [damaged]
 EXE="$1" E2E_NAME="camera_$2" MODE="$3" FORMAT="$4" MIN_DB="$5" DAMAGED="${6:-}"
 source "$(dirname "$0")/lib.sh"
-DLL="$(dirname "$EXE")/testcam.dll"
-regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s ${2:-} "$DLL" </dev/null >/dev/null 2>&1; }
 trap 'end_program; regsvr ""' EXIT
 if [[ "$MODE" == v4l2* ]]; then
     SHIM="$TVX_BUILD/native/libtvx_v4l2_webcam.so"

@@ -28,8 +28,6 @@ EXE="$1" CASE="$2" E2E_NAME="stereoshot_cameras_$2"
 PHASE="$CASE"
 [ "$CASE" = lost ] && PHASE=10
 source "$(dirname "$0")/lib.sh"
-DLL="$(dirname "$EXE")/testcam.dll"
-regsvr() { env LC_ALL=ja_JP.UTF-8 TVX_TESTCAM_MODE="$1" "$TVX_WINE" regsvr32 /s ${2:-} "$DLL" </dev/null >/dev/null 2>&1; }
 trap 'end_program; regsvr ""' EXIT
 BOX_COLUMNS=6 BUTTON_WIDTH=166
 if [ "$CASE" = one ]; then
