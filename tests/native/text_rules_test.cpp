@@ -1,8 +1,7 @@
 // Text layout, colour stack, key ring and line editing, against a recording surface.
-#include <string>
-#include <vector>
-
 #include <algorithm>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -42,49 +41,32 @@ static int Print(const std::u16string &text, TextCursorState *cursor, Recorder *
     return LayoutPrint((const uint16_t *)text.data(), (int)text.size(), cursor, r->surface);
 }
 
-TEST(PrintLayout, LineFeedsStartNewLinesAndDrawNoGlyph)
+TEST(PrintLayout, LineFeedsAndWrapsStartLinesAndTwoCellCharactersMoveWhole)
 {
-    Recorder r;
-    TextCursorState c = {0, 0, 400, 300, 8, 16};
-    Print(u"abc\n", &c, &r);
-    Print(u"de", &c, &r);
-    ASSERT_EQ(2u, r.ops.size());
-    EXPECT_EQ(u"abc", r.ops[0].text);
-    EXPECT_EQ(0, r.ops[0].y);
-    EXPECT_EQ(u"de", r.ops[1].text);
-    EXPECT_EQ(0, r.ops[1].x);
-    EXPECT_EQ(16, r.ops[1].y);
-    EXPECT_EQ(16, c.x);   // 2 x char_width
-
-    Recorder r2;
-    TextCursorState c2 = {0, 0, 400, 300, 8, 16};
-    Print(u"\n\nxyz", &c2, &r2);
-    ASSERT_EQ(1u, r2.ops.size());
-    EXPECT_EQ(u"xyz", r2.ops[0].text);
-    EXPECT_EQ(32, r2.ops[0].y);
-    EXPECT_EQ(0, r2.ops[0].x);
-}
-
-TEST(PrintLayout, WrapsAtTheRightEdgeAndMovesTwoCellCharactersWhole)
-{
-    Recorder r;
-    TextCursorState c = {0, 0, 80, 300, 8, 16};
-    Print(u"abcdefghijkl", &c, &r);   // 12 characters in a 10-cell window
-    ASSERT_EQ(2u, r.ops.size());
-    EXPECT_EQ(u"abcdefghij", r.ops[0].text);
-    EXPECT_EQ(u"kl", r.ops[1].text);
-    EXPECT_EQ(16, r.ops[1].y);
-    EXPECT_EQ(16, c.x);
-
-    Recorder r2;
-    TextCursorState c2 = {0, 0, 80, 300, 8, 16};
-    Print(u"abcdefghi\u3042", &c2, &r2);   // 9 cells used, the two-cell character needs 2
-    ASSERT_EQ(2u, r2.ops.size());
-    EXPECT_EQ(u"abcdefghi", r2.ops[0].text);
-    EXPECT_EQ(u"\u3042", r2.ops[1].text);
-    EXPECT_EQ(0, r2.ops[1].x);
-    EXPECT_EQ(16, r2.ops[1].y);
-    EXPECT_EQ(16, c2.x);
+    using Run = std::tuple<std::u16string, int, int>;   // text, x, y
+    struct Case {
+        int width;
+        std::vector<std::u16string> prints;
+        std::vector<Run> runs;
+        int endX;
+    };
+    const Case cases[] = {
+        {400, {u"abc\n", u"de"}, {{u"abc", 0, 0}, {u"de", 0, 16}}, 16},   // a line feed draws nothing
+        {400, {u"\n\nxyz"}, {{u"xyz", 0, 32}}, 24},
+        {80, {u"abcdefghijkl"}, {{u"abcdefghij", 0, 0}, {u"kl", 0, 16}}, 16},   // 12 in 10 cells
+        {80, {u"abcdefghi\u3042"}, {{u"abcdefghi", 0, 0}, {u"\u3042", 0, 16}}, 16},   // 1 cell left
+    };
+    for (const Case &k : cases) {
+        Recorder r;
+        TextCursorState c = {0, 0, k.width, 300, 8, 16};
+        for (const std::u16string &text : k.prints)
+            Print(text, &c, &r);
+        std::vector<Run> runs;
+        for (const Recorder::Op &op : r.ops)
+            runs.push_back({op.text, op.x, op.y});
+        EXPECT_TRUE(k.runs == runs) << "case of width " << k.width << ", " << runs.size() << " runs";
+        EXPECT_EQ(k.endX, c.x);
+    }
 }
 
 TEST(PrintLayout, ScrollsOneLineHeightPerLineFeedAtTheBottom)
