@@ -9,22 +9,15 @@ LOG="$E2E_OUT/TORVEX0.LOG"
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
 
-# "Text Window" from the main window's popup menu opens slot 0; TEXT_WIN is its window.
-open_text_window() {
-    activate "$MAIN_WIN"
-    open_popup "$E2E_OUT/main-popup.png"
-    for _ in 1 2 3 4 5 6; do xdo key Down; done   # Paste, Start, Stop, Exit, Image Window, Text Window
-    xdo key Return
-    TEXT_WIN=""
-    for _ in $(seq 100); do
-        TEXT_WIN=$(xdo search --onlyvisible --name '^TextWindow 0$' | head -n 1)
-        [ -n "$TEXT_WIN" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
-open_text_window
-check "the main window's Text Window command opens TextWindow 0" [ -n "$TEXT_WIN" ]
+# "Text Window" from the main window's popup menu opens the next free slot: the program has
+# TextWindow 0 open, so TextWindow 1. The console is then typed into TextWindow 0.
+activate "$MAIN_WIN"
+open_popup "$E2E_OUT/main-popup.png"
+for _ in 1 2 3 4 5 6; do xdo key Down; done   # Paste, Start, Stop, Exit, Image Window, Text Window
+xdo key Return
+check "with TextWindow 0 open, the main window's Text Window command opens TextWindow 1" \
+    wait_window '^TextWindow 1$'
+TEXT_WIN=$(wait_window '^TextWindow 0$')
 [ -n "$TEXT_WIN" ] || e2e_finish
 
 # "Start Log" from the text window's own popup menu.
@@ -117,7 +110,7 @@ check "the log holds the exit line too" grep -q $'^Cmd>exit\r$' "$LOG"
 # Exit while the console waits for a line ends the input and the program at once.
 start_program "$EXE" || fail "second start"
 wait_ready
-open_text_window || fail "text window for the waiting console"
+TEXT_WIN=$(wait_window '^TextWindow 0$') || fail "text window for the waiting console"
 activate "$TEXT_WIN"
 xdo key space
 sleep 0.3

@@ -6,16 +6,6 @@
 #include "image/truetype_text.h"
 #include "test_app.h"
 
-static int InkBetween(int x0, int x1)
-{
-    int n = 0;
-    const ImageRecord &r = ImageTable[0];
-    for (int y = 0; y < r.height; y++)
-        for (int x = x0; x < x1 && x < r.width; x++)
-            n += (ImagePixels32[0][y * r.width + x] & 0xFFFFFF) != 0;
-    return n;
-}
-
 TEST(TrueType, TextOfAnotherCodePage)
 {
     ASSERT_NE(932u, GetACP());
@@ -27,7 +17,7 @@ TEST(TrueType, TextOfAnotherCodePage)
         DrawTrueTypeText("\xe9\xe9");   // two e-acute in 1252
         int afterTwo = TextCursor.x;
         EXPECT_GT(afterTwo, 0);
-        EXPECT_GT(InkBetween(0, afterTwo / 2), 0);
-        EXPECT_GT(InkBetween(afterTwo / 2, afterTwo), 0);
+        EXPECT_GT(InkCount(0, 0, afterTwo / 2), 0);
+        EXPECT_GT(InkCount(0, afterTwo / 2, afterTwo), 0);
     }));
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image/image_store.h"
 #include "runtime/modules.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
@@ -261,4 +262,14 @@ int CountGdiObjects()
         if (GetObjectType((HGDIOBJ)value) != 0)
             count++;
     return count;
+}
+
+int InkCount(int index, int x0, int x1)
+{
+    int n = 0;
+    const ImageRecord &r = ImageTable[index];
+    for (int y = 0; y < r.height; y++)
+        for (int x = x0; x < x1 && x < r.width; x++)
+            n += (ImagePixels32[index][y * r.width + x] & 0xFFFFFF) != 0;
+    return n;
 }

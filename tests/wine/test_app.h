@@ -53,6 +53,9 @@ std::string LogPath(int index);                      // TORVEXn.LOG in the log d
 std::string ClipboardText();                         // CF_TEXT, or ""
 void PutClipboardText(const char *text);
 
+// The pixels of a 32-bit image's columns x0 to x1 - 1 that are not black.
+int InkCount(int index, int x0, int x1);
+
 // The process's GDI objects: every handle value that names one (Wine's GetGuiResources answers 0).
 int CountGdiObjects();
 

@@ -176,19 +176,6 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
     remove(LogPath(0).c_str());
 }
 
-TEST(TextWindows, TheMainWindowsTextWindowCommandOpensTheNextFreeSlot)
-{
-    int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        PostMainCommand(1028);
-        EXPECT_TRUE(WaitUntil([] { return IsTextWindowOpen(0) != 0; }, 5000));
-        PostMainCommand(1028);
-        EXPECT_TRUE(WaitUntil([] { return IsTextWindowOpen(1) != 0; }, 5000));
-        EXPECT_EQ(1, CurrentTextWindow);
-    });
-    EXPECT_EQ(0, code);
-}
-
 TEST(LineInput, TwoByteLinesComeBackInCodePage932CutAtACharacterBoundary)
 {
     std::string kana, full;
