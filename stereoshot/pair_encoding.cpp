@@ -25,12 +25,15 @@ struct ErrorTrap {
 static void OnJpegError(j_common_ptr info) { longjmp(((ErrorTrap *)info->err)->jump, 1); }
 static void OnJpegMessage(j_common_ptr) {}
 
+// Rows encoded between two calls of the pace function: about a millisecond's work.
+enum { kPaceRows = 16 };
+
 // The libjpeg part, with nothing that has a destructor between setjmp and a longjmp. With
 // second, each row is first's row followed by second's (a side-by-side picture twice as wide),
 // put together in row, which the caller owns.
 static bool Compress(const uint32_t *first, const uint32_t *second, uint32_t *row, int width,
                      int height, int quality, const JpegMarker *markers, size_t markerCount,
-                     unsigned char **data, unsigned long *size)
+                     void (*pace)(void), unsigned char **data, unsigned long *size)
 {
     jpeg_compress_struct cinfo;
     ErrorTrap trap;
@@ -64,6 +67,8 @@ static bool Compress(const uint32_t *first, const uint32_t *second, uint32_t *ro
             line = (JSAMPROW)row;
         }
         jpeg_write_scanlines(&cinfo, &line, 1);
+        if (pace != nullptr && cinfo.next_scanline % kPaceRows == 0)
+            pace();
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
@@ -72,7 +77,8 @@ static bool Compress(const uint32_t *first, const uint32_t *second, uint32_t *ro
 
 // One JPEG of first, or of first and second side by side.
 static bool Encode(const uint32_t *first, const uint32_t *second, int width, int height,
-                   int quality, const std::vector<JpegMarker> &markers, std::vector<uint8_t> *out)
+                   int quality, const std::vector<JpegMarker> &markers, std::vector<uint8_t> *out,
+                   void (*pace)(void) = nullptr)
 {
     out->clear();
     if (width <= 0 || height <= 0)
@@ -81,7 +87,7 @@ static bool Encode(const uint32_t *first, const uint32_t *second, int width, int
     unsigned char *data = nullptr;
     unsigned long size = 0;
     bool done = Compress(first, second, row.data(), width, height, quality, markers.data(),
-                         markers.size(), &data, &size);
+                         markers.size(), pace, &data, &size);
     if (done)
         out->assign(data, data + size);
     free(data);
@@ -193,7 +199,8 @@ static std::vector<uint8_t> Bytes(const std::string &text)
 }
 
 bool EncodePair(int format, const uint32_t *left, const uint32_t *right, int width, int height,
-                int quality, const std::string &comment, std::vector<PairFile> *files)
+                int quality, const std::string &comment, std::vector<PairFile> *files,
+                void (*pace)(void))
 {
     files->clear();
     const JpegMarker note = {0xFE, Bytes(comment)};
@@ -204,15 +211,15 @@ bool EncodePair(int format, const uint32_t *left, const uint32_t *right, int wid
         std::vector<uint8_t> jps = Bytes(std::string("_JPSJPS_\x00\x04\x00\x00\x02\x01", 14));
         files->push_back({".jps", {}});
         if (!Encode(right, left, width, height, quality, {{0xE3, jps}, note},
-                    &files->back().bytes))
+                    &files->back().bytes, pace))
             return false;
     }
     if (all || format == kSaveMpo) {
         std::vector<uint8_t> first, second;
-        if (!EncodeJpeg(left, width, height, quality, {{0xE2, MpfSegment(true, 1)}, note},
-                        &first) ||
-            !EncodeJpeg(right, width, height, quality, {{0xE2, MpfSegment(false, 2)}, note},
-                        &second) ||
+        if (!Encode(left, nullptr, width, height, quality, {{0xE2, MpfSegment(true, 1)}, note},
+                    &first, pace) ||
+            !Encode(right, nullptr, width, height, quality, {{0xE2, MpfSegment(false, 2)}, note},
+                    &second, pace) ||
             !FillMpIndex(&first, (uint32_t)second.size()))
             return false;
         first.insert(first.end(), second.begin(), second.end());
@@ -220,14 +227,15 @@ bool EncodePair(int format, const uint32_t *left, const uint32_t *right, int wid
     }
     if (all || format == kSaveParallel) {
         files->push_back({"_parallel.jpg", {}});
-        if (!Encode(left, right, width, height, quality, {note}, &files->back().bytes))
+        if (!Encode(left, right, width, height, quality, {note}, &files->back().bytes, pace))
             return false;
     }
     if (all || format == kSaveAnaglyph) {
         std::vector<uint32_t> picture((size_t)width * height);
         MakeStereoView(kViewDubois, left, right, picture.data(), width, height);
         files->push_back({"_anaglyph.jpg", {}});
-        if (!EncodeJpeg(picture.data(), width, height, quality, {note}, &files->back().bytes))
+        if (!Encode(picture.data(), nullptr, width, height, quality, {note}, &files->back().bytes,
+                    pace))
             return false;
     }
     return true;

@@ -37,8 +37,11 @@ std::vector<uint8_t> MpfSegment(bool index, uint32_t individual);
 // and the second image's offset from the MP header; false when the first holds no such segment.
 bool FillMpIndex(std::vector<uint8_t> *first, uint32_t secondSize);
 
-// The files of format (kSaveAll: all four) of one pair of width x height frames.
+// The files of format (kSaveAll: all four) of one pair of width x height frames. pace, where
+// given, is called every few rows, about once a millisecond: the caller may wait in it while
+// other work must go first.
 bool EncodePair(int format, const uint32_t *left, const uint32_t *right, int width, int height,
-                int quality, const std::string &comment, std::vector<PairFile> *files);
+                int quality, const std::string &comment, std::vector<PairFile> *files,
+                void (*pace)(void) = nullptr);
 
 #endif

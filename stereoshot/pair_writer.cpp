@@ -21,8 +21,15 @@ static struct {
     std::vector<std::vector<uint32_t>> spares;   // frames of written pairs, for the next ones
     size_t ready = 0, frameWords = 0;   // spares a series wants made beforehand, and their size
     bool stopping = false, busy = false;
+    void (*pace)(void) = nullptr;
     std::thread thread;
 } Writer;
+
+static void Pace(void)
+{
+    if (Writer.pace != nullptr)
+        Writer.pace();
+}
 
 static std::wstring Wide(const std::string &text)
 {
@@ -102,6 +109,7 @@ static void Write(const PairJob &job)
         }
     }
     // The pair's own alignment, measured here rather than in the frame loop.
+    Pace();
     Alignment a = EstimateAlignment(job.left.data(), job.right.data(), job.width, job.height);
     char figures[128] = "alignment not measured (too little texture)";
     if (a.valid)
@@ -113,8 +121,9 @@ static void Write(const PairJob &job)
              "stereoshot pair: skew %.1f ms (left frame at %.4f s, right frame at %.4f s); %s",
              job.skewMs, job.leftTime, job.rightTime, figures);
     std::vector<PairFile> files;
+    Pace();
     if (!EncodePair(job.format, job.left.data(), job.right.data(), job.width, job.height,
-                    job.quality, comment, &files)) {
+                    job.quality, comment, &files, Writer.pace)) {
         Report("Pair not saved: the JPEG encoder failed.");
         return;
     }
@@ -135,6 +144,7 @@ static void Write(const PairJob &job)
     }
     std::string saved, failed;
     for (const PairFile &f : files) {
+        Pace();
         std::string path = PairPath(job.folder, stem + f.suffix);
         std::string why = WriteWhole(Wide(path), f.bytes);
         if (why.empty())
@@ -194,12 +204,13 @@ static void Run(void)
     }
 }
 
-void StartPairWriter(void)
+void StartPairWriter(void (*pace)(void))
 {
     std::lock_guard<std::mutex> hold(Writer.lock);
     if (Writer.thread.joinable())
         return;
     Writer.stopping = false;
+    Writer.pace = pace;
     // Below the frame loop: on two busy cores a burst must not cost the live windows a frame.
     Writer.thread = std::thread([] {
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);

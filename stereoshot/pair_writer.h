@@ -23,7 +23,9 @@ struct PairJob {
     unsigned long takenAt = 0;                // tick count when the pair was taken
 };
 
-void StartPairWriter(void);
+// pace is called between pieces of the writer's work, about once a millisecond; it returns once
+// the writer may go on (the live windows step ahead of a burst in it). NULL: no pause.
+void StartPairWriter(void (*pace)(void));
 // Waits until every queued pair has been written (or failed), then ends the thread.
 void StopPairWriter(void);
 enum { kPairQueueLimit = 4 };

@@ -5,6 +5,7 @@
 // side JPEG, a red-cyan anaglyph or all four, in a folder set in the input box. Frames are
 // 640 x 480 unless a larger size both cameras offer is chosen (kept with the sides).
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -291,6 +292,33 @@ static bool OpenAtSize(FrameSize size)
     return true;
 }
 
+// When the frame loop last showed a pair and the cameras' frame period, in milliseconds; a
+// period of 0 while the loop does not run.
+static std::atomic<double> LoopShownAt{0.0}, LoopPeriod{0.0};
+
+static double NowMs(void)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
+// The pair writer's pace, called about once a millisecond of its work: from 3 ms before the
+// live windows are due their next pair until they have shown it, the writer waits (not once three
+// frame periods have passed: a camera that falls silent holds nothing up). On two busy cores a
+// burst otherwise cost the live windows a frame now and then; waiting only once they were late
+// was not enough.
+static void StepAsideForTheLiveWindows(void)
+{
+    for (;;) {
+        double period = LoopPeriod.load(), late = NowMs() - LoopShownAt.load();
+        if (period <= 0.0 || late < period - 3.0 || late > 3.0 * period)
+            return;
+        Sleep(1);
+    }
+}
+
 void TVX_AppInit(void)
 {
     RigSettings settings = ReadSettings();
@@ -326,7 +354,7 @@ void TVX_AppInit(void)
         return;
     PrintCameras();
     LoadSides(settings);
-    StartPairWriter();
+    StartPairWriter(StepAsideForTheLiveWindows);
     StartLiveFigures();
     TVX_Print("Click Start. Pairs are saved in the folder of the input box (\".\" is the current "
               "one).\n");
@@ -870,6 +898,7 @@ void TVX_AppMain(void)
     // cameras is shown once, whichever of the two arrives last.
     double *paced = Shot.paced;
     paced[0] = paced[1] = -1.0;
+    LoopShownAt = NowMs();
     for (;;) {
         TVX_PumpMessages();
         if (StopRequest.load() != 0)
@@ -890,8 +919,12 @@ void TVX_AppMain(void)
             paced[0] = now[0];
             paced[1] = now[1];
         }
-        if (fresh)
+        if (fresh) {
             ShowLivePair();
+            double rate = g.camera[0].frameRate > 0.0 ? g.camera[0].frameRate : 30.0;
+            LoopShownAt = NowMs();
+            LoopPeriod = 1000.0 / rate;
+        }
         SeriesStep();
         SyncCheckTick();
         for (int button = 0; button < kButtonCount; button++)
@@ -900,6 +933,7 @@ void TVX_AppMain(void)
         if (!fresh)
             MsgWaitForMultipleObjects(0, NULL, FALSE, 1, QS_ALLINPUT);
     }
+    LoopPeriod = 0.0;
     if (Shot.seriesButton >= 0)
         EndSeries("stopped by Stop");
     if (SyncCheckRunning()) {

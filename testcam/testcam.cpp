@@ -65,10 +65,10 @@ struct CamFormat {
 // when delivered, as webcams stamp them); "flashes": below the bands a light switched at known
 // moments (the picture's FlashLevel over each frame's exposure); "screen": below the bands what
 // the program's "Sync" window shows at the moment of exposure; "still": the same picture in
-// every frame (frame number 0, the bar at rest); "replay=N" (N up to 64): in MJPG, frames 0 to
-// N-1 are encoded once and then sent again and again (the frame number counts on modulo N), so
-// that a camera costs the computer next to nothing once it has sent N frames at a size, as a
-// webcam that encodes in its own hardware (the benchmarks' cameras; not with "flashes" or
+// every frame (frame number 0, the bar at rest); "replay=N" (N up to 64): frames 0 to N-1 are
+// made once at each size and format and then sent again and again (the frame number counts on
+// modulo N), so that a camera costs the computer next to nothing once it has sent N frames, as a
+// webcam whose own hardware makes its frames (the benchmarks' cameras; not with "flashes" or
 // "screen", whose pictures never repeat). No words: 640 x 480 RGB32, as always.
 struct CamMode {
     CamFormat formats[6];
@@ -640,11 +640,11 @@ public:
         // With "replay", the samples made so far at this format, kept across stream starts (the
         // program opens its cameras anew at every Start); each camera's own, read and written
         // by its streaming thread alone (the third camera makes every frame anew).
-        static std::vector<BYTE> replays[2][3][64];
+        static std::vector<BYTE> replays[2][3][kSampleNv12 + 1][64];
         int sizeIndex = format.width >= 1920 ? 2 : format.width >= 1280 ? 1 : 0;
-        std::vector<BYTE> *recorded = mode.replay > 0 && mode.replay <= 64 &&
-                                              format.code == kSampleMjpg && camera <= 1
-                                          ? replays[camera][sizeIndex]
+        std::vector<BYTE> *recorded = mode.replay > 0 && mode.replay <= 64 && camera <= 1 &&
+                                              format.code <= kSampleNv12
+                                          ? replays[camera][sizeIndex][format.code]
                                           : nullptr;
         for (uint32_t n = 0; !stopping; n++) {
             double exposed = phase + (double)n * period / 1e7;

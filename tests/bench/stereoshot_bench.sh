@@ -2,7 +2,7 @@
 # stereoshot.exe measured from outside, with test cameras that offer what today's webcams do (raw
 # YUY2 at 30 fps only at 640 x 480; 1280 x 720 and 1920 x 1080 in MJPG at 30) and that replay
 # their first 30 frames once made, so that after the first second they cost the computer next to
-# nothing, as webcams that encode in their own hardware (testcam_bench times the making). At
+# nothing, as webcams whose own hardware makes their frames (testcam_bench times the making). At
 # each size, from the program's own reports at Stop: frames each camera delivered and the live
 # windows and the Stereo view showed per second. At 640 x 480 and 1280 x 720: a burst of 10 pairs
 # and an interval series of 10 at 1 s (at 640 x 480 with a sync check during it), each with the

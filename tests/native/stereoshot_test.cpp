@@ -183,7 +183,7 @@ TEST(PairFiles, NamesSortByTimeAndFoldersAreTakenAsTyped)
 
 TEST(PairFiles, EveryFormatGivesItsFilesAndTheIndexNeedsItsSegment)
 {
-    std::vector<uint32_t> left(16 * 8, 0xFF0000), right(16 * 8, 0x0000FF);
+    std::vector<uint32_t> left(16 * 48, 0xFF0000), right(16 * 48, 0x0000FF);
     std::vector<PairFile> files;
     ASSERT_TRUE(EncodePair(kSaveAll, left.data(), right.data(), 16, 8, 100, "c", &files));
     ASSERT_EQ(4u, files.size());
@@ -193,10 +193,19 @@ TEST(PairFiles, EveryFormatGivesItsFilesAndTheIndexNeedsItsSegment)
         EXPECT_EQ(0xFF, files[i].bytes[0]);
         EXPECT_EQ(0xD9, files[i].bytes.back());
     }
+    // Each format alone is the same file; with a pace function the same bytes, the function
+    // called as the rows go by (16 rows at a time).
+    static int paced = 0;
     for (int format = kSaveJps; format < kSaveAll; format++) {
-        ASSERT_TRUE(EncodePair(format, left.data(), right.data(), 16, 8, 100, "c", &files));
-        ASSERT_EQ(1u, files.size());
-        EXPECT_EQ(suffixes[format], files[0].suffix);
+        std::vector<PairFile> one, steady;
+        ASSERT_TRUE(EncodePair(format, left.data(), right.data(), 16, 48, 100, "c", &one));
+        paced = 0;
+        ASSERT_TRUE(EncodePair(format, left.data(), right.data(), 16, 48, 100, "c", &steady,
+                               [] { paced++; }));
+        ASSERT_EQ(1u, one.size());
+        EXPECT_EQ(suffixes[format], one[0].suffix);
+        EXPECT_TRUE(one[0].bytes == steady[0].bytes) << suffixes[format];
+        EXPECT_EQ(format == kSaveMpo ? 6 : 3, paced) << suffixes[format];
     }
     std::vector<uint8_t> plain;
     ASSERT_TRUE(EncodeJpeg(left.data(), 16, 8, 90, {}, &plain));
