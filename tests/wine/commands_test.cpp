@@ -474,51 +474,9 @@ TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
     EXPECT_EQ(0, code);
 }
 
-// The clipboard's DIB as bytes, or nothing.
-static std::vector<uint8_t> ClipboardDib()
-{
-    std::vector<uint8_t> out;
-    if (!OpenClipboard(NULL))
-        return out;
-    if (HGLOBAL block = GetClipboardData(CF_DIB)) {
-        const uint8_t *bytes = (const uint8_t *)GlobalLock(block);
-        if (bytes != NULL)
-            out.assign(bytes, bytes + GlobalSize(block));
-        GlobalUnlock(block);
-    }
-    CloseClipboard();
-    return out;
-}
-
 static void PutDibOnClipboard(const std::vector<uint8_t> &dib)
 {
-    ASSERT_TRUE(OpenClipboard(NULL));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
-    memcpy(GlobalLock(block), dib.data(), dib.size());
-    GlobalUnlock(block);
-    SetClipboardData(CF_DIB, block);
-    CloseClipboard();
-}
-
-// A DIB as another program might write it: a 124-byte header, top-down rows, bit-field masks.
-static std::vector<uint8_t> ForeignDib(int w, int h, const std::vector<uint32_t> &pixels)
-{
-    std::vector<uint8_t> b(124, 0);
-    auto put32 = [&](size_t at, uint32_t v) { memcpy(&b[at], &v, 4); };
-    put32(0, 124);
-    put32(4, (uint32_t)w);
-    put32(8, (uint32_t)-h);
-    b[12] = 1;
-    b[14] = 32;
-    put32(16, 3);   // bit fields
-    put32(40, 0xFF0000);
-    put32(44, 0x00FF00);
-    put32(48, 0x0000FF);
-    for (uint32_t p : pixels) {
-        b.insert(b.end(), {(uint8_t)p, (uint8_t)(p >> 8), (uint8_t)(p >> 16), 0xFF});
-    }
-    return b;
+    PutClipboardBytes(CF_DIB, dib.data(), dib.size());
 }
 
 TEST(Clipboard, CopyCutAndPaste)
@@ -531,7 +489,7 @@ TEST(Clipboard, CopyCutAndPaste)
             ImagePixels32[0][1] = 0x405060;
             ImagePixels32[0][2] = 0xFF708090;   // the top byte is not part of the colour
             SendMessageW(ImageTable[0].window, WM_COMMAND, 1012, 0);
-            std::vector<uint8_t> dib = ClipboardDib();
+            std::vector<uint8_t> dib = ClipboardBytes(CF_DIB);
             ASSERT_EQ(52u, dib.size());
             BITMAPINFOHEADER header;
             memcpy(&header, dib.data(), 40);
@@ -550,7 +508,7 @@ TEST(Clipboard, CopyCutAndPaste)
             TVX_SetColorTable(table, 256);
             ImagePixels8[1][8 + 4] = 9;   // pixel (4, 1)
             SendMessageW(ImageTable[1].window, WM_COMMAND, 1011, 0);
-            dib = ClipboardDib();
+            dib = ClipboardBytes(CF_DIB);
             ASSERT_EQ(40u + 1024 + 8 * 2, dib.size());
             EXPECT_EQ(255 - 9, dib[40 + 9 * 4 + 2]);
             EXPECT_EQ(9, dib[40 + 1024 + 4]) << "bottom-up: (4, 1) in the first stored row";
@@ -580,7 +538,10 @@ TEST(Clipboard, CopyCutAndPaste)
         // header, top-down): centred on the clicked point; at the edge, clipped.
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(2, "target", 0, 0, 200, 100, 100));
-            PutDibOnClipboard(ForeignDib(3, 1, {0xAA0000, 0xBB0000, 0xCC0000}));
+            // As another program might write it: a 124-byte header, bit-field masks, top-down rows,
+            // the top bytes set.
+            PutDibOnClipboard(BuildDib({124, 3, -1, 32, 3, 0, {0xFF0000, 0x00FF00, 0x0000FF}},
+                                       {0xFFAA0000, 0xFFBB0000, 0xFFCC0000}));
         });
         CommandWithMouse(2, 1013, {{kMove, 50, 50}, {kLeft, 199, 99}});
         CallOnWorker([] {

@@ -1,6 +1,7 @@
 // test_app.cpp - hooks, driver thread and main-thread runner of the in-process tests.
 #include "test_app.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -142,29 +143,35 @@ std::string LogPath(int index)
     return std::string(LogDirectory) + "TORVEX" + std::to_string(index) + ".LOG";
 }
 
-std::string ClipboardText()
+std::vector<uint8_t> ClipboardBytes(UINT format)
 {
-    std::string out;
+    std::vector<uint8_t> out;
     if (!OpenClipboard(NULL))
         return out;
-    if (HGLOBAL block = GetClipboardData(CF_TEXT)) {
-        if (const char *text = (const char *)GlobalLock(block))
-            out = text;
+    if (HGLOBAL block = GetClipboardData(format)) {
+        if (const uint8_t *bytes = (const uint8_t *)GlobalLock(block))
+            out.assign(bytes, bytes + GlobalSize(block));
         GlobalUnlock(block);
     }
     CloseClipboard();
     return out;
 }
 
-void PutClipboardText(const char *text)
+std::string ClipboardText()
+{
+    std::vector<uint8_t> bytes = ClipboardBytes(CF_TEXT);
+    return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
+}
+
+void PutClipboardBytes(UINT format, const void *bytes, size_t size)
 {
     if (!OpenClipboard(NULL))
         return;
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    strcpy((char *)GlobalLock(block), text);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(block), bytes, size);
     GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
+    SetClipboardData(format, block);
     CloseClipboard();
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct HookRecord {
     std::atomic<int> calls{0};
@@ -50,8 +51,9 @@ std::wstring TextOf(HWND window);   // without a message to the window's thread
 SIZE ClientOf(HWND window);
 std::string ReadWholeFile(const std::string &path);   // "" when it cannot be read
 std::string LogPath(int index);                      // TORVEXn.LOG in the log directory
+std::vector<uint8_t> ClipboardBytes(UINT format);    // the block in that format, or nothing
 std::string ClipboardText();                         // CF_TEXT, or ""
-void PutClipboardText(const char *text);
+void PutClipboardBytes(UINT format, const void *bytes, size_t size);
 
 // The pixels of a 32-bit image's columns x0 to x1 - 1 that are not black.
 int InkCount(int index, int x0, int x1);

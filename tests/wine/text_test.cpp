@@ -332,7 +332,7 @@ TEST(TextWindows, ACopyLogBoxHoldsNeitherTheClipboardNorTheLogs)
             ASSERT_EQ(0, TVX_StartLog(0));
             remove(LogPath(1).c_str());
         });
-        PutClipboardText("kept");
+        PutClipboardBytes(CF_TEXT, "kept", 5);
         // The worker waits in the box; the test goes on beside it.
         std::thread([&] { CallOnWorker([&] { copied = TVX_CopyLog(1); }); }).detach();
         HWND box = NULL;
