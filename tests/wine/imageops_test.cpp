@@ -36,7 +36,18 @@ static unsigned At(int index, int x, int y)
 static SIZE SizeOf(int index) { return {ImageTable[index].width, ImageTable[index].height}; }
 static bool operator==(SIZE a, SIZE b) { return a.cx == b.cx && a.cy == b.cy; }
 
-TEST(Transforms, TurnsFlipsAndInversionByTheirCommandNumbers)
+// The smallest w for which w x 1 fits the screen but 1 x w does not.
+static int FirstThatCannotTurn(void)
+{
+    ScreenLimits limits = ReadScreenLimits();
+    ZoomFit fit;
+    for (int w = 16; w < 100000; w++)
+        if (FitZoom(w, 1, 100, limits, &fit) && !FitZoom(1, w, 100, limits, &fit))
+            return w;
+    return -1;
+}
+
+TEST(Transforms, TurnsFlipsInversionAndSizesByTheirCommandNumbers)
 {
     EXPECT_EQ(0, RunOnWorker([] {
         ASSERT_EQ(0, TVX_CreateImage(3, "small", 40, 60, 3, 2, 100));
@@ -106,23 +117,8 @@ TEST(Transforms, TurnsFlipsAndInversionByTheirCommandNumbers)
         TVX_SelectImage(5);
         ASSERT_EQ(0, TVX_GetColorTable(table));
         EXPECT_EQ(200, table[200].rgbRed);
-    }));
-}
 
-// The smallest w for which w x 1 fits the screen but 1 x w does not.
-static int FirstThatCannotTurn(void)
-{
-    ScreenLimits limits = ReadScreenLimits();
-    ZoomFit fit;
-    for (int w = 16; w < 100000; w++)
-        if (FitZoom(w, 1, 100, limits, &fit) && !FitZoom(1, w, 100, limits, &fit))
-            return w;
-    return -1;
-}
-
-TEST(Transforms, SizesAndTheChangesThatCannotBeMadeLeaveTheImage)
-{
-    EXPECT_EQ(0, RunOnWorker([] {
+        // Sizes, and the changes that cannot be made leave the image as it was.
         struct Size {
             int id, width, height;
         };

@@ -38,7 +38,8 @@ static void Type(int index, const std::wstring &keys)
         PostMessageW(TextWindow[index].window, WM_CHAR, c, 0);
 }
 
-TEST(TextWindows, OpenSelectAndCloseFollowTheSlots)
+// The slots, the popup menu's checks and the About line, in one run of the library.
+TEST(TextWindows, SlotsThePopupMenuAndTheAboutLine)
 {
     EXPECT_EQ(0, RunOnWorker([] {
         EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));
@@ -66,7 +67,52 @@ TEST(TextWindows, OpenSelectAndCloseFollowTheSlots)
         EXPECT_EQ(0, TVX_OpenTextWindow(3, -1, -1, -1, -1));   // reopened fresh
         EXPECT_EQ(0, TextWindow[3].cursor_x);
         EXPECT_EQ(0, LitPixels(3, 0, 0, 400, 300));
+
+        // The popup menu: the current window and the log's state checked.
+        ASSERT_EQ(0, TVX_OpenTextWindow(2, -1, -1, -1, -1));
+        ASSERT_EQ(0, TVX_OpenTextWindow(4, -1, -1, -1, -1));
+        auto checked = [](HMENU menu, int position) {
+            return (GetMenuState(menu, (UINT)position, MF_BYPOSITION) & MF_CHECKED) != 0;
+        };
+        HMENU menu = BuildTextWindowMenu(2);
+        ASSERT_EQ(11, GetMenuItemCount(menu));
+        wchar_t text[64];
+        GetMenuStringW(menu, 6, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(L"&Copy TORVEX2.LOG\tCtrl+C", text);
+        EXPECT_FALSE(checked(menu, 0));   // 4 is current
+        EXPECT_FALSE(checked(menu, 4));
+        EXPECT_FALSE(checked(menu, 5));
+        DestroyMenu(menu);
+        TVX_SelectTextWindow(2);
+        TVX_StartLog(2);
+        menu = BuildTextWindowMenu(2);
+        EXPECT_TRUE(checked(menu, 0));
+        EXPECT_TRUE(checked(menu, 4));
+        EXPECT_FALSE(checked(menu, 5));
+        DestroyMenu(menu);
+        TVX_StopLog(2);
+        menu = BuildTextWindowMenu(2);
+        EXPECT_FALSE(checked(menu, 4));
+        EXPECT_TRUE(checked(menu, 5));
+        DestroyMenu(menu);
+
+        // The About line: green on grey, one line, the window's colours back after it.
+        ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
+        SendMessageW(TextWindow[0].window, WM_COMMAND, 1020, 0);
+        TextWindowRecord &w = TextWindow[0];
+        EXPECT_EQ(0, w.cursor_x);
+        EXPECT_EQ(w.line_height, w.cursor_y);   // one line
+        int green = 0, grey = 0;
+        for (int x = 0; x < w.width; x++) {
+            COLORREF c = Shown(w, x, w.line_height / 2);
+            green += c == RGB(0x50, 0xFF, 0x50);
+            grey += c == RGB(0x50, 0x50, 0x50);
+        }
+        EXPECT_GT(green, 0);
+        EXPECT_GT(grey, green);
+        EXPECT_EQ(0xFFFFFFu, w.text_color);   // the window's colours are back
     }));
+    remove(LogPath(2).c_str());
 }
 
 TEST(TextWindows, PrintFillsTheBackBufferAndScrollsOneLinePerLineFeed)
@@ -198,26 +244,6 @@ TEST(LineInput, TwoByteLinesComeBackInCodePage932CutAtACharacterBoundary)
         ASSERT_EQ("\x82\xa0", full.substr(i, 2)) << i;
 }
 
-TEST(TextWindows, TheAboutLineIsGreenOnGrey)
-{
-    EXPECT_EQ(0, RunOnWorker([] {
-        ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
-        SendMessageW(TextWindow[0].window, WM_COMMAND, 1020, 0);
-        TextWindowRecord &w = TextWindow[0];
-        EXPECT_EQ(0, w.cursor_x);
-        EXPECT_EQ(w.line_height, w.cursor_y);   // one line
-        int green = 0, grey = 0;
-        for (int x = 0; x < w.width; x++) {
-            COLORREF c = Shown(w, x, w.line_height / 2);
-            green += c == RGB(0x50, 0xFF, 0x50);
-            grey += c == RGB(0x50, 0x50, 0x50);
-        }
-        EXPECT_GT(green, 0);
-        EXPECT_GT(grey, green);
-        EXPECT_EQ(0xFFFFFFu, w.text_color);   // the window's colours are back
-    }));
-}
-
 TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
 {
     std::string log;
@@ -251,39 +277,6 @@ TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
     EXPECT_LT(Now() - asked, 1000);
     EXPECT_EQ(1, ExitHook.calls.load());
     EXPECT_EQ(0, InputWindow.load());
-}
-
-TEST(TextWindows, ThePopupMenuChecksSelectionAndLogState)
-{
-    EXPECT_EQ(0, RunOnWorker([] {
-        ASSERT_EQ(0, TVX_OpenTextWindow(2, -1, -1, -1, -1));
-        ASSERT_EQ(0, TVX_OpenTextWindow(4, -1, -1, -1, -1));
-        auto checked = [](HMENU menu, int position) {
-            return (GetMenuState(menu, (UINT)position, MF_BYPOSITION) & MF_CHECKED) != 0;
-        };
-        HMENU menu = BuildTextWindowMenu(2);
-        ASSERT_EQ(11, GetMenuItemCount(menu));
-        wchar_t text[64];
-        GetMenuStringW(menu, 6, text, 64, MF_BYPOSITION);
-        EXPECT_STREQ(L"&Copy TORVEX2.LOG\tCtrl+C", text);
-        EXPECT_FALSE(checked(menu, 0));   // 4 is current
-        EXPECT_FALSE(checked(menu, 4));
-        EXPECT_FALSE(checked(menu, 5));
-        DestroyMenu(menu);
-        TVX_SelectTextWindow(2);
-        TVX_StartLog(2);
-        menu = BuildTextWindowMenu(2);
-        EXPECT_TRUE(checked(menu, 0));
-        EXPECT_TRUE(checked(menu, 4));
-        EXPECT_FALSE(checked(menu, 5));
-        DestroyMenu(menu);
-        TVX_StopLog(2);
-        menu = BuildTextWindowMenu(2);
-        EXPECT_FALSE(checked(menu, 4));
-        EXPECT_TRUE(checked(menu, 5));
-        DestroyMenu(menu);
-    }));
-    remove(LogPath(2).c_str());
 }
 
 TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
