@@ -74,15 +74,9 @@ TEST(ButtonBox, OpensElevenByThreeAndRefusesWhatDoesNotFit)
         EXPECT_EQ(256, b.buttonCount);
         DestroyButtonBox();
 
-        // A 2 x 1 box at a client width of 3 has buttons of width 0 (the window itself
-        // cannot be made that narrow here, so the size message comes directly).
+        // Resized, the buttons follow (how narrow boxes divide is checked natively).
         TVX_OpenButtonBox(0, 0, 2, 1);
-        SendMessageW(b.boxWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 40));
-        EXPECT_EQ(0, b.buttonWidth);
-        RECT r;
-        GetWindowRect(b.button[1], &r);
-        EXPECT_EQ(0, r.right - r.left);
-        TVX_ResizeButtonBox(2 * 60 + 12, 2 * 20 + 8);   // back to a usable size
+        TVX_ResizeButtonBox(2 * 60 + 12, 2 * 20 + 8);
         EXPECT_EQ(60, b.buttonWidth);
         EXPECT_EQ(40, b.buttonHeight);
     }));
