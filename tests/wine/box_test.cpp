@@ -87,7 +87,7 @@ TEST(ButtonBox, ClicksAndDigitKeysAreCountedUntilPolled)
     int counts[4] = {-1, -1, -1, -1};
     HWND focus = NULL, box = NULL;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([&] {
             TVX_OpenButtonBox(0, 336, 11, 3);
             box = ButtonBoxState.boxWindow;
@@ -120,7 +120,7 @@ TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
 {
     std::wstring afterEmpty, afterLine;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] { TVX_OpenButtonBox(0, 336, 3, 2); });
         HWND box = ButtonBoxState.boxWindow;
         // A double click in the gap left of button 4 (row 1, column 1) renames it.
@@ -173,7 +173,7 @@ TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
 {
     char values[3][256] = {};
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] { TVX_OpenInputBox(0, 0, 3); });
         InputBoxRecord &b = InputBoxState;
         // Into each item its keys, then Tab (stored, the focus moves on), Enter (the focused

@@ -148,7 +148,7 @@ TEST(ImageMenus, EveryRowInItsMenuWithItsCheckAndDepth)
 TEST(Picks, BoxesBothWaysCancellationsAndCircles)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(0, "picks", 0, 0, 240, 200, 100));
             ASSERT_EQ(0, TVX_CreateImage(1, "expected", 300, 0, 240, 200, 100));
@@ -209,7 +209,7 @@ TEST(Picks, BoxesBothWaysCancellationsAndCircles)
 TEST(Picks, StopAndExitDuringAPickLeaveThePicture)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         std::vector<unsigned> before;
         CallOnWorker([&] {
             ASSERT_EQ(0, TVX_CreateImage(0, "stop", 0, 0, 240, 200, 100));
@@ -218,7 +218,7 @@ TEST(Picks, StopAndExitDuringAPickLeaveThePicture)
         });
         CommandWithMouse(0, 1039, {{kLeft, 100, 100}, {kMove, 120, 110}}, [] { PostMainKey('C'); });
         ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 0; }, 5000));
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([&] { EXPECT_EQ(before, PixelsOf(0)); });
 
         // Exit during a pick ends the program in time, the band gone from the picture.
@@ -238,7 +238,7 @@ TEST(Picks, StopAndExitDuringAPickLeaveThePicture)
 TEST(DrawingCommands, ColoursTextAndPaint)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage8(0, "eight", 0, 0, 240, 200, 100));
             ImagePixels8[0][10 * Stride8(240) + 20] = 7;
@@ -304,7 +304,7 @@ TEST(DrawingCommands, ColoursTextAndPaint)
 TEST(Measurements, PixelReadoutInTheTextWindow)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(0, "red", 0, 0, 240, 200, 100));
             ImagePixels32[0][7 * 240 + 3] = 0xFF0000;
@@ -332,7 +332,7 @@ TEST(Measurements, PixelReadoutInTheTextWindow)
 TEST(Measurements, ProfilesChromaPlotsAndClips)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(10, "src", 500, 300, 200, 60, 100));
             for (int x = 0; x < 200; x++) {
@@ -423,7 +423,7 @@ TEST(Measurements, ProfilesChromaPlotsAndClips)
 TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         int fits = 0;
         CallOnWorker([&] {
             ASSERT_EQ(0, TVX_CreateImage(2, "big", 30, 40, 1000, 700, 50));
@@ -470,7 +470,7 @@ static void PutDibOnClipboard(const std::vector<uint8_t> &dib)
 TEST(Clipboard, CopyCutAndPaste)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(0, "three", 0, 0, 3, 1, 100));
             ImagePixels32[0][0] = 0x102030;
@@ -578,7 +578,7 @@ static RECT Inked(int index, int x0 = 0, int x1 = -1)
 TEST(TrueType, CellsCodesAndTheFontDialog)
 {
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] { ASSERT_EQ(0, TVX_CreateImage(0, "tt", 0, 0, 240, 120, 100)); });
         // The rectangle (10, 20) to (49, 39): cells of 20 x 20, the first from column 10, rows 20
         // to 39.

@@ -320,7 +320,7 @@ TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
     int widths[5] = {};
     int bits0 = 0;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         // Three files, and images in slots 0 and 2.
         CallOnWorker([] {
             const char *files[3] = {"a", "b", "c"};
@@ -371,7 +371,7 @@ TEST(ImageWindows, ADroppedFileLoadsOnlyTheFirstIntoThatImage)
 {
     unsigned first = 0;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(3, "src", 0, 0, 4, 4, 100));
             for (int p = 0; p < 16; p++)
@@ -494,7 +494,7 @@ TEST(MainWindowImages, DroppedNamesOutsideTheCodePageLoadAndOversizedPromptsMake
     unsigned dropped = 0, onWindow = 0;
     int made = -1;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([&] {
             ASSERT_EQ(0, TVX_CreateImage(9, "src", 0, 0, 6, 4, 100));
             for (int p = 0; p < 24; p++)

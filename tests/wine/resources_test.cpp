@@ -106,7 +106,7 @@ TEST(Resources, FiftyCyclesOfEveryWindowKindLeaveNothingBehind)
     };
     std::vector<std::string> failures;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         // One cycle each first: fonts and classes made on first use stay for the run.
         CallOnWorker([&] {
             for (const Kind &kind : kinds)

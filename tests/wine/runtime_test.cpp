@@ -146,10 +146,8 @@ TEST(Exit, AMessageTheRunSendsToTheMainWindowDuringExitIsAnswered)
     };
     DWORD workerId = 0;
     int code = RunWithDriver([&] {
-        WaitForIdleWorker();
+        StartRun();
         workerId = WorkerThreadId;
-        PostMainKey('S');
-        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
     });
     EXPECT_EQ(0, code);
     EXPECT_EQ(1, answered.load());
@@ -200,9 +198,7 @@ TEST(Mailbox, ARequestSentDuringARunIsServedWhenTheRunEnds)
     };
     std::atomic<int> sent{0}, returned{0}, result{-1}, doneAtReturn{-1}, codeAtReturn{-1};
     int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        PostMainKey('S');
-        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
+        StartRun();
         CallOnMainThread([&] {
             sent = NowMilliseconds();
             result = RequestCreateImage(300, "x", 1, 1, 32);
@@ -245,9 +241,7 @@ TEST(Exit, DuringAMailboxWaitStillEndsTheMainLoopAndNoWaitBeginsAfterIt)
     OnAppMain = PollingRun;
     std::atomic<int> first{-1}, second{-1}, secondTook{-1};
     int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        PostMainKey('S');
-        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
+        StartRun();
         RunOnMainThread([&] {
             first = RequestCreateImage(300, "x", 1, 1, 32);   // waits: the worker is running
             int t = NowMilliseconds();
@@ -271,9 +265,7 @@ TEST(Exit, ClosingTheMainWindowRunsTheExitSequence)
 {
     OnAppMain = PollingRun;
     int code = RunWithDriver([&] {
-        WaitForIdleWorker();
-        PostMainKey('S');
-        ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 1; }, 5000));
+        StartRun();
         PostMessageW(MainWindow, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(0, code);

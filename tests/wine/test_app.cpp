@@ -94,7 +94,7 @@ int RunWithDriver(const std::function<void()> &driver)
 int RunOnWorker(const std::function<void()> &body)
 {
     return RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker(body);
     });
 }
@@ -236,7 +236,7 @@ void StopUntilIdle()
     ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 0; }, 5000));
 }
 
-void StartWorkerCalls()
+void StartRun()
 {
     WaitForIdleWorker();
     PostMainKey('S');

@@ -38,9 +38,9 @@ void RunOnMainThread(std::function<void()> work);
 void CallOnMainThread(std::function<void()> work);
 void StopUntilIdle();
 // Runs work on the worker thread inside a run of the default TVX_AppMain (which serves such
-// calls until Stop) and waits until it has finished. Start the run first (StartWorkerCalls).
+// calls until Stop) and waits until it has finished. Start the run first (StartRun).
 void CallOnWorker(std::function<void()> work, int timeoutMs = 15000);
-void StartWorkerCalls();   // Stop, then wait for the run to end
+void StartRun();   // once start-up is over: Start, and wait until the run has begun
 int Now();
 // Answers the line input waiting in text window 0 as typed: the line's characters, then Enter;
 // returns once the cursor has moved to the next line.

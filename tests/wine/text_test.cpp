@@ -182,7 +182,7 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
     std::string file, clipboard, afterCopy;
     int starts[3] = {-1, -1, -1};
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([&] {
             remove(LogPath(0).c_str());
             TVX_Print("nothing is open\n");   // no window, no log
@@ -318,7 +318,7 @@ TEST(TextWindows, ACopyLogBoxHoldsNeitherTheClipboardNorTheLogs)
     bool clipboardFree = false, logsClosed = false;
     std::string kept;
     int code = RunWithDriver([&] {
-        StartWorkerCalls();
+        StartRun();
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
             ASSERT_EQ(0, TVX_OpenTextWindow(1, -1, -1, -1, -1));
