@@ -86,8 +86,7 @@ TEST(ButtonBox, ClicksAndDigitKeysAreCountedUntilPolled)
 {
     int counts[4] = {-1, -1, -1, -1};
     HWND focus = NULL, box = NULL;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([&] {
             TVX_OpenButtonBox(0, 336, 11, 3);
             box = ButtonBoxState.boxWindow;
@@ -107,8 +106,7 @@ TEST(ButtonBox, ClicksAndDigitKeysAreCountedUntilPolled)
             counts[2] = TVX_GetButtonPress(7);
             counts[3] = TVX_GetButtonPress(5);
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(3, counts[0]);
     EXPECT_EQ(0, counts[1]);
     EXPECT_EQ(box, focus);   // the box takes the keys after a click
@@ -119,8 +117,7 @@ TEST(ButtonBox, ClicksAndDigitKeysAreCountedUntilPolled)
 TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
 {
     std::wstring afterEmpty, afterLine;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] { TVX_OpenButtonBox(0, 336, 3, 2); });
         HWND box = ButtonBoxState.boxWindow;
         // A double click in the gap left of button 4 (row 1, column 1) renames it.
@@ -131,8 +128,7 @@ TEST(ButtonBox, RenamingReadsALineAndAnEmptyLineKeepsTheLabel)
         AnswerPrompt(L"Fix_F");
         WaitUntil([] { return TextOf(ButtonBoxState.button[4]) != L"4"; }, 2000);
         afterLine = TextOf(ButtonBoxState.button[4]);
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(L"4", afterEmpty);
     EXPECT_EQ(L"Fix_F", afterLine);
 }
@@ -172,8 +168,7 @@ TEST(InputBox, OpensItsItemsWithValuesZero)
 TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
 {
     char values[3][256] = {};
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] { TVX_OpenInputBox(0, 0, 3); });
         InputBoxRecord &b = InputBoxState;
         // Into each item its keys, then Tab (stored, the focus moves on), Enter (the focused
@@ -193,8 +188,7 @@ TEST(InputBox, TabEnterAndEscapeStoreAsADialogDoes)
             Sleep(100);
             CallOnWorker([&] { TVX_GetInputBoxValue(i, values[i], 256); });
         }
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_STREQ("12", values[0]);
     EXPECT_STREQ("7", values[1]);
     EXPECT_STREQ("0", values[2]);
@@ -243,7 +237,7 @@ TEST(Modal, NoLineInputStartsInsideAnotherAndTheTypedLineReachesTheFirst)
     };
     std::wstring label;
     bool textWindowOne = true;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         PostMainKey('S');
         ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
@@ -258,8 +252,7 @@ TEST(Modal, NoLineInputStartsInsideAnotherAndTheTypedLineReachesTheFirst)
         ASSERT_TRUE(WaitUntil([&] { return result.load() != -1; }, 5000));
         label = TextOf(ButtonBoxState.button[1]);
         textWindowOne = IsTextWindowOpen(1) != 0;
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(0, result.load());   // "ver" reached the console
     EXPECT_EQ(L"1", label);
     EXPECT_FALSE(textWindowOne);

@@ -147,8 +147,7 @@ TEST(ImageMenus, EveryRowInItsMenuWithItsCheckAndDepth)
 
 TEST(Picks, BoxesBothWaysCancellationsAndCircles)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(0, "picks", 0, 0, 240, 200, 100));
             ASSERT_EQ(0, TVX_CreateImage(1, "expected", 300, 0, 240, 200, 100));
@@ -202,14 +201,12 @@ TEST(Picks, BoxesBothWaysCancellationsAndCircles)
             EXPECT_EQ(0, ImageTable[0].inUse);
             EXPECT_EQ(0, ClickWaitActive.load());
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 TEST(Picks, StopAndExitDuringAPickLeaveThePicture)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         std::vector<unsigned> before;
         CallOnWorker([&] {
             ASSERT_EQ(0, TVX_CreateImage(0, "stop", 0, 0, 240, 200, 100));
@@ -231,14 +228,12 @@ TEST(Picks, StopAndExitDuringAPickLeaveThePicture)
                               5000));
         EXPECT_LT(Now() - start, 2500);
         EXPECT_EQ(before, PixelsOf(0));
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 TEST(DrawingCommands, ColoursTextAndPaint)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage8(0, "eight", 0, 0, 240, 200, 100));
             ImagePixels8[0][10 * Stride8(240) + 20] = 7;
@@ -297,14 +292,12 @@ TEST(DrawingCommands, ColoursTextAndPaint)
             EXPECT_EQ(0x00FF00u, ImagePixels32[1][120 * 240 + 120]);
             EXPECT_EQ(0u, ImagePixels32[1][150 * 240 + 150]);
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 TEST(Measurements, PixelReadoutInTheTextWindow)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(0, "red", 0, 0, 240, 200, 100));
             ImagePixels32[0][7 * 240 + 3] = 0xFF0000;
@@ -325,14 +318,12 @@ TEST(Measurements, PixelReadoutInTheTextWindow)
                         "(Y,Cr,Cb)=(76,128,-42)\n(Y,u,v)=(76,-36,157)\n(Y,I,Q)=(76,152,53)\n\n"))
             << log;
         EXPECT_TRUE(has("(X,Y)=(0,0)\n(Luminance)=(9)\n\n")) << log;
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 TEST(Measurements, ProfilesChromaPlotsAndClips)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(10, "src", 500, 300, 200, 60, 100));
             for (int x = 0; x < 200; x++) {
@@ -416,14 +407,12 @@ TEST(Measurements, ProfilesChromaPlotsAndClips)
             EXPECT_EQ(10, CurrentImage);
             EXPECT_EQ(-1, ImageTitled(L"YCrCb(Y=0)(100%)"));
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         int fits = 0;
         CallOnWorker([&] {
             ASSERT_EQ(0, TVX_CreateImage(2, "big", 30, 40, 1000, 700, 50));
@@ -458,8 +447,7 @@ TEST(ImagePrompts, ZoomAndResizeAnsweredInTheTextWindow)
             EXPECT_EQ(320, ImageTable[2].width);
             EXPECT_EQ(240, ImageTable[2].height);
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 static void PutDibOnClipboard(const std::vector<uint8_t> &dib)
@@ -469,8 +457,7 @@ static void PutDibOnClipboard(const std::vector<uint8_t> &dib)
 
 TEST(Clipboard, CopyCutAndPaste)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(0, "three", 0, 0, 3, 1, 100));
             ImagePixels32[0][0] = 0x102030;
@@ -553,8 +540,7 @@ TEST(Clipboard, CopyCutAndPaste)
             EXPECT_EQ(0, ClickWaitActive.load());
             EXPECT_EQ(before, PixelsOf(2));
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 // The bounds of the pixels that differ from black: left, top, right, bottom (-1 when none).
@@ -577,8 +563,7 @@ static RECT Inked(int index, int x0 = 0, int x1 = -1)
 
 TEST(TrueType, CellsCodesAndTheFontDialog)
 {
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] { ASSERT_EQ(0, TVX_CreateImage(0, "tt", 0, 0, 240, 120, 100)); });
         // The rectangle (10, 20) to (49, 39): cells of 20 x 20, the first from column 10, rows 20
         // to 39.
@@ -656,8 +641,7 @@ TEST(TrueType, CellsCodesAndTheFontDialog)
             EXPECT_EQ(FW_BOLD, after.lfWeight);
             EXPECT_EQ(before.lfHeight, after.lfHeight);
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }
 
 // A drag step as the system gives it to a window: the proposed rectangle through WM_MOVING, with

@@ -319,8 +319,7 @@ TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
     std::string names[5];
     int widths[5] = {};
     int bits0 = 0;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         // Three files, and images in slots 0 and 2.
         CallOnWorker([] {
             const char *files[3] = {"a", "b", "c"};
@@ -354,8 +353,7 @@ TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
         names[0] = ImageTable[5].name;
         widths[0] = ImageTable[5].width;
         bits0 = ImageTable[5].bits;
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ("001 a.png", names[1]);
     EXPECT_EQ("003 b.png", names[3]);
     EXPECT_EQ("004 c.png", names[4]);
@@ -370,8 +368,7 @@ TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
 TEST(ImageWindows, ADroppedFileLoadsOnlyTheFirstIntoThatImage)
 {
     unsigned first = 0;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_CreateImage(3, "src", 0, 0, 4, 4, 100));
             for (int p = 0; p < 16; p++)
@@ -390,8 +387,7 @@ TEST(ImageWindows, ADroppedFileLoadsOnlyTheFirstIntoThatImage)
         first = ImagePixels32[0][0] & 0xFFFFFF;
         EXPECT_EQ(0u, ImagePixels32[0][5 * 8]);   // the 4 x 4 file covers only its corner
         EXPECT_EQ(1, CurrentImage);               // the previous current image is back
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(0x0000FFu, first);
 }
 
@@ -493,8 +489,7 @@ TEST(MainWindowImages, DroppedNamesOutsideTheCodePageLoadAndOversizedPromptsMake
     const std::wstring unicodeName = FullPath(OutputFile("")) + L"caf\u00e9_\ud55c\uad6d.png";
     unsigned dropped = 0, onWindow = 0;
     int made = -1;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([&] {
             ASSERT_EQ(0, TVX_CreateImage(9, "src", 0, 0, 6, 4, 100));
             for (int p = 0; p < 24; p++)
@@ -516,8 +511,7 @@ TEST(MainWindowImages, DroppedNamesOutsideTheCodePageLoadAndOversizedPromptsMake
         AnswerImageWindowPrompts({L"40000", L"40000", L"8"});
         Sleep(300);
         made = FirstFreeImageSlot();
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(0x12A05Cu, onWindow);
     EXPECT_EQ(0x12A05Cu, dropped);
     EXPECT_EQ(2, made);   // slots 0 and 1 only

@@ -105,8 +105,7 @@ TEST(Resources, FiftyCyclesOfEveryWindowKindLeaveNothingBehind)
          }},
     };
     std::vector<std::string> failures;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         // One cycle each first: fonts and classes made on first use stay for the run.
         CallOnWorker([&] {
             for (const Kind &kind : kinds)
@@ -133,8 +132,7 @@ TEST(Resources, FiftyCyclesOfEveryWindowKindLeaveNothingBehind)
                 after.windows != before.windows || after.handles != before.handles)
                 failures.push_back(kind.name);
         }
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_TRUE(failures.empty()) << failures.size() << " kinds leave something, first: "
                                   << (failures.empty() ? "" : failures[0]);
 }

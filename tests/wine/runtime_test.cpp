@@ -23,7 +23,7 @@ static void PollingRun()
 TEST(Startup, RegistersTheClassesTheStatusLineAndTheMenuBar)
 {
     std::wstring duringAnimation;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         ASSERT_TRUE(WaitUntil([] { return StatusLine != NULL; }, 10000));
         duringAnimation = TextOf(StatusLine);
         WaitForIdleWorker();
@@ -70,8 +70,7 @@ TEST(Startup, RegistersTheClassesTheStatusLineAndTheMenuBar)
             EXPECT_EQ(ids[i], GetMenuItemID(bar, i));
         }
         EXPECT_TRUE(GetWindowLongW(MainWindow, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(L"Ready", duringAnimation);
     EXPECT_EQ(1, InitHook.calls.load());
     EXPECT_EQ(0, MainHook.calls.load());
@@ -82,7 +81,7 @@ TEST(Runs, StartDuringARunStartsNothingAndStartAfterItStartsTheNext)
 {
     OnAppMain = PollingRun;
     DWORD workerId = 0;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         workerId = WorkerThreadId;
         PostMainKey('S');
@@ -106,8 +105,7 @@ TEST(Runs, StartDuringARunStartsNothingAndStartAfterItStartsTheNext)
         PostMainCommand(1003);   // Stop from the menu
         ASSERT_TRUE(WaitUntil([] { return AppRunning.load() == 0; }, 5000));
         PostMainCommand(1002);   // Exit from the menu
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(2, MainHook.calls.load());
     EXPECT_EQ(workerId, MainHook.lastThread.load());
     EXPECT_EQ(1, ExitHook.calls.load());
@@ -116,7 +114,7 @@ TEST(Runs, StartDuringARunStartsNothingAndStartAfterItStartsTheNext)
 TEST(Runs, StopWhileIdleDoesNotStopTheNextRun)
 {
     OnAppMain = PollingRun;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         PostMainKey('C');
         ASSERT_TRUE(WaitUntil([] { return StopRequest.load() == 1; }, 2000));
@@ -127,8 +125,7 @@ TEST(Runs, StopWhileIdleDoesNotStopTheNextRun)
         EXPECT_EQ(0, StopRequest.load());
         StopUntilIdle();
         PostMainKey(VK_ESCAPE);
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(1, MainHook.calls.load());
 }
 
@@ -145,11 +142,9 @@ TEST(Exit, AMessageTheRunSendsToTheMainWindowDuringExitIsAnswered)
         PollingRun();
     };
     DWORD workerId = 0;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         workerId = WorkerThreadId;
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(1, answered.load());
     EXPECT_EQ(workerId, ExitHook.lastThread.load());
 }
@@ -197,8 +192,7 @@ TEST(Mailbox, ARequestSentDuringARunIsServedWhenTheRunEnds)
         }
     };
     std::atomic<int> sent{0}, returned{0}, result{-1}, doneAtReturn{-1}, codeAtReturn{-1};
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnMainThread([&] {
             sent = NowMilliseconds();
             result = RequestCreateImage(300, "x", 1, 1, 32);
@@ -206,8 +200,7 @@ TEST(Mailbox, ARequestSentDuringARunIsServedWhenTheRunEnds)
             doneAtReturn = RequestMailbox.done.load();
             codeAtReturn = RequestMailbox.code.load();
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(4, result.load());   // the worker's answer for a slot beyond the table
     EXPECT_GE(returned.load(), MainHook.lastEnd.load());
     EXPECT_LT(sent.load(), MainHook.lastEnd.load());
@@ -219,7 +212,7 @@ TEST(Mailbox, IndicesBeyondTheTablesAreRefusedOrIgnored)
 {
     std::atomic<int> results[3] = {{-1}, {-1}, {-1}};
     std::atomic<int> textDone{0};
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         CallOnMainThread([&] {
             results[0] = RequestCreateImage(256, "x", 8, 8, 32);
@@ -229,8 +222,7 @@ TEST(Mailbox, IndicesBeyondTheTablesAreRefusedOrIgnored)
             RequestOpenTextWindow(-5);
             textDone = RequestMailbox.done.load() == 1 && RequestMailbox.code.load() == 0;
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
     for (auto &r : results)
         EXPECT_EQ(4, r.load());
     EXPECT_EQ(1, textDone.load());
@@ -264,11 +256,10 @@ TEST(Exit, DuringAMailboxWaitStillEndsTheMainLoopAndNoWaitBeginsAfterIt)
 TEST(Exit, ClosingTheMainWindowRunsTheExitSequence)
 {
     OnAppMain = PollingRun;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         StartRun();
         PostMessageW(MainWindow, WM_CLOSE, 0, 0);
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(1, ExitHook.calls.load());   // without the Exit sequence the hook never ran
     EXPECT_EQ(2, QuitState.load());
 }
@@ -282,7 +273,7 @@ static UINT StateAt(HMENU menu, int position)
 // natively and seen on the screen end to end.
 TEST(Menus, ThePopupHoldsEveryModulesCommandInItsPlace)
 {
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         CallOnMainThread([&] {
             HMENU menu = BuildMainPopupMenu();
@@ -304,6 +295,5 @@ TEST(Menus, ThePopupHoldsEveryModulesCommandInItsPlace)
             }
             DestroyMenu(menu);
         });
-    });
-    EXPECT_EQ(0, code);
+    }));
 }

@@ -91,12 +91,17 @@ int RunWithDriver(const std::function<void()> &driver)
     return code;
 }
 
-int RunOnWorker(const std::function<void()> &body)
+int RunStarted(const std::function<void()> &driver)
 {
     return RunWithDriver([&] {
         StartRun();
-        CallOnWorker(body);
+        driver();
     });
+}
+
+int RunOnWorker(const std::function<void()> &body)
+{
+    return RunStarted([&] { CallOnWorker(body); });
 }
 
 void AnswerPrompt(const std::wstring &line)

@@ -24,6 +24,8 @@ extern std::function<void()> OnAppInit, OnAppMain, OnAppExit;
 // the program's exit code once both have finished. The library runs once per process: every
 // test is its own process (CTest runs each with its own filter).
 int RunWithDriver(const std::function<void()> &driver);
+// The same with a run started (StartRun) before the driver goes on.
+int RunStarted(const std::function<void()> &driver);
 // The common case: body runs on the worker inside a run, then the program exits; the exit code.
 int RunOnWorker(const std::function<void()> &body);
 

@@ -181,8 +181,7 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
 {
     std::string file, clipboard, afterCopy;
     int starts[3] = {-1, -1, -1};
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([&] {
             remove(LogPath(0).c_str());
             TVX_Print("nothing is open\n");   // no window, no log
@@ -209,8 +208,7 @@ TEST(TextWindows, LogsHoldWhatWasPrintedAndTypedWhileLogging)
             EXPECT_EQ(4, TVX_CopyLog(300));
         });
         PostMainKey('X');   // Exit closes the logs
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(0, starts[0]);
     EXPECT_EQ(1, starts[1]);
     EXPECT_EQ(0, starts[2]);
@@ -247,7 +245,7 @@ TEST(LineInput, TwoByteLinesComeBackInCodePage932CutAtACharacterBoundary)
 TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
 {
     std::string log;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         PostMainCommand(1027);
         ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
@@ -257,8 +255,7 @@ TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
             AnswerPrompt(answer);   // Enter moves the cursor to the next line
         Sleep(100);
         EXPECT_EQ(0, InputWindow.load());   // 16 bits: nothing more is asked or made
-    });
-    EXPECT_EQ(0, code);
+    }));
     log = ReadWholeFile(LogPath(0));
     EXPECT_EQ("640\r\nHeight=480\r\nBit[32 or 8]=16\r\n", log);
     remove(LogPath(0).c_str());
@@ -267,13 +264,12 @@ TEST(TextWindows, TheImageWindowPromptsReadTheirAnswersInTextWindowZero)
 TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
 {
     int asked = 0;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         PostMainCommand(1027);
         ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
         asked = Now();
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_LT(Now() - asked, 1000);
     EXPECT_EQ(1, ExitHook.calls.load());
     EXPECT_EQ(0, InputWindow.load());
@@ -282,7 +278,7 @@ TEST(TextWindows, ExitWhileAMainWindowPromptWaitsEndsAtOnce)
 TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
 {
     int changes = -1;
-    int code = RunWithDriver([&] {
+    EXPECT_EQ(0, RunWithDriver([&] {
         WaitForIdleWorker();
         PostMainCommand(1044);   // the Input Box prompt waits for a line in text window 0
         ASSERT_TRUE(WaitUntil([] { return InputWindow.load() == 1; }, 5000));
@@ -303,8 +299,7 @@ TEST(LineInput, TheCursorBlinksAboutEveryTwoHundredMilliseconds)
             lastLit = lit;
             Sleep(10);
         }
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_GE(changes, 4);   // 1.2 s at 200 ms a phase: about six
     EXPECT_LE(changes, 8);
 }
@@ -317,8 +312,7 @@ TEST(TextWindows, ACopyLogBoxHoldsNeitherTheClipboardNorTheLogs)
     std::atomic<int> copied{-1};
     bool clipboardFree = false, logsClosed = false;
     std::string kept;
-    int code = RunWithDriver([&] {
-        StartRun();
+    EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
             ASSERT_EQ(0, TVX_OpenTextWindow(0, -1, -1, -1, -1));
             ASSERT_EQ(0, TVX_OpenTextWindow(1, -1, -1, -1, -1));
@@ -342,8 +336,7 @@ TEST(TextWindows, ACopyLogBoxHoldsNeitherTheClipboardNorTheLogs)
         closer.join();
         ASSERT_TRUE(WaitUntil([&] { return copied.load() != -1; }, 5000));
         kept = ClipboardText();
-    });
-    EXPECT_EQ(0, code);
+    }));
     EXPECT_EQ(2, copied.load());
     EXPECT_TRUE(clipboardFree);
     EXPECT_TRUE(logsClosed);
