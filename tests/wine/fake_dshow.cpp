@@ -81,16 +81,13 @@ struct FakeEnumPins : IEnumPins, Counted {
     TZM_ENUMPINS_STUBS
 };
 
-// Pins of a filter: an input pin first for the grabber, an input then an output for a camera,
-// so that the direction test of the pin search matters.
-static IEnumPins *MakePins(bool camera)
+// Pins of a filter, camera and grabber alike: an input pin first, then an output, so that the
+// direction test of the pin search matters.
+static IEnumPins *MakePins(void)
 {
     FakeEnumPins *pins = new FakeEnumPins();
     pins->pins.push_back(new FakePin(PINDIR_INPUT));
-    if (camera)
-        pins->pins.push_back(new FakePin(PINDIR_OUTPUT));
-    else
-        pins->pins.push_back(new FakePin(PINDIR_OUTPUT));
+    pins->pins.push_back(new FakePin(PINDIR_OUTPUT));
     return pins;
 }
 
@@ -156,7 +153,7 @@ struct FakeCaptureFilter : IBaseFilter, ISpecifyPropertyPages, Counted {
     }
     STDMETHODIMP EnumPins(IEnumPins **out) override
     {
-        *out = MakePins(true);
+        *out = MakePins();
         return S_OK;
     }
     STDMETHODIMP QueryFilterInfo(FILTER_INFO *info) override
@@ -188,7 +185,7 @@ struct FakeGrabber : IBaseFilter, ISampleGrabber, Counted {
     }
     STDMETHODIMP EnumPins(IEnumPins **out) override
     {
-        *out = MakePins(false);
+        *out = MakePins();
         return S_OK;
     }
     STDMETHODIMP QueryFilterInfo(FILTER_INFO *info) override { return E_NOTIMPL; }

@@ -278,6 +278,16 @@ TEST(ImageFiles, SaveAndLoadInTheirFormats)
     }));
 }
 
+// Saves a w x h PNG of one colour as image-files\name.png (through image slot 10).
+static void SaveSolidPng(const char *name, int w, int h, unsigned colour)
+{
+    ASSERT_EQ(0, TVX_CreateImage(10, "file", 0, 0, w, h, 100));
+    for (int p = 0; p < w * h; p++)
+        ImagePixels32[10][p] = colour;
+    TVX_SaveImageFile(h, w, 3, OutputFile(name).c_str());
+    TVX_DestroyImage(10);
+}
+
 // A real drop of files as the shell delivers it: a DROPFILES block with wide names.
 static HGLOBAL MakeDrop(const std::vector<std::wstring> &files)
 {
@@ -323,13 +333,8 @@ TEST(MainWindowImages, PromptsAndDroppedFilesMakeImagesInFreeSlots)
         // Three files, and images in slots 0 and 2.
         CallOnWorker([] {
             const char *files[3] = {"a", "b", "c"};
-            for (int i = 0; i < 3; i++) {
-                ASSERT_EQ(0, TVX_CreateImage(10, "file", 0, 0, 20 + 10 * i, 16, 100));
-                for (int p = 0; p < (20 + 10 * i) * 16; p++)
-                    ImagePixels32[10][p] = 0x00FF00u * (unsigned)(i + 1);
-                TVX_SaveImageFile(16, 20 + 10 * i, 3, OutputFile(files[i]).c_str());
-                TVX_DestroyImage(10);
-            }
+            for (int i = 0; i < 3; i++)
+                SaveSolidPng(files[i], 20 + 10 * i, 16, 0x00FF00u * (unsigned)(i + 1));
             ASSERT_EQ(0, TVX_CreateImage(0, "zero", 0, 0, 8, 8, 100));
             ASSERT_EQ(0, TVX_CreateImage(2, "two", 0, 0, 8, 8, 100));
         });
@@ -370,14 +375,8 @@ TEST(ImageWindows, ADroppedFileLoadsOnlyTheFirstIntoThatImage)
     unsigned first = 0;
     EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([] {
-            ASSERT_EQ(0, TVX_CreateImage(3, "src", 0, 0, 4, 4, 100));
-            for (int p = 0; p < 16; p++)
-                ImagePixels32[3][p] = 0x0000FF;
-            TVX_SaveImageFile(4, 4, 3, OutputFile("blue").c_str());
-            for (int p = 0; p < 16; p++)
-                ImagePixels32[3][p] = 0xFF0000;
-            TVX_SaveImageFile(4, 4, 3, OutputFile("red").c_str());
-            TVX_DestroyImage(3);
+            SaveSolidPng("blue", 4, 4, 0x0000FF);
+            SaveSolidPng("red", 4, 4, 0xFF0000);
             ASSERT_EQ(0, TVX_CreateImage(0, "target", 0, 0, 8, 8, 100));
             ASSERT_EQ(0, TVX_CreateImage(1, "other", 0, 0, 8, 8, 100));
             HGLOBAL drop = MakeDrop({FullPath(OutputFile("blue.png")),
@@ -491,11 +490,7 @@ TEST(MainWindowImages, DroppedNamesOutsideTheCodePageLoadAndOversizedPromptsMake
     int made = -1;
     EXPECT_EQ(0, RunStarted([&] {
         CallOnWorker([&] {
-            ASSERT_EQ(0, TVX_CreateImage(9, "src", 0, 0, 6, 4, 100));
-            for (int p = 0; p < 24; p++)
-                ImagePixels32[9][p] = 0x12A05C;
-            ASSERT_EQ(0, TVX_SaveImageFile(4, 6, 3, OutputFile("unicode").c_str()));
-            TVX_DestroyImage(9);
+            SaveSolidPng("unicode", 6, 4, 0x12A05C);
             ASSERT_TRUE(CopyFileW(FullPath(OutputFile("unicode.png")).c_str(),
                                   unicodeName.c_str(), FALSE));
             ASSERT_EQ(0, TVX_CreateImage(1, "target", 0, 0, 8, 8, 100));
