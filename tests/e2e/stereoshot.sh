@@ -110,11 +110,7 @@ for folder in nowhere locked afile 'a|b'; do
     click_button $TAKE
     sleep 1
 done
-activate "$MAIN_WIN"
-xdo key c
-sleep 0.5
-flush_log "$(wait_window '^TextWindow 0$')"
-said=$(tr -d '\r' <"$LOG")
+said=$(said_at_stop)
 check "a missing folder is named as missing" grep -q 'the folder "nowhere" does not exist' <<<"$said"
 check "a folder that cannot be written says why, file by file" \
     grep -qE 'locked\\Pair_[0-9_]+\.jps not saved: .+' <<<"$said"

@@ -69,7 +69,6 @@ wait_ready
 start_live
 sleep 1.1   # a whole second of live pairs for the title's figure
 title=$(xdotool getwindowname "$(wait_window '^Stereo')")
-TEXT_WIN=$(wait_window '^TextWindow 0$')
 
 # Sides kept by device path: the band at the top of each picture tells the cameras apart (camera
 # 0 yellow, camera 1 cyan).
@@ -91,7 +90,6 @@ if [ "$CASE" = sides ]; then
     start_live
     again=$(band)
     check "after the restart Left is still camera 0 ($again)" [ "$again" = "#FFFF00" ]
-    TEXT_WIN=$(wait_window '^TextWindow 0$')
     stop_and_flush >/dev/null
     check "though it was found first" grep -qa 'Camera 0: TVX Test Camera \[\\\\?\\tvx#testcam#1\]' "$LOG"
     check_exit_key "Exit ends the program"
@@ -126,8 +124,7 @@ if [[ "$CASE" == sync* ]]; then
         check "by time stamps the pair's halves were exposed $before frame(s) apart, by exposure time $after" \
             [ "$before $after" = "1 0" ]
     fi
-    stop_and_flush >/dev/null
-    said=$(tr -d '\r' <"$LOG")
+    said=$(said_at_stop)
     for how in "Sync window" scene; do
         got=$(sed -n "s/^Sync check ($how, [0-9]* and [0-9]* frames): Right shows a moment \([0-9.]*\) ms \([a-z]*\) Left.*/\2 \1/p" <<<"$said")
         ms=${got#* }
@@ -142,8 +139,7 @@ if [[ "$CASE" == sync* ]]; then
         click_button 19
         sleep $((4 + 1))
         click_button 20
-        stop_and_flush >/dev/null
-        said=$(tr -d '\r' <"$LOG")
+        said=$(said_at_stop)
         check "a still scene gives no sync signal" grep -q '^Sync check (scene, [0-9]* and [0-9]* frames): no sync signal' <<<"$said"
         check "and Use delay applies nothing" grep -q '^No delay to use: run a sync check first' <<<"$said"
         check_exit_key "Exit ends the program"
@@ -175,8 +171,7 @@ if [ "$CASE" = series ]; then
     click_button 14
     for _ in $(seq 150); do [ "$(pairs)" -ge 20 ] && break; sleep 0.1; done
     sleep 1
-    stop_and_flush >/dev/null
-    said=$(tr -d '\r' <"$LOG")
+    said=$(said_at_stop)
     check "an interval of 0 is refused" grep -q '^Series not started: "Interval (s)" must be a number of seconds above 0' <<<"$said"
     check "a series of 100000 is refused" grep -q '^Series not started: "Pairs in series" must be a whole number from 1 to 9999 (it holds "100000")' <<<"$said"
     check "the burst took all 10 pairs" grep -q '^Burst of 10 pairs started' <<<"$said"
@@ -210,8 +205,7 @@ if [ "$CASE" = series ]; then
     for mode in hd ""; do
         check "the test cameras are registered in mode '$mode'" regsvr "$mode"
         restart_logged
-        stop_and_flush >/dev/null
-        said=$(tr -d '\r' <"$LOG")
+        said=$(said_at_stop)
         if [ "$mode" = hd ]; then
             check "after a restart the cameras open at 1920x1080 again" \
                 grep -q '^Camera 0: .* MJPG 1920x1080 30.0 fps' <<<"$said"
@@ -231,8 +225,7 @@ if [ "$CASE" = rig ]; then
     click_button 0
     click_button 16
     sleep 1
-    stop_and_flush >/dev/null
-    said=$(tr -d '\r' <"$LOG")
+    said=$(said_at_stop)
     live=$(sed -n 's/.*, vertical \([-+0-9.]*\) px.*/\1/p' <<<"$title")
     check "the Stereo window's title gives the vertical offset live ($title)" \
         awk -v v="${live:-99}" 'BEGIN { exit !(v >= 11 && v <= 13) }'
@@ -264,11 +257,7 @@ if [ "$CASE" = lost ]; then
     click_button 0
     sleep 0.5
 fi
-activate "$MAIN_WIN"
-xdo key c
-sleep 0.5
-flush_log "$(wait_window '^TextWindow 0$')"
-said=$(tr -d '\r' <"$LOG")
+said=$(said_at_stop)
 
 if [ "$CASE" = one ]; then
     check "one camera: the program says pairs need two" grep -q '^Only one camera is open' <<<"$said"
