@@ -24,52 +24,44 @@ answer() {
     sleep 0.2
 }
 
+# Opens a box from item $1 of the main window's popup, titled $2, the prompts answered with the
+# rest; prints how many boxes of that title are open and the client size of the one found.
+open_box() {
+    local item="$1" title="$2" w h
+    shift 2
+    choose_main_item "$item"
+    for line in "$@"; do answer "$line"; done
+    sleep 0.5
+    read -r _ _ w h < <(geometry "$(wait_window "^$title\$")")
+    echo "$(xdo search --onlyvisible --name "^$title\$" | wc -l) ${w}x${h}"
+}
+
 start_program "$EXE" || { fail "main window TORVEX appeared"; e2e_finish; }
 wait_ready
 
 # Button Box: Paste, Start, Stop, Exit, Image Window, Text Window, Input Box, Button Box.
-choose_main_item 8
-answer 11
-answer 3
-BOX=$(wait_window '^ButtonBox$')
-check "the Button Box prompts open an 11 x 3 box" [ -n "$BOX" ]
-read -r _ _ w h < <(geometry "$BOX")
-check "its client area is 1126 x 94 (got ${w}x${h})" [ "${w}x${h}" = 1126x94 ]
-shot -window "$BOX" "$E2E_OUT/button-box.png"
+got=$(open_box 8 ButtonBox 11 3)
+check "the Button Box prompts open an 11 x 3 box, its client area 1126 x 94 ($got)" [ "$got" = "1 1126x94" ]
+shot -window "$(wait_window '^ButtonBox$')" "$E2E_OUT/button-box.png"
 
 # Input Box with 3 items, then 5 in its place.
-choose_main_item 7
-answer 3
-INPUT=$(wait_window '^InputBox$')
-check "the Input Box prompt opens a box" [ -n "$INPUT" ]
-read -r _ _ w h < <(geometry "$INPUT")
-check "3 items give a client area of 162 x 86 (got ${w}x${h})" [ "${w}x${h}" = 162x86 ]
-shot -window "$INPUT" "$E2E_OUT/input-box.png"
-choose_main_item 7
-answer 5
-sleep 0.5
-boxes=$(xdo search --onlyvisible --name '^InputBox$' | wc -l)
-read -r _ _ w h < <(geometry "$(wait_window '^InputBox$')")
-check "a second Input Box of 5 items replaces it ($boxes box, ${w}x${h})" [ "$boxes ${w}x${h}" = "1 162x142" ]
+got=$(open_box 7 InputBox 3)
+check "the Input Box prompt opens a box of 3 items, its client area 162 x 86 ($got)" [ "$got" = "1 162x86" ]
+shot -window "$(wait_window '^InputBox$')" "$E2E_OUT/input-box.png"
+got=$(open_box 7 InputBox 5)
+check "a second Input Box of 5 items replaces it ($got)" [ "$got" = "1 162x142" ]
 
 # A 2 x 1 Button Box replaces the open one; Ctrl+Q closes it.
-choose_main_item 8
-answer 2
-answer 1
-sleep 0.5
-boxes=$(xdo search --onlyvisible --name '^ButtonBox$' | wc -l)
+got=$(open_box 8 ButtonBox 2 1)
+check "a second Button Box of 2 x 1 replaces it ($got)" [ "$got" = "1 208x34" ]
 BOX=$(wait_window '^ButtonBox$')
-read -r _ _ w h < <(geometry "$BOX")
-check "a second Button Box of 2 x 1 replaces it ($boxes box, ${w}x${h})" [ "$boxes ${w}x${h}" = "1 208x34" ]
 activate "$BOX"
 xdo key ctrl+q
 sleep 0.5
 check "Ctrl+Q closes the button box" [ -z "$(xdo search --onlyvisible --name '^ButtonBox$')" ]
 
 # A click on a button gives the box the keyboard: X typed after it ends the program.
-choose_main_item 8
-answer 2
-answer 1
+open_box 8 ButtonBox 2 1 >/dev/null
 BOX=$(wait_window '^ButtonBox$')
 xdo mousemove --window "$BOX" 30 15 click 1
 sleep 0.3

@@ -44,11 +44,7 @@ check "its left half is camera 0's whole picture ($psnr dB, at least $MIN_DB)" m
 psnr=$(half_psnr "${captures[0]}" 640 1)
 check "its right half is camera 1's whole picture ($psnr dB, at least $MIN_DB)" matches "$psnr" "$MIN_DB"
 
-activate "$MAIN_WIN"
-xdo key c
-sleep 0.6
-flush_log "$(wait_window '^TextWindow 0$')"
-said=$(iconv -f CP932 -t UTF-8 "$LOG" | tr -d '\r')
+said=$(said_at_stop | iconv -f CP932 -t UTF-8)
 printf '%s\n' "$said" | grep '^Camera' | sed 's/^/  text window: /'
 has() { grep -qF -- "$1" <<<"$2"; }
 for camera in 0 1; do
