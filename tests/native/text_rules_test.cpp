@@ -161,12 +161,17 @@ TEST(KeyRing, HoldsTwoHundredFiftySixUnitsInOrder)
     EXPECT_EQ(0, KeyRingTake(&ring));
 }
 
-TEST(InputLine, WrapsAfterTheTenthCellAndBackspaceReturnsOntoIt)
+// A 10-cell line (80 pixels of 8): the line wraps after the tenth cell and Backspace returns onto
+// it; a two-cell character that does not fit moves down whole and Backspace brings the cursor
+// back to where it did not fit; 255 characters are the most, and an empty line has nothing to
+// take back.
+TEST(InputLine, WrapsBackspacesOverLineEndsAndHoldsTwoHundredFiftyFive)
 {
     Recorder r;
     InputLine line;
     InputLineClear(&line);
-    TextCursorState c = {0, 0, 80, 300, 8, 16};   // exactly 10 cells
+    TextCursorState c = {0, 0, 80, 300, 8, 16};
+    EXPECT_FALSE(InputLineBackspace(&line, &c, r.surface));
     for (char16_t ch : std::u16string(u"0123456789"))
         InputLineInsert(&line, ch, &c, r.surface);
     EXPECT_EQ(0, c.x);
@@ -180,14 +185,9 @@ TEST(InputLine, WrapsAfterTheTenthCellAndBackspaceReturnsOntoIt)
     EXPECT_EQ(72, r.ops.back().x);
     EXPECT_EQ(0, r.ops.back().y);
     EXPECT_EQ(10, line.length);
-}
 
-TEST(InputLine, ATwoCellCharacterAtTheLineEndMovesDownAndBackspacesBack)
-{
-    Recorder r;
-    InputLine line;
     InputLineClear(&line);
-    TextCursorState c = {0, 0, 80, 300, 8, 16};
+    c = {0, 0, 80, 300, 8, 16};
     for (char16_t ch : std::u16string(u"abcdefghi"))   // one cell left
         InputLineInsert(&line, ch, &c, r.surface);
     EXPECT_EQ(72, c.x);
@@ -203,15 +203,9 @@ TEST(InputLine, ATwoCellCharacterAtTheLineEndMovesDownAndBackspacesBack)
     ASSERT_TRUE(InputLineBackspace(&line, &c, r.surface));
     EXPECT_EQ(64, c.x);   // then the 'i'
     EXPECT_EQ(0, c.y);
-}
 
-TEST(InputLine, IgnoresCharactersBeyondTwoHundredFiftyFiveAndEmptyBackspace)
-{
-    Recorder r;
-    InputLine line;
     InputLineClear(&line);
-    TextCursorState c = {0, 0, 4000, 300, 8, 16};
-    EXPECT_FALSE(InputLineBackspace(&line, &c, r.surface));
+    c = {0, 0, 4000, 300, 8, 16};
     for (int i = 0; i < 255; i++)
         ASSERT_TRUE(InputLineInsert(&line, 'a', &c, r.surface));
     size_t drawn = r.ops.size();
