@@ -7,7 +7,6 @@
 
 #include "image/image_operations.h"
 #include "image/image_store.h"
-#include "runtime/modules.h"
 #include "runtime/runtime.h"
 #include "text/text_window.h"
 
@@ -147,9 +146,3 @@ void TVX_AppInit(void)
 
 void TVX_AppMain(void) {}
 void TVX_AppExit(void) {}
-
-int main()
-{
-    RegisterLibraryModules();
-    return TVX_RunProgram(GetModuleHandleW(NULL));
-}

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "layout_dump.h"
-#include "runtime/modules.h"
 #include "runtime/runtime.h"
 
 void TVX_AppInit(void)
@@ -20,9 +19,3 @@ void TVX_AppInit(void)
 
 void TVX_AppMain(void) {}
 void TVX_AppExit(void) {}
-
-int main()
-{
-    RegisterLibraryModules();
-    return TVX_RunProgram(GetModuleHandleW(NULL));
-}

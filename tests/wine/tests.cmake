@@ -12,7 +12,7 @@ add_test(NAME wine.TrueType.AnotherCodePage COMMAND codepage_tests)
 set_tests_properties(wine.TrueType.AnotherCodePage PROPERTIES ENVIRONMENT "LC_ALL=en_US.UTF-8"
                      TIMEOUT 30)
 # Benchmarks print figures; scripts/test runs them after the tests.
-tvx_test_program(library_bench bench/library_bench.cpp LINK torvex)
+tvx_test_program(library_bench bench/library_bench.cpp $<TARGET_OBJECTS:torvex_entry> LINK torvex)
 
 # The capture module through its system seam, in a fake DirectShow world.
 tvx_test_program(capture_fake_tests
@@ -51,7 +51,8 @@ set(TVX_LISTING_DIR ${CMAKE_CURRENT_BINARY_DIR}/layout)
 if(NOT EXISTS ${TVX_LISTING_DIR}/layout-listing.inc)
     file(WRITE ${TVX_LISTING_DIR}/layout-listing.inc "// written by wine.WindowInfo.RoundTrip\n")
 endif()
-tvx_test_program(layout_replay wine/layout_replay.cpp wine/layout_dump.cpp LINK torvex)
+tvx_test_program(layout_replay
+    wine/layout_replay.cpp wine/layout_dump.cpp $<TARGET_OBJECTS:torvex_entry> LINK torvex)
 target_include_directories(layout_replay PRIVATE ${TVX_LISTING_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/wine)
 add_test(NAME wine.layout_round_trip
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/layout_round_trip.sh ${CMAKE_BINARY_DIR}
